@@ -1,0 +1,57 @@
+# Helpers shared by the tool folders and the tests.
+
+# tools_windows_program(<target> <output-name> sources...)
+# A 32-bit Windows GUI program, statically linked, landing in dist/.
+function(tools_windows_program target output)
+  add_executable(${target} WIN32 ${ARGN})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output}
+                                             RUNTIME_OUTPUT_DIRECTORY ${TOOLS_DIST_DIR})
+endfunction()
+
+# tools_unit_test(<target> sources... LIBS libs...)
+# A GoogleTest program, one ctest entry per test case. Native tests run on the
+# host; Windows tests run through Wine (the cross-compiling emulator).
+function(tools_unit_test target)
+  cmake_parse_arguments(T "" "" "LIBS;LABELS" ${ARGN})
+  add_executable(${target} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest_main)
+  set(labels ${T_LABELS})
+  if(NOT labels)
+    if(WIN32)
+      set(labels win32)
+    else()
+      set(labels native)
+    endif()
+  endif()
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS "${labels}" TIMEOUT 120)
+endfunction()
+
+# tools_e2e_test(<target> sources... LIBS libs... PROGRAMS targets...)
+# An end-to-end driver (a Windows GoogleTest program) that starts the given
+# tool programs. Runs one at a time: the tools share the prefix's registry,
+# mutexes and desktop.
+function(tools_e2e_test target)
+  cmake_parse_arguments(T "" "" "LIBS;PROGRAMS" ${ARGN})
+  add_executable(${target} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${target} PRIVATE ${T_LIBS} e2e_driver GTest::gtest_main)
+  foreach(p ${T_PROGRAMS})
+    string(TOUPPER ${p} up)
+    target_compile_definitions(${target} PRIVATE "${up}_EXE=\"$<TARGET_FILE:${p}>\"")
+    add_dependencies(${target} ${p})
+  endforeach()
+  target_compile_definitions(${target} PRIVATE
+                             "E2E_WORK_ROOT=\"${CMAKE_BINARY_DIR}/e2e-work/${target}\"")
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS e2e RESOURCE_LOCK wine_desktop TIMEOUT 180)
+endfunction()
+
+# tools_fuzz_target(<target> sources... LIBS libs...)
+# A libFuzzer target (fuzz build only); scripts/fuzz.sh runs each for a bounded time.
+function(tools_fuzz_target target)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  add_executable(${target} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${target} PRIVATE ${T_LIBS})
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()

@@ -1,0 +1,439 @@
+#include "Driver.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+namespace e2e {
+
+std::string WinPath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return path;
+  std::string out = "Z:" + path;
+  std::replace(out.begin(), out.end(), '/', '\\');
+  return out;
+}
+
+bool WaitUntil(const std::function<bool()>& cond, int timeout_ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (cond()) return true;
+    if (static_cast<int>(GetTickCount() - start) >= timeout_ms) return false;
+    Sleep(20);
+  }
+}
+
+// ---- files ----------------------------------------------------------------
+
+static std::string WithSlash(std::string p) {
+  if (!p.empty() && p.back() != '\\') p += '\\';
+  return p;
+}
+
+WorkDir::WorkDir(const std::string& root, const std::string& name) {
+  path_ = WithSlash(WithSlash(WinPath(root)) + name);
+  RemoveTree(path_);
+  MakeDirs(path_);
+}
+
+WorkDir TestWorkDir() {
+#ifdef E2E_WORK_ROOT
+  const std::string root = E2E_WORK_ROOT;
+#else
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  const std::string root = tmp;
+#endif
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "work";
+  for (char& c : name) {
+    if (c == '/' || c == '\\' || c == ':') c = '_';
+  }
+  return WorkDir(root, name);
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = bytes.empty() ||
+                  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  return ok && written == bytes.size();
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string out;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeDirs(const std::string& path) {
+  std::string p = WithSlash(path);
+  for (size_t i = 3; i < p.size(); ++i) {
+    if (p[i] != '\\') continue;
+    const std::string level = p.substr(0, i);
+    if (!DirExists(level) && !CreateDirectoryA(level.c_str(), nullptr)) return false;
+  }
+  return true;
+}
+
+bool RemoveTree(const std::string& path) {
+  const std::string dir = WithSlash(path);
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return !DirExists(dir);
+  do {
+    const std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string full = dir + name;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(full);
+    } else {
+      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(full.c_str());
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return RemoveDirectoryA(dir.c_str()) != 0;
+}
+
+static void ListInto(const std::string& dir, const std::string& rel,
+                     std::vector<std::string>& out) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ListInto(dir + name + "\\", rel + name + "\\", out);
+    } else {
+      out.push_back(rel + name);
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+std::vector<std::string> ListFilesRecursive(const std::string& dir) {
+  std::vector<std::string> out;
+  ListInto(WithSlash(dir), "", out);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// ---- registry -------------------------------------------------------------
+
+static bool SetValue(HKEY root, const std::string& key, const std::string& name, DWORD type,
+                     const void* data, DWORD size) {
+  HKEY h;
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG rc = RegSetValueExA(h, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(h);
+  return rc == ERROR_SUCCESS;
+}
+
+bool RegSetString(HKEY root, const std::string& key, const std::string& name,
+                  const std::string& value, DWORD type) {
+  return SetValue(root, key, name, type, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+bool RegSetDword(HKEY root, const std::string& key, const std::string& name, DWORD value) {
+  return SetValue(root, key, name, REG_DWORD, &value, sizeof value);
+}
+
+bool RegSetBinary(HKEY root, const std::string& key, const std::string& name,
+                  const std::string& bytes, DWORD type) {
+  return SetValue(root, key, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+bool RegRemoveTree(HKEY root, const std::string& key) {
+  HKEY h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return true;
+  char name[512];
+  for (;;) {
+    DWORD len = sizeof name;
+    if (RegEnumKeyExA(h, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      break;
+    }
+    if (!RegRemoveTree(h, name)) break;
+  }
+  RegCloseKey(h);
+  return RegDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
+}
+
+std::optional<std::string> RegGetString(HKEY root, const std::string& key,
+                                        const std::string& name) {
+  HKEY h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return std::nullopt;
+  char buf[4096];
+  DWORD size = sizeof buf - 1, type = 0;
+  const LONG rc =
+      RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+  RegCloseKey(h);
+  if (rc != ERROR_SUCCESS) return std::nullopt;
+  buf[size] = 0;
+  return std::string(buf, strnlen(buf, size));
+}
+
+bool SetWindowsVersion(const std::string& exe_name, const std::string& version) {
+  const std::string key = "Software\\Wine\\AppDefaults\\" + exe_name;
+  if (version.empty()) return RegRemoveTree(HKEY_CURRENT_USER, key);
+  return RegSetString(HKEY_CURRENT_USER, key, "Version", version);
+}
+
+// ---- processes ------------------------------------------------------------
+
+Program::Program(Program&& other) noexcept : process_(other.process_), pid_(other.pid_) {
+  other.process_ = nullptr;
+  other.pid_ = 0;
+}
+
+Program& Program::operator=(Program&& other) noexcept {
+  if (this != &other) {
+    Kill();
+    process_ = other.process_;
+    pid_ = other.pid_;
+    other.process_ = nullptr;
+    other.pid_ = 0;
+  }
+  return *this;
+}
+
+Program::~Program() {
+  Kill();
+}
+
+static std::string BuildEnvironment(const std::map<std::string, std::string>& overrides) {
+  std::map<std::string, std::string, bool (*)(const std::string&, const std::string&)> vars(
+      [](const std::string& a, const std::string& b) {
+        return _stricmp(a.c_str(), b.c_str()) < 0;
+      });
+  char* block = GetEnvironmentStringsA();
+  for (const char* p = block; *p; p += strlen(p) + 1) {
+    const char* eq = strchr(p + 1, '=');  // names like "=C:" start with '='
+    if (!eq) continue;
+    vars[std::string(p, eq)] = eq + 1;
+  }
+  FreeEnvironmentStringsA(block);
+  for (const auto& [k, v] : overrides) {
+    if (v.empty()) {
+      vars.erase(k);
+    } else {
+      vars[k] = v;
+    }
+  }
+  std::string out;
+  for (const auto& [k, v] : vars) out += k + "=" + v + '\0';
+  out += '\0';
+  return out;
+}
+
+Program Program::Start(const std::string& exe, const std::map<std::string, std::string>& env,
+                       const std::string& cwd, const std::string& cmdline) {
+  Program p;
+  const std::string path = WinPath(exe);
+  std::string dir = cwd.empty() ? path.substr(0, path.find_last_of('\\') + 1) : WinPath(cwd);
+  std::string line = cmdline.empty() ? "\"" + path + "\"" : cmdline;
+  std::string envblock = env.empty() ? std::string() : BuildEnvironment(env);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                      env.empty() ? nullptr : envblock.data(), dir.empty() ? nullptr : dir.c_str(),
+                      &si, &pi)) {
+    ADD_FAILURE() << "CreateProcess failed for " << path << ": " << GetLastError();
+    return p;
+  }
+  CloseHandle(pi.hThread);
+  p.process_ = pi.hProcess;
+  p.pid_ = pi.dwProcessId;
+  return p;
+}
+
+bool Program::Running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> Program::Wait(int timeout_ms) {
+  if (!process_) return std::nullopt;
+  if (WaitForSingleObject(process_, timeout_ms) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+void Program::Kill() {
+  if (!process_) return;
+  if (Running()) {
+    TerminateProcess(process_, 0xDEAD);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
+// ---- windows --------------------------------------------------------------
+
+std::string ClassOf(HWND hwnd) {
+  char buf[256] = {};
+  GetClassNameA(hwnd, buf, sizeof buf);
+  return buf;
+}
+
+std::string Text(HWND hwnd) {
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return "";
+  std::string buf(len + 1, '\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
+                           SMTO_ABORTIFHUNG, 5000, &got)) {
+    return "";
+  }
+  buf.resize(std::min<size_t>(got, len));
+  return buf;
+}
+
+bool Visible(HWND hwnd) {
+  return IsWindowVisible(hwnd) != 0;
+}
+
+namespace {
+struct TopCtx {
+  DWORD pid;
+  bool visible_only;
+  std::vector<HWND> out;
+};
+BOOL CALLBACK CollectTop(HWND h, LPARAM lp) {
+  auto* c = reinterpret_cast<TopCtx*>(lp);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(h, &owner);
+  if (owner == c->pid && (!c->visible_only || IsWindowVisible(h))) c->out.push_back(h);
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> TopWindows(DWORD pid, bool visible_only) {
+  TopCtx ctx{pid, visible_only, {}};
+  EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&ctx));
+  return ctx.out;
+}
+
+HWND FindTopWindow(DWORD pid, const std::string& class_name, const std::string& caption,
+                   bool visible_only) {
+  for (HWND h : TopWindows(pid, visible_only)) {
+    if (!class_name.empty() && ClassOf(h) != class_name) continue;
+    if (!caption.empty() && Text(h) != caption) continue;
+    return h;
+  }
+  return nullptr;
+}
+
+HWND WaitForTopWindow(DWORD pid, const std::string& class_name, const std::string& caption,
+                      int timeout_ms) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindTopWindow(pid, class_name, caption)) != nullptr; },
+            timeout_ms);
+  return found;
+}
+
+static void Collect(HWND parent, std::vector<HWND>& out) {
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    out.push_back(c);
+    Collect(c, out);
+  }
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> out;
+  Collect(parent, out);
+  return out;
+}
+
+HWND FindChild(HWND parent, const std::string& class_name, const std::string& text) {
+  for (HWND c : Descendants(parent)) {
+    if (!class_name.empty() && _stricmp(ClassOf(c).c_str(), class_name.c_str()) != 0) continue;
+    if (Text(c) == text) return c;
+  }
+  return nullptr;
+}
+
+RECT ClientRect(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  return r;
+}
+
+RECT WindowRectOf(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return r;
+}
+
+RECT RectInParent(HWND child) {
+  RECT r = WindowRectOf(child);
+  HWND parent = GetParent(child);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void Click(HWND button) {
+  PostMessageA(button, BM_CLICK, 0, 0);
+}
+void PostTimer(HWND window, UINT_PTR id) {
+  PostMessageA(window, WM_TIMER, id, 0);
+}
+void Close(HWND window) {
+  PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void PressKey(HWND window, WPARAM vk) {
+  PostMessageA(window, WM_KEYDOWN, vk, 1);
+  PostMessageA(window, WM_KEYUP, vk, 1 | (1u << 30) | (1u << 31));
+}
+
+std::optional<std::string> AnswerMessageBox(DWORD pid, const std::string& caption, int button_id,
+                                            int timeout_ms) {
+  HWND box = WaitForTopWindow(pid, "#32770", caption, timeout_ms);
+  if (!box) return std::nullopt;
+  std::string text;
+  for (HWND c : Descendants(box)) {
+    if (_stricmp(ClassOf(c).c_str(), "Static") == 0 && GetDlgCtrlID(c) == 0xFFFF) {
+      text = Text(c);
+    }
+  }
+  if (text.empty()) {
+    for (HWND c : Descendants(box)) {
+      if (_stricmp(ClassOf(c).c_str(), "Static") == 0 && !Text(c).empty()) text = Text(c);
+    }
+  }
+  HWND button = GetDlgItem(box, button_id);
+  if (button) {
+    Click(button);
+  } else {
+    Close(box);
+  }
+  return text;
+}
+
+}  // namespace e2e

@@ -1,0 +1,125 @@
+// End-to-end test driver: starts a tool's real .exe under Wine, prepares its
+// registry values and files, and finds, reads and drives its windows from
+// this (another) process.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// "/a/b" (a Linux path, as CMake passes them) becomes "Z:\a\b"; a Windows
+// path is returned unchanged.
+std::string WinPath(const std::string& path);
+
+// Waits until cond() holds, polling; false when timeout_ms passed first.
+bool WaitUntil(const std::function<bool()>& cond, int timeout_ms = 10000);
+
+// ---- files ----------------------------------------------------------------
+
+// A fresh, empty folder for one test: <root>\<name>, emptied when it exists.
+// Path() ends in a backslash.
+class WorkDir {
+ public:
+  WorkDir(const std::string& root, const std::string& name);
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& rel) const { return path_ + rel; }
+
+ private:
+  std::string path_;
+};
+
+// Work folder named after the running GoogleTest case, below E2E_WORK_ROOT.
+WorkDir TestWorkDir();
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+std::optional<std::string> ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);
+bool DirExists(const std::string& path);
+bool MakeDirs(const std::string& path);  // every missing level
+bool RemoveTree(const std::string& path);
+// Relative paths of every file below dir (backslashes), sorted.
+std::vector<std::string> ListFilesRecursive(const std::string& dir);
+
+// ---- registry -------------------------------------------------------------
+
+bool RegSetString(HKEY root, const std::string& key, const std::string& name,
+                  const std::string& value, DWORD type = REG_SZ);
+bool RegSetDword(HKEY root, const std::string& key, const std::string& name, DWORD value);
+bool RegSetBinary(HKEY root, const std::string& key, const std::string& name,
+                  const std::string& bytes, DWORD type);
+bool RegRemoveTree(HKEY root, const std::string& key);  // no error when missing
+std::optional<std::string> RegGetString(HKEY root, const std::string& key, const std::string& name);
+
+// Windows version that Wine reports to one program ("win7", "win8", "win10",
+// "winxp", ...), by its file name; an empty version removes the setting.
+bool SetWindowsVersion(const std::string& exe_name, const std::string& version);
+
+// ---- processes ------------------------------------------------------------
+
+class Program {
+ public:
+  Program() = default;
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  Program(Program&& other) noexcept;
+  Program& operator=(Program&& other) noexcept;
+  ~Program();  // ends a program still running
+
+  // Starts exe (a Linux or Windows path). env: variables to set (an empty
+  // value removes one) on top of this process's environment. cwd: the
+  // working folder, default the exe's folder. Explicit command line
+  // "cmdline" when non-empty, else the quoted exe path.
+  static Program Start(const std::string& exe, const std::map<std::string, std::string>& env = {},
+                       const std::string& cwd = "", const std::string& cmdline = "");
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD Pid() const { return pid_; }
+  bool Running() const;
+  // The exit code once ended, or nothing when still running after timeout_ms.
+  std::optional<DWORD> Wait(int timeout_ms = 10000);
+  void Kill();
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+};
+
+// ---- windows --------------------------------------------------------------
+
+std::vector<HWND> TopWindows(DWORD pid, bool visible_only = true);
+// First top-level window of pid whose class and caption match (empty = any).
+HWND FindTopWindow(DWORD pid, const std::string& class_name = "", const std::string& caption = "",
+                   bool visible_only = true);
+HWND WaitForTopWindow(DWORD pid, const std::string& class_name = "",
+                      const std::string& caption = "", int timeout_ms = 10000);
+
+// Descendant windows in creation (z) order, depth first.
+std::vector<HWND> Descendants(HWND parent);
+HWND FindChild(HWND parent, const std::string& class_name, const std::string& text);
+
+std::string ClassOf(HWND hwnd);
+std::string Text(HWND hwnd);  // WM_GETTEXT, works across processes
+bool Visible(HWND hwnd);
+RECT ClientRect(HWND hwnd);
+RECT WindowRectOf(HWND hwnd);
+// Position of a child relative to its parent's client area.
+RECT RectInParent(HWND child);
+
+void Click(HWND button);                   // posts BM_CLICK
+void PostTimer(HWND window, UINT_PTR id);  // runs a timer tick now
+void Close(HWND window);                   // posts WM_CLOSE
+void PressKey(HWND window, WPARAM vk);     // posts WM_KEYDOWN / WM_KEYUP
+
+// A message box (#32770) of pid with this caption: waits for it, returns its
+// text, then presses the button with id button_id.
+std::optional<std::string> AnswerMessageBox(DWORD pid, const std::string& caption,
+                                            int button_id = IDOK, int timeout_ms = 10000);
+
+}  // namespace e2e
