@@ -1,0 +1,153 @@
+// Everything Ferrolink needs of the operating system and of its window, as
+// one small interface: the logic (settings, paths, version text, searcher,
+// watch cycle) calls only this. Win32Platform implements it over the real
+// API and the main window; the tests implement it with fakes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ferrolink {
+
+// File attribute bits as the platform gives them.
+constexpr uint32_t kAttrReadOnly = 0x01;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
+
+// One entry of a directory listing, as the listing gives it (times in UTC).
+struct ListEntry {
+  uint64_t CreationTime = 0;
+  uint64_t LastWriteTime = 0;
+  uint64_t LastAccessTime = 0;
+  uint32_t Attributes = 0;
+  uint32_t SizeHigh = 0;
+  uint32_t SizeLow = 0;
+  std::string Name;
+};
+
+// An open directory listing; closed when destroyed.
+class DirectoryListing {
+ public:
+  virtual ~DirectoryListing() = default;
+  // The next entry; false when there are no more.
+  virtual bool Next(ListEntry& entry) = 0;
+};
+
+// A connected network disk resource (local name such as "Q:", remote name
+// such as "\\server\share").
+struct NetResource {
+  std::string LocalName;
+  std::string RemoteName;
+};
+
+// The fixed part of a version resource.
+struct FixedVersionInfo {
+  uint32_t FileVersionMS = 0;
+  uint32_t FileVersionLS = 0;
+  uint32_t ProductVersionMS = 0;
+  uint32_t ProductVersionLS = 0;
+  uint32_t FlagsMask = 0;
+  uint32_t Flags = 0;
+};
+
+enum class FileRead { Ok, Missing, Failed };
+enum class SettingsValue { Missing, String, OtherType };
+
+// Controls whose text or visibility the logic sets.
+enum class Control {
+  LabelVersion,
+  LabelSource,
+  LabelBranch,
+  LabelStatus,
+  EditTarget,
+  FailedImage,
+  LabelMessage,
+  CheckBoxDelete,
+};
+
+// Windows whose mouse cursor the busy marker sets.
+enum class CursorOwner { MainForm, GroupBoxDone, GroupBoxTarget };
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // ---- the instrument software's registry key (HKCU, open only) ----------
+  virtual bool OpenSettingsKey() = 0;
+  // The value "Settings" of the open key.
+  virtual SettingsValue ReadSettingsValue(std::string& value) = 0;
+  virtual void CloseSettingsKey() = 0;
+
+  // ---- files -------------------------------------------------------------
+  // Reads a whole file; others may read it meanwhile but not write it.
+  virtual FileRead ReadWholeFile(const std::string& path, std::string& bytes) = 0;
+  // Replaces a file's content as a whole: the old content stays untouched
+  // unless the new content was written completely.
+  virtual bool ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
+  // GetFullPathNameA (at most 260 characters); empty when it fails.
+  virtual std::string FullPathName(const std::string& path) = 0;
+  virtual std::string CurrentDirectory() = 0;
+  // Full path of Ferrolink's own executable file.
+  virtual std::string ModuleFileName() = 0;
+
+  // ---- network names -----------------------------------------------------
+  // Windows 95, 98 or Me (no universal-name query there).
+  virtual bool IsWin9x() = 0;
+  // WNetGetUniversalNameA, universal-name level.
+  virtual bool UniversalName(const std::string& path, std::string& unc) = 0;
+  // The connected disk resources (WNetOpenEnumA / WNetEnumResourceA).
+  virtual std::vector<NetResource> ConnectedDisks() = 0;
+  // WNetAddConnectionA(remote, "", ""): true when it returned 0.
+  virtual bool AddConnection(const std::string& remote) = 0;
+
+  // ---- version resource --------------------------------------------------
+  virtual bool ReadVersionInfo(const std::string& path, FixedVersionInfo& info) = 0;
+  // The file's last modification as a DOS date (high word) and time.
+  virtual bool FileDosDateTime(const std::string& path, uint32_t& stamp) = 0;
+
+  // ---- text --------------------------------------------------------------
+  // The locale's upper case in the ANSI code page.
+  virtual std::string UpperCase(const std::string& text) = 0;
+  // Width in pixels of text in the main window's font.
+  virtual int TextWidth(const std::string& text) = 0;
+
+  // ---- the transfer's file operations -------------------------------------
+  // Lists a pattern path (FindFirstFileA/FindNextFileA); null when it cannot
+  // be listed.
+  virtual std::unique_ptr<DirectoryListing> List(const std::string& pattern) = 0;
+  virtual uint64_t ToLocalFileTime(uint64_t utc) = 0;
+  // GetFileAttributesA; kInvalidAttributes when it fails.
+  virtual uint32_t FileAttributes(const std::string& path) = 0;
+  virtual bool CreateDirectoryLevel(const std::string& path) = 0;
+  // CopyFileA, replacing an existing target.
+  virtual bool CopyFileOver(const std::string& from, const std::string& to) = 0;
+  virtual bool DeleteFileAt(const std::string& path) = 0;
+  virtual bool SetFileAttributesAt(const std::string& path, uint32_t attributes) = 0;
+  // The file's current size and last-write time (UTC), read right before a
+  // source is deleted or un-marked.
+  virtual bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) = 0;
+
+  // ---- the main window ---------------------------------------------------
+  virtual void SetCaption(const std::string& text) = 0;
+  // The application title: the text of the task-bar entry.
+  virtual void SetAppTitle(const std::string& text) = 0;
+  virtual void SetText(Control control, const std::string& text) = 0;
+  virtual void SetVisible(Control control, bool visible) = 0;
+  virtual void SetChecked(Control control, bool checked) = 0;
+  virtual void SetBusyCursor(CursorOwner owner, bool busy) = 0;
+  virtual bool TimerEnabled() = 0;
+  virtual void SetTimerEnabled(bool enabled) = 0;
+  virtual int TimerInterval() = 0;
+  // Restarts the count only when the interval differs from the current one.
+  virtual void SetTimerInterval(int milliseconds) = 0;
+  virtual void MinimizeApplication() = 0;
+  virtual void FocusMainForm() = 0;
+  virtual void ShowError(const std::string& text) = 0;
+  // The folder-browsing dialog; true and the chosen path on a choice.
+  virtual bool BrowseForFolder(const std::string& title, std::string& path) = 0;
+};
+
+}  // namespace ferrolink

@@ -1,0 +1,379 @@
+// A fake of everything Ferrolink asks of the system and its window: a file
+// system that keeps attributes, sizes, times and listing order, a registry
+// value, a network provider, a text measure of 7 pixels per character, and a
+// record of what the window was told.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Platform.h"
+
+namespace ferrolink::test {
+
+class FakePlatform : public Platform {
+ public:
+  // ---- file system ----
+  struct Node {
+    bool dir = false;
+    uint32_t attrs = kAttrArchive;
+    std::string content;
+    uint64_t size = 0;  // used instead of content.size() when set larger
+    uint64_t ctime = 1, wtime = 2, atime = 3;
+    std::vector<std::string> children;  // listing order, as created
+    bool unlistable = false;
+    bool locked = false;       // copy and delete fail (sharing violation)
+    bool read_fails = false;   // ReadWholeFile fails (open for writing elsewhere)
+    bool write_fails = false;  // ReplaceWholeFile fails
+  };
+
+  static std::string Key(std::string path) {
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    if (path.size() == 3 && path[1] == ':' && path[2] == '\\') path.pop_back();
+    for (char& c : path) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return path;
+  }
+  static std::string Parent(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '\\') p.pop_back();
+    const size_t cut = p.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : p.substr(0, cut);
+  }
+  static std::string Leaf(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 1 && p.back() == '\\') p.pop_back();
+    const size_t cut = p.find_last_of('\\');
+    return cut == std::string::npos ? p : p.substr(cut + 1);
+  }
+
+  Node* Find(const std::string& path) {
+    auto it = fs.find(Key(path));
+    return it == fs.end() ? nullptr : &it->second;
+  }
+  Node& AddDir(const std::string& path) {
+    const std::string key = Key(path);
+    auto it = fs.find(key);
+    if (it != fs.end()) return it->second;
+    const std::string parent = Parent(path);
+    if (!parent.empty() && Key(parent) != key) {
+      AddDir(parent).children.push_back(Leaf(path));
+    }
+    Node& n = fs[key];
+    n.dir = true;
+    n.attrs = kAttrDirectory;
+    return n;
+  }
+  Node& AddFile(const std::string& path, const std::string& content = "data",
+                uint32_t attrs = kAttrArchive) {
+    Node* existing = Find(path);
+    if (!existing) AddDir(Parent(path)).children.push_back(Leaf(path));
+    Node& n = fs[Key(path)];
+    n.dir = false;
+    n.attrs = attrs;
+    n.content = content;
+    n.size = content.size();
+    return n;
+  }
+  void Remove(const std::string& path) {
+    if (Node* parent = Find(Parent(path))) {
+      auto& ch = parent->children;
+      const std::string leaf = Key(Leaf(path));
+      ch.erase(std::remove_if(ch.begin(), ch.end(),
+                              [&](const std::string& c) { return Key(c) == leaf; }),
+               ch.end());
+    }
+    fs.erase(Key(path));
+  }
+  bool Exists(const std::string& path) { return Find(path) != nullptr; }
+  std::string Content(const std::string& path) {
+    Node* n = Find(path);
+    return n ? n->content : std::string("<missing>");
+  }
+
+  std::map<std::string, Node> fs;
+  int list_calls = 0;
+
+  // ---- registry ----
+  bool key_exists = true;
+  SettingsValue value_kind = SettingsValue::String;
+  std::string settings_value;
+  int key_opens = 0;
+
+  // ---- network ----
+  bool win9x = false;
+  std::map<std::string, std::string> unc_by_drive;  // "Q" -> "\\server\share"
+  bool connection_succeeds = false;
+  std::vector<std::string> connection_attempts;
+
+  // ---- process ----
+  std::string current_dir = "C:\\Work\\";
+  std::string module_file = "C:\\Tools\\Ferrolink.exe";
+  bool has_version = true;
+  FixedVersionInfo version{0x07DC0001, 0x00000000, 0x07DC0001, 0x00000000, 0x3F, 0};
+
+  // ---- window record ----
+  std::string caption, app_title;
+  std::map<Control, std::string> texts;
+  std::map<Control, bool> visible;
+  std::map<Control, bool> checked;
+  std::map<CursorOwner, bool> busy_cursor;
+  std::vector<std::string> errors;
+  std::vector<std::string> app_titles;  // every title set, in order
+  bool timer_enabled = true;
+  int timer_interval = 2000;
+  int timer_restarts = 0;
+  int minimized = 0;
+  int focused = 0;
+  bool browse_result = false;
+  std::string browse_path;
+  std::string browse_title;
+  int browses = 0;
+  std::vector<std::string> replaced_files;  // paths written, in order
+
+  // ---- Platform ----
+  bool OpenSettingsKey() override {
+    ++key_opens;
+    return key_exists;
+  }
+  SettingsValue ReadSettingsValue(std::string& value) override {
+    value = value_kind == SettingsValue::String ? settings_value : std::string();
+    return value_kind;
+  }
+  void CloseSettingsKey() override {}
+
+  FileRead ReadWholeFile(const std::string& path, std::string& bytes) override {
+    Node* n = Find(path);
+    if (!n || n->dir) return FileRead::Missing;
+    if (n->read_fails) return FileRead::Failed;
+    bytes = n->content;
+    return FileRead::Ok;
+  }
+  bool ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
+    Node* n = Find(path);
+    if ((n && n->write_fails) || !Find(Parent(path)) || unwritable_dirs.count(Key(Parent(path)))) {
+      return false;
+    }
+    replaced_files.push_back(path);
+    Node& f = AddFile(path, bytes, kAttrArchive);
+    f.write_fails = n ? n->write_fails : false;
+    return true;
+  }
+  std::set<std::string> unwritable_dirs;  // keys of folders where no file can be made
+
+  std::string FullPathName(const std::string& path) override {
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    if (p.empty()) return std::string();
+    if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') return p;
+    if (p.size() >= 2 && p[1] == ':') return p;
+    if (p[0] == '\\') return current_dir.substr(0, 2) + p;
+    return current_dir + p;
+  }
+  std::string CurrentDirectory() override {
+    std::string d = current_dir;
+    if (d.size() > 3 && d.back() == '\\') d.pop_back();
+    return d;
+  }
+  std::string ModuleFileName() override { return module_file; }
+
+  bool IsWin9x() override { return win9x; }
+  bool UniversalName(const std::string& path, std::string& unc) override {
+    if (win9x) return false;
+    auto it = unc_by_drive.find(std::string(1, static_cast<char>(std::toupper(path[0]))));
+    if (it == unc_by_drive.end()) return false;
+    unc = it->second + path.substr(2);
+    return true;
+  }
+  std::vector<NetResource> ConnectedDisks() override {
+    std::vector<NetResource> out;
+    for (const auto& [drive, remote] : unc_by_drive) out.push_back({drive + ":", remote});
+    return out;
+  }
+  bool AddConnection(const std::string& remote) override {
+    connection_attempts.push_back(remote);
+    return connection_succeeds;
+  }
+
+  bool ReadVersionInfo(const std::string&, FixedVersionInfo& info) override {
+    if (!has_version) return false;
+    info = version;
+    return true;
+  }
+  bool FileDosDateTime(const std::string&, uint32_t& stamp) override {
+    stamp = (((2012 - 1980) << 9 | 1 << 5 | 15) << 16) | (12 << 11 | 30 << 5 | 5);
+    return true;
+  }
+
+  std::string UpperCase(const std::string& text) override {
+    std::string out = text;
+    for (char& c : out) {
+      const unsigned char u = static_cast<unsigned char>(c);
+      if (u >= 'a' && u <= 'z') c = static_cast<char>(u - 32);
+      // CP1252 letters with a capital 32 below them (not the division sign).
+      if (u >= 0xE0 && u <= 0xFE && u != 0xF7) c = static_cast<char>(u - 32);
+    }
+    return out;
+  }
+  int TextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
+
+  class Listing : public DirectoryListing {
+   public:
+    explicit Listing(std::vector<ListEntry> entries) : entries_(std::move(entries)) {}
+    bool Next(ListEntry& entry) override {
+      if (pos_ >= entries_.size()) return false;
+      entry = entries_[pos_++];
+      return true;
+    }
+
+   private:
+    std::vector<ListEntry> entries_;
+    size_t pos_ = 0;
+  };
+
+  static bool Matches(const std::string& mask, const std::string& name) {
+    if (mask == "*.*" || mask == "*") return true;
+    // '*' and '?' wildcards, case-insensitive.
+    std::string m = Key(mask), n = Key(name);
+    size_t mi = 0, ni = 0, star = std::string::npos, mark = 0;
+    while (ni < n.size()) {
+      if (mi < m.size() && (m[mi] == '?' || m[mi] == n[ni])) {
+        ++mi;
+        ++ni;
+      } else if (mi < m.size() && m[mi] == '*') {
+        star = mi++;
+        mark = ni;
+      } else if (star != std::string::npos) {
+        mi = star + 1;
+        ni = ++mark;
+      } else {
+        return false;
+      }
+    }
+    while (mi < m.size() && m[mi] == '*') ++mi;
+    return mi == m.size();
+  }
+
+  std::unique_ptr<DirectoryListing> List(const std::string& pattern) override {
+    ++list_calls;
+    const size_t cut = pattern.find_last_of('\\');
+    const std::string dir = pattern.substr(0, cut + 1), mask = pattern.substr(cut + 1);
+    Node* d = Find(dir);
+    if (!d || !d->dir || d->unlistable) return nullptr;
+    std::vector<ListEntry> entries;
+    auto add = [&](const std::string& name, const Node& n) {
+      ListEntry e;
+      e.CreationTime = n.ctime;
+      e.LastWriteTime = n.wtime;
+      e.LastAccessTime = n.atime;
+      e.Attributes = n.attrs;
+      e.SizeHigh = static_cast<uint32_t>(n.size >> 32);
+      e.SizeLow = static_cast<uint32_t>(n.size);
+      e.Name = name;
+      entries.push_back(e);
+    };
+    if (Key(dir).size() > 2) {  // not a drive root
+      if (Matches(mask, ".")) add(".", *d);
+      if (Matches(mask, "..")) add("..", *d);
+    }
+    for (const std::string& child : d->children) {
+      if (Matches(mask, child)) add(child, *Find(dir + child));
+    }
+    if (entries.empty()) return nullptr;
+    return std::make_unique<Listing>(std::move(entries));
+  }
+  uint64_t ToLocalFileTime(uint64_t utc) override { return utc + local_offset; }
+  uint64_t local_offset = 36000000000ULL;  // one hour in 100 ns units
+
+  uint32_t FileAttributes(const std::string& path) override {
+    Node* n = Find(path);
+    return n ? n->attrs : kInvalidAttributes;
+  }
+  bool CreateDirectoryLevel(const std::string& path) override {
+    if (Exists(path) || !Find(Parent(path)) || unwritable_dirs.count(Key(Parent(path)))) {
+      return false;
+    }
+    created_dirs.push_back(path);
+    AddDir(path);
+    return true;
+  }
+  std::vector<std::string> created_dirs;
+
+  bool CopyFileOver(const std::string& from, const std::string& to) override {
+    Node* src = Find(from);
+    if (!src || src->dir || src->locked) return false;
+    Node* dst = Find(to);
+    if ((dst && dst->dir) || !Find(Parent(to)) || unwritable_dirs.count(Key(Parent(to)))) {
+      return false;
+    }
+    copies.push_back({from, to});
+    const Node copy = *src;
+    Node& n = AddFile(to, copy.content, copy.attrs);
+    n.size = copy.size;
+    n.wtime = copy.wtime;
+    if (after_copy) after_copy(from, to);
+    return true;
+  }
+  std::vector<std::pair<std::string, std::string>> copies;
+  std::function<void(const std::string&, const std::string&)> after_copy;
+
+  bool DeleteFileAt(const std::string& path) override {
+    Node* n = Find(path);
+    if (!n || n->dir || n->locked || (n->attrs & kAttrReadOnly)) return false;
+    deleted.push_back(path);
+    Remove(path);
+    return true;
+  }
+  std::vector<std::string> deleted;
+
+  bool SetFileAttributesAt(const std::string& path, uint32_t attributes) override {
+    Node* n = Find(path);
+    if (!n) return false;
+    n->attrs = attributes;
+    return true;
+  }
+  bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) override {
+    Node* n = Find(path);
+    if (!n || n->dir) return false;
+    size = n->size;
+    last_write = n->wtime;
+    return true;
+  }
+
+  void SetCaption(const std::string& text) override { caption = text; }
+  void SetAppTitle(const std::string& text) override {
+    app_title = text;
+    app_titles.push_back(text);
+  }
+  void SetText(Control control, const std::string& text) override { texts[control] = text; }
+  void SetVisible(Control control, bool v) override { visible[control] = v; }
+  void SetChecked(Control control, bool c) override { checked[control] = c; }
+  void SetBusyCursor(CursorOwner owner, bool busy) override { busy_cursor[owner] = busy; }
+  bool TimerEnabled() override { return timer_enabled; }
+  void SetTimerEnabled(bool enabled) override {
+    if (enabled && !timer_enabled) ++timer_restarts;
+    timer_enabled = enabled;
+  }
+  int TimerInterval() override { return timer_interval; }
+  void SetTimerInterval(int ms) override {
+    if (ms != timer_interval) ++timer_restarts;
+    timer_interval = ms;
+  }
+  void MinimizeApplication() override { ++minimized; }
+  void FocusMainForm() override { ++focused; }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  bool BrowseForFolder(const std::string& title, std::string& path) override {
+    ++browses;
+    browse_title = title;
+    browse_timer_was_on = timer_enabled;
+    if (browse_result) path = browse_path;
+    return browse_result;
+  }
+  bool browse_timer_was_on = false;
+};
+
+}  // namespace ferrolink::test
