@@ -1,0 +1,12 @@
+// Treecarry.exe: a Windows program without a window and without a console.
+// It reads no arguments, shows and writes nothing, and ends with exit code 0.
+#include <windows.h>
+
+#include "Win32Machine.h"
+#include "modMain.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  treecarry::Win32Machine machine;
+  treecarry::Main(machine);
+  return 0;
+}
