@@ -23,7 +23,9 @@ inline constexpr char kCaptionStart[] = "Ferrolink - Netzwerksuche ...";
 inline constexpr char kAppTitle[] = "Ferrolink";
 inline constexpr char kFolderDialogTitle[] = "W\xE4hlen Sie das Serververzeichnis";
 inline constexpr char kMsgBadType[] = "Ung\xFCltiger Datentyp f\xFCr '%s'";
-inline constexpr char kMsgCannotOpen[] = "Datei %s kann nicht ge\xF6" "ffnet werden";
+inline constexpr char kMsgCannotOpen[] =
+    "Datei %s kann nicht ge\xF6"
+    "ffnet werden";
 inline constexpr char kMsgCannotCreate[] = "Datei %s kann nicht erstellt werden";
 
 // Intervals of TimerFind, in milliseconds.

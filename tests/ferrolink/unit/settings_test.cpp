@@ -1,0 +1,221 @@
+// Start-up, settings and the user's actions of the main window, over the fake.
+#include <gtest/gtest.h>
+
+#include "FakePlatform.h"
+#include "Main.h"
+#include "Version.h"
+
+using ferrolink::Control;
+using ferrolink::SettingsValue;
+using ferrolink::TMainForm;
+using ferrolink::test::FakePlatform;
+
+namespace {
+
+class Settings : public ::testing::Test {
+ protected:
+  Settings() {
+    p.settings_value = "C:\\Calyrix\\settings.ini";
+    p.AddDir("C:\\Calyrix");
+    p.AddDir("C:\\Tools");
+  }
+  void Instrument(const std::string& content) { p.AddFile("C:\\Calyrix\\settings.ini", content); }
+  void Own(const std::string& content) { p.AddFile(kIni, content); }
+  void Create() { form.FormCreate(); }
+
+  static constexpr const char* kIni = "C:\\Calyrix\\ferrolink.ini";
+  FakePlatform p;
+  TMainForm form{p};
+};
+
+}  // namespace
+
+TEST_F(Settings, ReadsAllThreePlacesAndAddsFinalBackslashes) {
+  Instrument("[Directories]\r\nDatafiles=D:\\Messdaten\r\n");
+  Own("[General]\r\nTarget=\\\\srv\\ablage\r\nDelete=0\r\n");
+  Create();
+  EXPECT_EQ(form.SourceDir, "D:\\Messdaten\\");
+  EXPECT_EQ(form.TargetDir, "\\\\srv\\ablage\\");
+  EXPECT_FALSE(form.DeleteChecked());
+  EXPECT_EQ(p.texts[Control::LabelSource], "D:\\Messdaten\\");
+  EXPECT_EQ(p.texts[Control::EditTarget], "\\\\srv\\ablage\\");
+  EXPECT_EQ(p.texts[Control::LabelVersion], "Version: V2012.1.0.0");
+  EXPECT_TRUE(p.replaced_files.empty());  // nothing is saved at start with Delete off
+  ASSERT_TRUE(form.FileSearcher);
+  EXPECT_EQ(form.FileSearcher->Options, ferrolink::soFiles | ferrolink::soRecursive);
+  EXPECT_EQ(form.NetState, -1);
+}
+
+TEST_F(Settings, DefaultsWhenFilesOrKeysAreMissing) {
+  Create();                                  // neither file exists
+  EXPECT_EQ(form.SourceDir, "C:\\Tools\\");  // the executable's directory
+  EXPECT_EQ(form.TargetDir, "C:\\Tools\\");  // the source
+  EXPECT_TRUE(p.errors.empty());
+  EXPECT_TRUE(p.replaced_files.empty());
+}
+
+TEST_F(Settings, EmptyDatafilesCountsAsMissing) {
+  Instrument("[Directories]\r\nDatafiles=\r\n");
+  Create();
+  EXPECT_EQ(form.SourceDir, "C:\\Tools\\");
+}
+
+TEST_F(Settings, DeleteOnRewritesTheFileAtOnceWithoutComments) {
+  Instrument("[Directories]\r\nDatafiles=C:\\Daten\\\r\n");
+  Own("; Ferrolink\r\n[General]\r\n; Ziel\r\nTarget=\\\\srv\\x\r\nDelete=$1\r\n");
+  Create();
+  EXPECT_TRUE(form.DeleteChecked());
+  EXPECT_TRUE(p.checked[Control::CheckBoxDelete]);
+  ASSERT_EQ(p.replaced_files.size(), 1u);
+  EXPECT_EQ(p.Content(kIni), "[General]\r\nTarget=\\\\srv\\x\r\nDelete=1\r\n\r\n");
+}
+
+TEST_F(Settings, CheckBoxSavesOnEveryChange) {
+  Own("[General]\r\nTarget=E:\\Ziel\r\n");
+  Create();
+  form.SetDeleteChecked(true);
+  EXPECT_EQ(p.Content(kIni), "[General]\r\nTarget=E:\\Ziel\r\nDelete=1\r\n\r\n");
+  form.SetDeleteChecked(true);  // no change of state, no save
+  EXPECT_EQ(p.replaced_files.size(), 1u);
+  form.SetDeleteChecked(false);
+  EXPECT_EQ(p.Content(kIni), "[General]\r\nTarget=E:\\Ziel\r\nDelete=0\r\n\r\n");
+}
+
+TEST_F(Settings, DriveRootTargetRoundTrip) {
+  Own("[General]\r\nTarget=C:\r\n");
+  Create();
+  EXPECT_EQ(form.TargetDir, "C:\\");
+  form.SetDeleteChecked(true);
+  EXPECT_EQ(p.Content(kIni), "[General]\r\nTarget=C:\r\nDelete=1\r\n\r\n");
+}
+
+TEST_F(Settings, NoRegistryKeyMeansNothingReadAndNothingSaved) {
+  p.key_exists = false;
+  Own("[General]\r\nTarget=E:\\Ziel\r\nDelete=1\r\n");
+  Create();
+  EXPECT_EQ(form.SourceDir, "");
+  EXPECT_EQ(form.TargetDir, "");
+  EXPECT_FALSE(form.DeleteChecked());
+  EXPECT_EQ(p.texts[Control::EditTarget], "");
+  form.SetDeleteChecked(true);
+  p.browse_result = true;
+  p.browse_path = "E:\\Neu";
+  form.SpeedButtonDirClick();
+  EXPECT_EQ(form.TargetDir, "E:\\Neu\\");
+  EXPECT_TRUE(p.replaced_files.empty());
+  ASSERT_TRUE(form.FileSearcher);
+}
+
+TEST_F(Settings, WrongValueTypeIsReportedAndDefaultsStandIn) {
+  p.value_kind = SettingsValue::OtherType;
+  Own("[General]\r\nTarget=E:\\Ziel\r\nDelete=1\r\n");
+  Create();
+  EXPECT_EQ(p.errors, std::vector<std::string>{"Ung\xFCltiger Datentyp f\xFCr 'Settings'"});
+  EXPECT_EQ(form.SourceDir, "C:\\Tools\\");
+  EXPECT_EQ(form.TargetDir, "C:\\Tools\\");
+  EXPECT_EQ(p.texts[Control::LabelVersion], "Version: V2012.1.0.0");
+  EXPECT_TRUE(form.FileSearcher);
+  EXPECT_TRUE(p.replaced_files.empty());
+}
+
+TEST_F(Settings, UnreadableInstrumentFileIsReportedAndTheRestIsRead) {
+  Instrument("[Directories]\r\nDatafiles=D:\\X\r\n");
+  p.Find("C:\\Calyrix\\settings.ini")->read_fails = true;
+  Own("[General]\r\nTarget=E:\\Ziel\r\n");
+  Create();
+  EXPECT_EQ(p.errors, std::vector<std::string>{"Datei C:\\Calyrix\\settings.ini kann nicht ge\xF6"
+                                               "ffnet werden"});
+  EXPECT_EQ(form.SourceDir, "C:\\Tools\\");
+  EXPECT_EQ(form.TargetDir, "E:\\Ziel\\");
+}
+
+TEST_F(Settings, FailedSaveKeepsTheOldFileAndTheFolderChoiceFinishes) {
+  const std::string old = "[General]\r\nTarget=E:\\Alt\r\n; keep\r\n";
+  Own(old);
+  Create();
+  p.Find(kIni)->write_fails = true;
+  p.browse_result = true;
+  p.browse_path = "F:\\Neu";
+  form.SpeedButtonDirClick();
+  EXPECT_EQ(p.errors, std::vector<std::string>{
+                          "Datei C:\\Calyrix\\ferrolink.ini kann nicht erstellt werden"});
+  EXPECT_EQ(p.Content(kIni), old);
+  EXPECT_EQ(form.TargetDir, "F:\\Neu\\");
+  EXPECT_TRUE(p.timer_enabled);
+  EXPECT_EQ(p.timer_interval, 1000);
+  EXPECT_EQ(p.focused, 1);
+}
+
+TEST_F(Settings, UnreadableOwnFileIsNotOverwrittenAtSave) {
+  Own("[General]\r\nTarget=E:\\Alt\r\n");
+  Create();
+  p.Find(kIni)->read_fails = true;
+  form.SetDeleteChecked(true);
+  EXPECT_EQ(p.errors, std::vector<std::string>{"Datei C:\\Calyrix\\ferrolink.ini kann nicht ge\xF6"
+                                               "ffnet werden"});
+  EXPECT_TRUE(p.replaced_files.empty());
+}
+
+TEST_F(Settings, FolderChoiceSavesAndShortensTheInterval) {
+  Own("[General]\r\nTarget=E:\\Alt\r\nDelete=0\r\n");
+  Create();
+  p.browse_result = true;
+  p.browse_path = "F:\\Server\\Ablage";
+  form.SpeedButtonDirClick();
+  EXPECT_EQ(p.browse_title, "W\xE4hlen Sie das Serververzeichnis");
+  EXPECT_FALSE(p.browse_timer_was_on);  // no tick while the dialog runs
+  EXPECT_EQ(form.TargetDir, "F:\\Server\\Ablage\\");
+  EXPECT_EQ(p.texts[Control::EditTarget], "F:\\Server\\Ablage\\");
+  EXPECT_EQ(p.Content(kIni), "[General]\r\nTarget=F:\\Server\\Ablage\r\nDelete=0\r\n\r\n");
+  EXPECT_EQ(p.timer_interval, 1000);
+  EXPECT_TRUE(p.timer_enabled);
+}
+
+TEST_F(Settings, CancelledFolderChoiceChangesNothing) {
+  Own("[General]\r\nTarget=E:\\Alt\r\n");
+  Create();
+  p.browse_result = false;
+  form.SpeedButtonDirClick();
+  EXPECT_EQ(form.TargetDir, "E:\\Alt\\");
+  EXPECT_TRUE(p.replaced_files.empty());
+  EXPECT_EQ(p.timer_interval, 2000);
+  EXPECT_TRUE(p.timer_enabled);
+  EXPECT_EQ(p.timer_restarts, 1);  // counts its whole interval from now
+  EXPECT_EQ(p.focused, 1);
+}
+
+TEST_F(Settings, WindowEvents) {
+  Create();
+  form.FormShow();
+  EXPECT_TRUE(p.visible[Control::FailedImage]);
+  form.ButtonMiniClick();
+  EXPECT_EQ(p.minimized, 1);
+  form.FormClose();
+  EXPECT_FALSE(p.timer_enabled);
+  EXPECT_FALSE(form.FileSearcher);
+  EXPECT_TRUE(p.replaced_files.empty());  // nothing saved on close
+}
+
+TEST(Version, RecordAndText) {
+  FakePlatform p;
+  p.version = {0x07DC0001, 0x00020003, 0x00040005, 0x00060007, 0x0B, 0x2B};
+  ferrolink::TFileVersion v;
+  ASSERT_TRUE(ferrolink::ReadFileVersion(p, "x.exe", v));
+  EXPECT_EQ(ferrolink::VersionText(v), "2012.1.2.3");
+  EXPECT_EQ(v.ProductVersion[0], 4u);
+  EXPECT_EQ(v.ProductVersion[3], 7u);
+  EXPECT_TRUE(v.Valid);
+  EXPECT_TRUE(v.Debug);          // 0x01 in mask and flags
+  EXPECT_TRUE(v.PreRelease);     // 0x02
+  EXPECT_TRUE(v.PrivateBuild);   // 0x08
+  EXPECT_FALSE(v.SpecialBuild);  // 0x20 in the flags but not in the mask
+  // 15 January 2012, 12:30:10
+  EXPECT_NEAR(v.FileDate, 40923 + (12 * 3600 + 30 * 60 + 10) / 86400.0, 1e-9);
+
+  p.has_version = false;
+  ferrolink::TFileVersion untouched;
+  untouched.FileVersion[0] = 9;
+  EXPECT_FALSE(ferrolink::ReadFileVersion(p, "x.exe", untouched));
+  EXPECT_EQ(untouched.FileVersion[0], 9u);
+  EXPECT_EQ(ferrolink::VersionText(ferrolink::TFileVersion{}), "0.0.0.0");
+}
