@@ -1,0 +1,94 @@
+// The plug-in's event file: where it lies, how its bytes are stored, the
+// trimming that keeps it small, and its conversion into the event-list text.
+//
+// File format. The file "QsStat.sta" lies beside Message.exe. Every stored
+// byte is the character's code plus EVENT_SHIFT, modulo 256 (no header, no
+// checksum, no length field). Decoded, the content is a run of records, the
+// oldest first:
+//   STX (2) field1 TAB (9) field2 TAB ... field10 ETX (3)
+// ten fields of text in the ANSI code page, none holding one of the three
+// control bytes. A decoded zero byte is read as a blank.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace message {
+
+// The shift shared with the plug-in that writes the file.
+inline constexpr unsigned char EVENT_SHIFT = 0x35;
+
+inline constexpr char EVENT_STX = '\x02';
+inline constexpr char EVENT_ETX = '\x03';
+inline constexpr char EVENT_TAB = '\t';
+
+inline constexpr const char* EVENT_FILE_NAME = "QsStat.sta";
+// A longer file is cut back to its newest records when the list is opened.
+inline constexpr std::size_t EVENT_FILE_KEEP_BYTES = 20000;
+
+inline constexpr const char* EVENT_FIELD_GAP = "    ";
+// A line feed, 103 hyphens, a line feed: stands between two records.
+inline const std::string EVENT_SEPARATOR_LINE = "\n" + std::string(103, '-') + "\n";
+inline constexpr const char* EVENT_CLOSING_TEXT = "\n\n";
+
+// What the event-file logic needs of the system. The Win32 implementation
+// lives beside the window code; the tests use an in-memory one.
+class EventFileSystem {
+ public:
+  virtual ~EventFileSystem() = default;
+  // The folder of the program's executable, without a trailing backslash.
+  virtual std::string ModuleDir() = 0;
+  // The file's length; nothing when it is missing, a folder or inaccessible.
+  virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+  // The file's bytes from offset to its end (empty when offset is past the
+  // end); nothing when it cannot be opened or read.
+  virtual std::optional<std::string> ReadFrom(const std::string& path, std::uint64_t offset) = 0;
+  // Creates or empties the file and writes bytes; false unless all were written.
+  virtual bool WriteWhole(const std::string& path, const std::string& bytes) = 0;
+  // Appends bytes to an existing file; false unless all were written.
+  virtual bool Append(const std::string& path, const std::string& bytes) = 0;
+  // Puts from in the place of to in one step; false leaves both as they were.
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  virtual void Remove(const std::string& path) = 0;
+};
+
+// Stored bytes to content: subtracts the shift, a zero becomes a blank.
+std::string DecodeEventBytes(const std::string& stored);
+// Content to stored bytes: adds the shift.
+std::string EncodeEventBytes(const std::string& content);
+
+// <module dir>\QsStat.sta
+std::string GetEventFilePath(EventFileSystem& fs);
+
+// True with the file's length in size, false when the file cannot be sized.
+bool QueryEventFileSize(EventFileSystem& fs, const std::string& path, std::uint64_t& size);
+
+// Cuts the file back to the records that start in its last
+// EVENT_FILE_KEEP_BYTES bytes and returns its new size. The cut content goes
+// to a temporary file beside it first, together with whatever the plug-in
+// appended meanwhile, and replaces the file only when it was written whole;
+// on any failure the file stays as it was and its current size is returned.
+// A file without a record start in its last EVENT_FILE_KEEP_BYTES bytes is
+// kept whole.
+std::uint64_t TrimEventFile(EventFileSystem& fs, const std::string& path, std::uint64_t size);
+
+// Called at every step of the layout with the share of the content done so
+// far (0..100) or nothing; lets the window redraw and handle its events.
+using ProgressHook = std::function<void(std::optional<int> percent)>;
+
+// Lays out the content (the first `size` bytes of the stored file) as the
+// list text. Empty when the file is empty or cannot be read.
+std::string FormatEventList(EventFileSystem& fs, const std::string& path, std::uint64_t size,
+                            const ProgressHook& progress);
+
+// The layout of decoded content; FormatEventList's core.
+std::string LayoutEventContent(const std::string& content, const ProgressHook& progress);
+
+// The cut of decoded content: the index of the record start from which the
+// content is kept, or nothing when it is kept whole.
+std::optional<std::size_t> TrimStart(const std::string& content);
+
+}  // namespace message
