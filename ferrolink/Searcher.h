@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,16 +16,20 @@ namespace ferrolink {
 
 enum TSearchOption : uint8_t { soFiles = 1, soDirectories = 2, soRecursive = 4 };
 
-// The record of one reported entry. Times are local file times.
+// The record of one reported entry. Times are local file times. Name and
+// Directory are whole, never cut: a handler may act on the path they form.
+// Every record of one directory shares one Directory text, so a record costs
+// its fixed part and its name only.
 struct TFoundFile {
   uint64_t CreationTime = 0;
   uint64_t LastWriteTime = 0;
   uint64_t LastAccessTime = 0;
-  uint32_t Attributes = 0;
   int64_t Size = 0;
+  uint32_t Attributes = 0;
   std::string Name;
-  std::string Directory;  // ends in a backslash
-  // A block a handler may attach; released together with the record.
+  std::shared_ptr<const std::string> Directory;  // ends in a backslash
+  // A block a handler may attach; released together with the record, before
+  // the record's other fields.
   std::unique_ptr<void, void (*)(void*)> Attachment{nullptr, [](void*) {}};
 };
 
@@ -32,10 +37,15 @@ class TSearcher {
  public:
   explicit TSearcher(Platform& platform);
   ~TSearcher();
+  TSearcher(const TSearcher&) = delete;
+  TSearcher& operator=(const TSearcher&) = delete;
 
   bool Running = false;
   std::function<void(TFoundFile&)> OnFound;
-  std::vector<std::unique_ptr<TFoundFile>> Items;
+  // Every record reported since the last Start, in the order of reporting.
+  // A deque keeps each record at its place while the list grows and needs
+  // no block of its own per record.
+  std::deque<TFoundFile> Items;
   std::string Mask;
   uint8_t Options = soFiles;
 
@@ -45,6 +55,8 @@ class TSearcher {
 
  private:
   void SearchDirectory(const std::string& pattern);
+  void Report(const ListEntry& entry, const std::string& directory,
+              std::shared_ptr<const std::string>& shared_directory);
   Platform& platform_;
 };
 

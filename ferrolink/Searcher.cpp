@@ -1,0 +1,103 @@
+#include "Searcher.h"
+
+namespace ferrolink {
+
+namespace {
+
+// A listing with one of these name patterns holds every entry of its
+// directory, the subdirectories included.
+bool MatchesEverything(const std::string& mask) {
+  return mask == "*.*" || mask == "*";
+}
+
+bool IsEnterable(const ListEntry& entry) {
+  return (entry.Attributes & kAttrDirectory) != 0 && !entry.Name.empty() && entry.Name[0] != '.';
+}
+
+}  // namespace
+
+TSearcher::TSearcher(Platform& platform) : platform_(platform) {}
+
+TSearcher::~TSearcher() {
+  ClearItems();
+}
+
+void TSearcher::Start(const std::string& pattern) {
+  Running = true;
+  ClearItems();
+  const size_t cut = pattern.find_last_of("\\:");
+  Mask = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+  // A pattern that has no full form cannot be listed; listing the empty text
+  // would search somewhere else.
+  const std::string full = platform_.FullPathName(pattern);
+  if (full.empty()) return;
+  try {
+    SearchDirectory(full);
+  } catch (...) {
+    Running = false;
+    throw;
+  }
+}
+
+void TSearcher::Stop() {
+  Running = false;
+}
+
+void TSearcher::ClearItems() {
+  Items.clear();
+}
+
+void TSearcher::SearchDirectory(const std::string& pattern) {
+  if (!Running) return;
+  const size_t cut = pattern.find_last_of('\\');
+  const std::string directory =
+      cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+  const bool recursive = (Options & soRecursive) != 0;
+  // When the pattern matches everything, its listing already names every
+  // subdirectory in listing order, so one listing serves both steps.
+  const bool one_listing = recursive && MatchesEverything(pattern.substr(directory.size()));
+
+  std::shared_ptr<const std::string> shared_directory;
+  std::vector<std::string> subdirectories;
+  ListEntry entry;
+  if (auto listing = platform_.List(pattern)) {
+    while (Running && listing->Next(entry)) {
+      const bool is_directory = (entry.Attributes & kAttrDirectory) != 0;
+      if (is_directory ? (Options & soDirectories) : (Options & soFiles)) {
+        Report(entry, directory, shared_directory);
+      }
+      if (one_listing && IsEnterable(entry)) subdirectories.push_back(std::move(entry.Name));
+    }
+  }
+  if (!recursive || !Running) return;
+  if (!one_listing) {
+    if (auto listing = platform_.List(directory + "*.*")) {
+      while (Running && listing->Next(entry)) {
+        if (IsEnterable(entry)) subdirectories.push_back(std::move(entry.Name));
+      }
+    }
+  }
+  // The listings are closed before descending, so a deep tree holds no open
+  // listing per level.
+  for (const std::string& name : subdirectories) {
+    if (!Running) return;
+    SearchDirectory(directory + name + "\\" + Mask);
+  }
+}
+
+void TSearcher::Report(const ListEntry& entry, const std::string& directory,
+                       std::shared_ptr<const std::string>& shared_directory) {
+  if (!shared_directory) shared_directory = std::make_shared<const std::string>(directory);
+  // The searcher owns the record from here on, also when the handler throws.
+  TFoundFile& file = Items.emplace_back();
+  file.CreationTime = platform_.ToLocalFileTime(entry.CreationTime);
+  file.LastWriteTime = platform_.ToLocalFileTime(entry.LastWriteTime);
+  file.LastAccessTime = platform_.ToLocalFileTime(entry.LastAccessTime);
+  file.Attributes = entry.Attributes;
+  file.Size = static_cast<int64_t>(static_cast<uint64_t>(entry.SizeHigh) << 32 | entry.SizeLow);
+  file.Name = entry.Name;
+  file.Directory = shared_directory;
+  if (OnFound) OnFound(file);
+}
+
+}  // namespace ferrolink
