@@ -1,0 +1,225 @@
+// The help-viewer decision and the notice text, over a fake system.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "HelpViewerCheck.h"
+
+namespace viewerprobe {
+namespace {
+
+OsVersionRecord Version(std::uint32_t major, std::uint32_t minor,
+                        std::uint32_t platform = kPlatformWin32Nt, std::uint32_t build = 0,
+                        const char* servicePack = "") {
+  OsVersionRecord r;
+  std::memset(&r, 0, sizeof r);
+  r.size = sizeof r;
+  r.major = major;
+  r.minor = minor;
+  r.build = build;
+  r.platform = platform;
+  std::strncpy(r.servicePack, servicePack, sizeof r.servicePack - 1);
+  return r;
+}
+
+// A system with environment variables, files and directories (by exact
+// path) and a version record; no record makes the version query fail.
+class FakeSystem : public ProbeSystem {
+ public:
+  std::map<std::string, std::string> environment;
+  std::map<std::string, std::int64_t> files;  // path -> length
+  std::vector<std::string> directories;
+  std::vector<std::string> unreadableLengths;  // exist, but their length cannot be read
+  std::optional<OsVersionRecord> version = Version(6, 2);
+
+  int versionQueries = 0;
+  std::vector<std::string> examined;
+
+  std::string EnvironmentValue(const std::string& name) override {
+    auto it = environment.find(name);
+    return it == environment.end() ? "" : it->second;
+  }
+  std::uint32_t FileAttributes(const std::string& path) override {
+    examined.push_back(path);
+    for (const std::string& d : directories) {
+      if (d == path) return kFileAttributeDirectory;
+    }
+    return files.count(path) ? 0x20u : kInvalidFileAttributes;
+  }
+  std::optional<std::int64_t> FileLength(const std::string& path) override {
+    for (const std::string& u : unreadableLengths) {
+      if (u == path) return std::nullopt;
+    }
+    auto it = files.find(path);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  }
+  bool QueryVersion(OsVersionRecord& record) override {
+    ++versionQueries;
+    // The caller hands in a zeroed record with only the size member set.
+    EXPECT_EQ(record.size, 148u);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record);
+    for (std::size_t i = sizeof record.size; i < sizeof record; ++i) {
+      if (bytes[i] != 0) {
+        ADD_FAILURE() << "byte " << i << " of the record handed in is not zero";
+        break;
+      }
+    }
+    if (!version) return false;
+    record = *version;
+    return true;
+  }
+};
+
+constexpr const char* kViewer = "C:\\Windows\\Winhlp32.exe";
+
+class HelpViewerCheck : public ::testing::Test {
+ protected:
+  HelpViewerCheck() { system.environment["WinDir"] = "C:\\Windows"; }
+  FakeSystem system;
+};
+
+TEST_F(HelpViewerCheck, ViewerCountsAsPresentOnlyAbove40000Bytes) {
+  system.files[kViewer] = 40000;
+  EXPECT_TRUE(HelpViewerNoticeNeeded(system));
+
+  system.files[kViewer] = 0;
+  EXPECT_TRUE(HelpViewerNoticeNeeded(system));
+
+  system.versionQueries = 0;
+  system.files[kViewer] = 40001;
+  EXPECT_FALSE(HelpViewerNoticeNeeded(system));
+  EXPECT_EQ(system.versionQueries, 0) << "the version is only asked for a missing viewer";
+}
+
+TEST_F(HelpViewerCheck, ViewerLargerThan4GiBIsPresent) {
+  // Neither wrapped to a small nor to a negative size.
+  system.files[kViewer] = 0x100000000LL + 100;
+  EXPECT_FALSE(HelpViewerNoticeNeeded(system));
+  system.files[kViewer] = 0x80000000LL + 100;
+  EXPECT_FALSE(HelpViewerNoticeNeeded(system));
+  EXPECT_EQ(fkt_FileGetSize(system, kViewer), 0x80000000LL + 100);
+}
+
+TEST_F(HelpViewerCheck, NoFileADirectoryOrAnUnreadableLengthCountAsMissing) {
+  EXPECT_TRUE(HelpViewerNoticeNeeded(system));
+  EXPECT_EQ(system.examined, std::vector<std::string>{kViewer});
+
+  system.directories = {kViewer};
+  EXPECT_EQ(fkt_FileGetSize(system, kViewer), 0);
+  EXPECT_TRUE(HelpViewerNoticeNeeded(system));
+
+  system.directories.clear();
+  system.files[kViewer] = 50000;
+  system.unreadableLengths = {kViewer};
+  EXPECT_EQ(fkt_FileGetSize(system, kViewer), 0);
+  EXPECT_TRUE(HelpViewerNoticeNeeded(system));
+}
+
+TEST_F(HelpViewerCheck, ProbePathIsWinDirFollowedByTheViewerName) {
+  EXPECT_EQ(ProbePath(system), kViewer);
+
+  // No separator is added or removed.
+  system.environment["WinDir"] = "C:\\Windows\\";
+  EXPECT_EQ(ProbePath(system), "C:\\Windows\\\\Winhlp32.exe");
+
+  system.environment.clear();
+  EXPECT_EQ(ProbePath(system), "\\Winhlp32.exe");
+  system.files["\\Winhlp32.exe"] = 40001;
+  EXPECT_FALSE(HelpViewerNoticeNeeded(system));
+  EXPECT_EQ(system.examined.back(), "\\Winhlp32.exe");
+}
+
+struct VersionCase {
+  std::uint32_t major, minor, platform;
+  bool notice;
+};
+
+void PrintTo(const VersionCase& c, std::ostream* os) {
+  *os << c.major << "." << c.minor << " platform " << c.platform;
+}
+
+class NoticeByVersion : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(NoticeByVersion, OnlyNt62GetsTheNotice) {
+  const VersionCase c = GetParam();
+  FakeSystem system;
+  system.environment["WinDir"] = "C:\\Windows";
+  system.version = Version(c.major, c.minor, c.platform);
+  EXPECT_EQ(HelpViewerNoticeNeeded(system), c.notice);
+  EXPECT_EQ(system.versionQueries, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, NoticeByVersion,
+                         ::testing::Values(VersionCase{6, 2, 2, true}, VersionCase{6, 0, 2, false},
+                                           VersionCase{6, 1, 2, false}, VersionCase{6, 3, 2, false},
+                                           VersionCase{5, 1, 2, false},
+                                           VersionCase{10, 0, 2, false},
+                                           VersionCase{6, 2, 1, false},
+                                           VersionCase{6, 2, 0, false}),
+                         [](const ::testing::TestParamInfo<VersionCase>& info) {
+                           const VersionCase& c = info.param;
+                           return "Nt" + std::to_string(c.major) + "_" + std::to_string(c.minor) +
+                                  "_Platform" + std::to_string(c.platform);
+                         });
+
+TEST(OsGetVersion, BuildAndServicePackPlayNoPart) {
+  FakeSystem system;
+  system.version = Version(6, 2, kPlatformWin32Nt, 9200, "Service Pack 1");
+  bool isNt62 = false;
+  EXPECT_TRUE(fkt_OsGetVersion(system, isNt62));
+  EXPECT_TRUE(isNt62);
+}
+
+TEST(OsGetVersion, FailingQueryNeverGivesTheNotice) {
+  FakeSystem system;
+  system.version.reset();
+  bool isNt62 = true;  // whatever it held before
+  EXPECT_FALSE(fkt_OsGetVersion(system, isNt62));
+  EXPECT_FALSE(isNt62);
+  EXPECT_FALSE(HelpViewerNoticeNeeded(system));
+}
+
+TEST(Notice, TextIsNineLinesJoinedByCrLf) {
+  const std::string address = "https://support.microsoft.com/kb/917607";
+  const std::string expected =
+      "Auf diesem System ist noch keine Software zum Darstellen der Quorlen Hilfedateien "
+      "installiert.\r\n"
+      "Zum Zeitpunkt dieses Softwarereleases wurde dieses Betriebssystem noch nicht "
+      "unterst\xFC"
+      "tzt.\r\n"
+      "Um das notwendige Update (Microsoft WinHlp32.exe) zu installieren besuchen Sie bitte "
+      "folgende Site:\r\n" +
+      address +
+      "\r\n"
+      "\r\n"
+      "On this system there is still not installed any software to represent Quorlen help "
+      "files.\r\n"
+      "At the date of this software release, this operating system was not yet supported.\r\n"
+      "To install the required update (Microsoft WinHlp32.exe) please visit the following "
+      "site:\r\n" +
+      address;
+  const std::string text = NoticeText();
+  EXPECT_EQ(text, expected);
+  // One empty line, no bare CR or LF, no line break at the end.
+  std::size_t empty = 0, pos = 0;
+  while ((pos = text.find("\r\n\r\n", pos)) != std::string::npos) ++empty, pos += 2;
+  EXPECT_EQ(empty, 1u);
+  std::string rest = text;
+  for (std::size_t p; (p = rest.find("\r\n")) != std::string::npos;) rest.erase(p, 2);
+  EXPECT_EQ(rest.find_first_of("\r\n"), std::string::npos);
+  EXPECT_NE(text.back(), '\n');
+}
+
+TEST(Notice, CaptionCarriesBothLanguages) {
+  EXPECT_EQ(NoticeCaption(),
+            "Hilfeviewer MS WinHlp32 installieren | Install help viewer MS WinHlp32");
+}
+
+}  // namespace
+}  // namespace viewerprobe

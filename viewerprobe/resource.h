@@ -1,0 +1,4 @@
+// Resource identifiers of Viewerprobe.exe.
+#pragma once
+
+#define IDI_VIEWERPROBE 1
