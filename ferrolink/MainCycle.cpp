@@ -33,12 +33,6 @@ StateLook LookOf(int32_t state) {
   }
 }
 
-// An empty settings value arrives as a lone backslash: that names no source
-// either, and must not make the root of the current drive the source.
-bool HasSource(const std::string& source_dir) {
-  return !source_dir.empty() && source_dir != "\\";
-}
-
 // True when the source file still has the size and last-write time of its
 // record, so deleting it or clearing its archive bit loses no later write.
 // The record holds local times.
@@ -91,8 +85,10 @@ void TMainForm::TimerFindTimer() {
         ShowState(1);
       }
       if (platform_.TimerInterval() == kIntervalStart) platform_.MinimizeApplication();
+      // An empty source (the registry key missing) has no normal form and
+      // is not searched: that would walk the current directory.
       const std::string source = NormalDirectory(platform_, SourceDir);
-      if (HasSource(SourceDir) && !source.empty() && FileSearcher) {
+      if (!source.empty() && FileSearcher) {
         FileSearcher->Start(source + "*.*");
       }
       platform_.SetTimerInterval(kIntervalReachable);
@@ -126,9 +122,7 @@ bool TMainForm::TargetInsideSource(const std::string& source, const std::string&
 void TMainForm::CopyFoundFile(TFoundFile& file) {
   if ((file.Attributes & kAttrReadOnly) != 0 || (file.Attributes & kAttrArchive) == 0) return;
   [&] {
-    if ((file.Attributes & kAttrDirectory) != 0 || !file.Directory || !HasSource(SourceDir)) {
-      return;
-    }
+    if ((file.Attributes & kAttrDirectory) != 0 || !file.Directory) return;
     const std::string& directory = *file.Directory;
     const std::string source_file = directory.empty() || directory.back() == '\\'
                                         ? directory + file.Name

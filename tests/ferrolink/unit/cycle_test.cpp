@@ -1,0 +1,400 @@
+// The watch cycle and the transfer of found files, over the fake system:
+// states, intervals, the misconfiguration test, both modes, and the rules
+// that keep data safe.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "FakePlatform.h"
+#include "Main.h"
+
+using ferrolink::Control;
+using ferrolink::CursorOwner;
+using ferrolink::TFoundFile;
+using ferrolink::TMainForm;
+using ferrolink::test::FakePlatform;
+
+namespace {
+
+// The fake, with the order of the cursor changes kept.
+class CursorLog : public FakePlatform {
+ public:
+  void SetBusyCursor(CursorOwner owner, bool busy) override {
+    cursor_log.emplace_back(owner, busy);
+    FakePlatform::SetBusyCursor(owner, busy);
+  }
+  std::vector<std::pair<CursorOwner, bool>> cursor_log;
+};
+
+class Cycle : public ::testing::Test {
+ protected:
+  Cycle() {
+    p.key_exists = false;  // the directories come from the test
+    p.AddDir("C:\\Daten");
+    p.AddDir("D:\\Ziel");
+    form.FormCreate();
+    form.SourceDir = "C:\\Daten\\";
+    form.TargetDir = "D:\\Ziel\\";
+  }
+  void Tick() { form.TimerFindTimer(); }
+  FakePlatform::Node& Source(const std::string& rel, uint32_t attrs = 0x20) {
+    return p.AddFile("C:\\Daten\\" + rel, "inhalt " + rel, attrs);
+  }
+  std::string Status() { return p.texts[Control::LabelStatus]; }
+
+  CursorLog p;
+  TMainForm form{p};
+};
+
+}  // namespace
+
+TEST_F(Cycle, ShowsEachStateWithItsTextsOnlyWhenItChanges) {
+  Tick();
+  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(p.caption, "Ferrolink - Netz OK");
+  EXPECT_EQ(p.app_title, "Ferrolink: Netz OK");
+  EXPECT_FALSE(p.visible[Control::FailedImage]);
+  EXPECT_FALSE(p.visible[Control::LabelMessage]);
+  const size_t titles = p.app_titles.size();
+  Tick();
+  EXPECT_EQ(p.app_titles.size(), titles);
+
+  p.Remove("D:\\Ziel");
+  Tick();
+  EXPECT_EQ(form.NetState, 0);
+  EXPECT_EQ(p.caption, "Ferrolink - Kein Netz");
+  EXPECT_EQ(p.app_title, "Ferrolink: Kein Netz");
+  EXPECT_TRUE(p.visible[Control::FailedImage]);
+  EXPECT_FALSE(p.visible[Control::LabelMessage]);
+
+  form.TargetDir = "C:\\Daten\\Archiv\\";
+  Tick();
+  EXPECT_EQ(form.NetState, 2);
+  EXPECT_EQ(p.caption, "Ferrolink - Fehlkonfiguration");
+  EXPECT_EQ(p.app_title, "Ferrolink: Fehlkonfiguration");
+  EXPECT_FALSE(p.visible[Control::FailedImage]);
+  EXPECT_TRUE(p.visible[Control::LabelMessage]);
+  EXPECT_EQ(p.app_titles.size(), titles + 2);
+  Tick();
+  EXPECT_EQ(p.app_titles.size(), titles + 2);
+}
+
+TEST_F(Cycle, IntervalFollowsReachabilityAndAnEqualValueKeepsTheCount) {
+  Tick();
+  EXPECT_EQ(p.timer_interval, 10000);
+  const int restarts = p.timer_restarts;
+  Tick();
+  EXPECT_EQ(p.timer_restarts, restarts);
+  p.Remove("D:\\Ziel");
+  Tick();
+  EXPECT_EQ(p.timer_interval, 60000);
+  Tick();
+  EXPECT_EQ(p.timer_restarts, restarts + 1);
+}
+
+TEST_F(Cycle, MisconfigurationNeitherConnectsNorSearchesNorTouchesTheInterval) {
+  form.TargetDir = "C:\\Daten\\Archiv\\";
+  Source("m.dat");
+  Tick();
+  EXPECT_EQ(form.NetState, 2);
+  EXPECT_EQ(p.timer_interval, 2000);
+  EXPECT_TRUE(p.connection_attempts.empty());
+  EXPECT_EQ(p.list_calls, 0);
+  EXPECT_TRUE(p.cursor_log.empty());
+  EXPECT_EQ(p.minimized, 0);
+}
+
+TEST(TargetInsideSource, ComparesNormalNetworkFormsInUpperCase) {
+  struct Case {
+    const char* source;
+    const char* target;
+    bool inside;
+  };
+  const Case cases[] = {
+      {"C:\\Daten\\", "C:\\Daten\\", true},
+      {"C:\\Daten\\", "C:\\Daten\\Archiv\\", true},
+      {"C:\\DATEN\\", "c:\\daten\\", true},
+      {"C:\\M\xE4rz\\", "c:\\M\xC4RZ\\Ablage\\", true},
+      {"\\\\srv\\share\\Daten\\", "Q:\\Daten\\Archiv\\", true},  // Q: is \\srv\share
+      {"C:\\Ablage\\..\\Daten\\", "C:\\Daten\\Archiv\\", true},
+      {"C:/Daten//", "C:\\Daten\\Archiv\\", true},
+      {"C:\\Daten\\", "C:\\Daten2\\", false},
+      {"C:\\Daten\\Sub\\", "C:\\Daten\\", false},
+      {"", "C:\\Daten\\", false},
+  };
+  for (const Case& c : cases) {
+    FakePlatform p;
+    p.unc_by_drive["Q"] = "\\\\srv\\share";
+    TMainForm form(p);
+    EXPECT_EQ(form.TargetInsideSource(c.source, c.target), c.inside)
+        << c.source << " / " << c.target;
+  }
+}
+
+TEST_F(Cycle, MinimisesOnlyAtAFirstTickThatReachesTheTarget) {
+  Tick();
+  Tick();
+  EXPECT_EQ(p.minimized, 1);
+
+  CursorLog q;
+  q.AddDir("C:\\Daten");
+  TMainForm late(q);
+  late.FormCreate();
+  late.SourceDir = "C:\\Daten\\";
+  late.TargetDir = "D:\\Ziel\\";
+  late.TimerFindTimer();  // unreachable
+  q.AddDir("D:\\Ziel");
+  late.TimerFindTimer();
+  EXPECT_EQ(late.NetState, 1);
+  EXPECT_EQ(q.minimized, 0);
+}
+
+TEST_F(Cycle, TargetCountsAsReachableByTheConnectionOrByItsDirectory) {
+  form.TargetDir = "D:\\Fehlt\\";
+  Tick();
+  EXPECT_EQ(form.NetState, 0);
+  EXPECT_FALSE(p.Exists("D:\\Fehlt"));  // the tick does not create it
+  ASSERT_EQ(p.connection_attempts.size(), 1u);
+  EXPECT_EQ(p.connection_attempts[0], "D:\\Fehlt\\");
+  p.connection_succeeds = true;
+  Tick();
+  EXPECT_EQ(form.NetState, 1);
+}
+
+TEST_F(Cycle, BusyMarkerCoversTheCycleInOrderAndBlocksANestedTick) {
+  Source("m.dat");
+  bool busy_inside = false;
+  size_t attempts_inside = 0;
+  p.after_copy = [&](const std::string&, const std::string&) {
+    busy_inside = form.Busy();
+    attempts_inside = p.connection_attempts.size();
+    Tick();  // a tick while the cycle runs does nothing
+    EXPECT_EQ(p.connection_attempts.size(), attempts_inside);
+  };
+  Tick();
+  EXPECT_TRUE(busy_inside);
+  EXPECT_FALSE(form.Busy());
+  using O = CursorOwner;
+  EXPECT_EQ(p.cursor_log, (std::vector<std::pair<O, bool>>{{O::MainForm, true},
+                                                           {O::GroupBoxDone, true},
+                                                           {O::GroupBoxTarget, true},
+                                                           {O::GroupBoxDone, false},
+                                                           {O::GroupBoxTarget, false},
+                                                           {O::MainForm, false}}));
+}
+
+TEST_F(Cycle, TransfersOnlyArchiveMarkedFilesThatAreNotReadOnly) {
+  Source("schreibgeschuetzt.dat", 0x21);
+  Source("unmarkiert.dat", 0x00);
+  Tick();
+  EXPECT_TRUE(p.copies.empty());
+  EXPECT_EQ(p.texts.count(Control::LabelStatus), 0u);
+  EXPECT_EQ(p.Find("C:\\Daten\\schreibgeschuetzt.dat")->attrs, 0x21u);
+}
+
+TEST_F(Cycle, CopyModeClearsTheArchiveBitSoTheNextCycleCopiesNothingNew) {
+  Source("m1.dat");
+  Source("m2.dat", 0x20 | 0x02 | 0x100);  // hidden, and a bit above the low 8
+  Source("Sub\\m3.dat");
+  Tick();
+  ASSERT_EQ(p.copies.size(), 3u);
+  EXPECT_EQ(Status(), "3 Datei(en) dupliziert.");
+  EXPECT_EQ(p.Find("C:\\Daten\\m1.dat")->attrs, 0x00u);
+  EXPECT_EQ(p.Find("C:\\Daten\\m2.dat")->attrs, 0x02u);
+  EXPECT_EQ(p.Content("D:\\Ziel\\Sub\\m3.dat"), "inhalt Sub\\m3.dat");
+  Tick();
+  EXPECT_EQ(p.copies.size(), 3u);
+
+  FakePlatform::Node& rewritten = *p.Find("C:\\Daten\\m1.dat");  // the instrument writes again
+  rewritten.attrs |= 0x20;
+  rewritten.wtime += 50;
+  Tick();
+  EXPECT_EQ(p.copies.size(), 4u);
+  EXPECT_EQ(Status(), "4 Datei(en) dupliziert.");
+}
+
+TEST_F(Cycle, DeleteModeMovesATreeUnderItsRelativePaths) {
+  form.SetDeleteChecked(true);
+  Source("a.dat");
+  Source("Sub\\b.dat");
+  Source("Sub\\Tief\\c.dat");
+  p.AddDir("C:\\Daten\\Leer");
+  Tick();
+  EXPECT_EQ(form.CopyCount, 3);
+  EXPECT_EQ(Status(), "3 Datei(en) transferiert.");
+  EXPECT_EQ(p.texts[Control::LabelBranch], "Sub\\Tief\\c.dat");
+  EXPECT_EQ(p.app_title, "Ferrolink: c.dat");
+  EXPECT_EQ(p.deleted, (std::vector<std::string>{"C:\\Daten\\a.dat", "C:\\Daten\\Sub\\b.dat",
+                                                 "C:\\Daten\\Sub\\Tief\\c.dat"}));
+  EXPECT_EQ(p.Content("D:\\Ziel\\a.dat"), "inhalt a.dat");
+  EXPECT_EQ(p.Content("D:\\Ziel\\Sub\\Tief\\c.dat"), "inhalt Sub\\Tief\\c.dat");
+  EXPECT_EQ(p.created_dirs, (std::vector<std::string>{"D:\\Ziel\\Sub", "D:\\Ziel\\Sub\\Tief"}));
+  EXPECT_FALSE(p.Exists("D:\\Ziel\\Leer"));
+}
+
+TEST_F(Cycle, TheStatusNamesTheModeOfTheLastCopyWhileTheCountCoversBoth) {
+  Source("a.dat");
+  Tick();
+  form.SetDeleteChecked(true);
+  Source("b.dat");
+  Tick();
+  EXPECT_EQ(Status(), "2 Datei(en) transferiert.");
+}
+
+TEST_F(Cycle, OverwritesAnExistingTargetFile) {
+  p.AddFile("D:\\Ziel\\m.dat", "alt");
+  Source("m.dat");
+  Tick();
+  EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
+}
+
+TEST_F(Cycle, ALockedFileKeepsItsMarkAndIsCopiedAtTheNextCycle) {
+  form.SetDeleteChecked(true);
+  Source("m.dat").locked = true;
+  Tick();
+  EXPECT_TRUE(p.copies.empty());
+  EXPECT_EQ(p.Find("C:\\Daten\\m.dat")->attrs, 0x20u);
+  p.Find("C:\\Daten\\m.dat")->locked = false;
+  Tick();
+  EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
+  EXPECT_FALSE(p.Exists("C:\\Daten\\m.dat"));
+}
+
+TEST_F(Cycle, AFileThatCannotGetItsTargetDirectoryIsLeftAsItIs) {
+  form.SetDeleteChecked(true);
+  p.AddFile("D:\\Ziel\\Sub", "a file where the folder belongs");
+  Source("Sub\\m.dat");
+  Tick();
+  EXPECT_TRUE(p.copies.empty());
+  EXPECT_TRUE(p.Exists("C:\\Daten\\Sub\\m.dat"));
+}
+
+// A write between the copy and the delete (or the un-marking) would be lost:
+// such a file stays, marked, and goes again at the next cycle.
+TEST_F(Cycle, AFileRewrittenAfterItsCopyIsNeitherDeletedNorUnmarked) {
+  for (const bool delete_mode : {true, false}) {
+    SCOPED_TRACE(delete_mode ? "delete mode" : "copy mode");
+    form.SetDeleteChecked(delete_mode);
+    Source("zeit.dat");
+    Source("groesse.dat");
+    p.after_copy = [&](const std::string& from, const std::string&) {
+      FakePlatform::Node& n = *p.Find(from);
+      if (from.find("zeit") != std::string::npos) n.wtime += 1;  // same size, later write
+      if (from.find("groesse") != std::string::npos) n.size += 1;
+    };
+    const size_t copies = p.copies.size();
+    Tick();
+    EXPECT_EQ(p.copies.size(), copies + 2);
+    for (const char* name : {"C:\\Daten\\zeit.dat", "C:\\Daten\\groesse.dat"}) {
+      ASSERT_TRUE(p.Exists(name)) << name;
+      EXPECT_EQ(p.Find(name)->attrs, 0x20u) << name;
+    }
+    p.after_copy = nullptr;
+    Tick();
+    EXPECT_EQ(p.copies.size(), copies + 4);
+    EXPECT_EQ(p.Exists("C:\\Daten\\zeit.dat"), !delete_mode);
+    p.Remove("C:\\Daten\\zeit.dat");
+    p.Remove("C:\\Daten\\groesse.dat");
+  }
+}
+
+// A directory of exactly 255 characters beside a longer one that begins with
+// it: a record cut to 255 characters would name the wrong file.
+TEST_F(Cycle, PathsLongerThan255CharactersAreTransferredUnderTheirWholeNames) {
+  form.SetDeleteChecked(true);
+  const std::string name255 = std::string(255 - 9, 'x');
+  p.AddFile("C:\\Daten\\" + name255 + "\\m.dat", "kurz");
+  p.AddFile("C:\\Daten\\" + name255 + "yyyy\\m.dat", "lang");
+  Tick();
+  EXPECT_EQ(p.Content("D:\\Ziel\\" + name255 + "\\m.dat"), "kurz");
+  EXPECT_EQ(p.Content("D:\\Ziel\\" + name255 + "yyyy\\m.dat"), "lang");
+  EXPECT_EQ(p.deleted.size(), 2u);
+  EXPECT_FALSE(p.Exists("C:\\Daten\\" + name255 + "yyyy\\m.dat"));
+}
+
+TEST_F(Cycle, NothingLandsOutsideTheTarget) {
+  form.SetDeleteChecked(true);
+  // Source forms that, taken as written, give "..\" parts.
+  for (const char* source : {"C:\\Daten\\.\\Sub\\..\\", "C:/Daten//", "Daten\\..\\..\\Daten\\"}) {
+    SCOPED_TRACE(source);
+    p.current_dir = "C:\\Work\\";
+    form.SourceDir = source;
+    Source("m.dat");
+    Tick();
+    EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
+    p.Remove("D:\\Ziel\\m.dat");
+  }
+  for (const auto& [from, to] : p.copies) {
+    EXPECT_EQ(to.rfind("D:\\Ziel\\", 0), 0u) << to;
+  }
+
+  // Records that do not lie below the source are left alone.
+  form.SourceDir = "C:\\Daten\\";
+  p.AddFile("C:\\Andere\\x.dat");
+  p.AddFile("C:\\Daten\\y.dat");
+  const size_t copies = p.copies.size();
+  auto record = [](const std::string& dir, const std::string& name) {
+    TFoundFile f;
+    f.Attributes = 0x20;
+    f.Directory = std::make_shared<const std::string>(dir);
+    f.Name = name;
+    return f;
+  };
+  const std::pair<const char*, const char*> records[] = {{"C:\\Andere\\", "x.dat"},
+                                                         {"C:\\Daten\\", "..\\Andere\\x.dat"},
+                                                         {"C:\\Daten\\", "y.dat:strom"},
+                                                         {"C:\\Daten\\", ".."}};
+  for (const auto& [dir, name] : records) {
+    TFoundFile f = record(dir, name);
+    form.CopyFoundFile(f);
+  }
+  EXPECT_EQ(p.copies.size(), copies);
+  EXPECT_TRUE(p.Exists("C:\\Andere\\x.dat"));
+  EXPECT_TRUE(p.Exists("C:\\Daten\\y.dat"));
+}
+
+TEST_F(Cycle, AnEmptySourceIsNeverSearched) {
+  form.SourceDir.clear();
+  p.current_dir = "C:\\Daten\\";
+  Source("m.dat");
+  Tick();
+  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(p.list_calls, 0);
+  EXPECT_TRUE(p.copies.empty());
+}
+
+TEST_F(Cycle, SwitchingTheTimerOffStopsTheSearchAfterTheCurrentFile) {
+  Source("a.dat");
+  Source("b.dat");
+  p.after_copy = [&](const std::string&, const std::string&) { p.timer_enabled = false; };
+  Tick();
+  EXPECT_EQ(p.copies.size(), 1u);
+}
+
+TEST_F(Cycle, AnErrorInsideACycleIsShownAndLaterTicksRunAgain) {
+  form.SetDeleteChecked(true);
+  Source("m.dat");
+  p.after_copy = [](const std::string&, const std::string&) { throw std::bad_alloc(); };
+  Tick();
+  ASSERT_EQ(p.errors.size(), 1u);
+  EXPECT_EQ(p.errors[0], std::bad_alloc().what());
+  EXPECT_FALSE(form.Busy());
+  EXPECT_FALSE(p.busy_cursor[CursorOwner::MainForm]);
+  EXPECT_TRUE(p.Exists("C:\\Daten\\m.dat"));
+  p.after_copy = nullptr;
+  Tick();
+  EXPECT_FALSE(p.Exists("C:\\Daten\\m.dat"));
+  EXPECT_EQ(p.errors.size(), 1u);
+}
+
+TEST_F(Cycle, TheCountStopsAtItsLargestValue) {
+  form.CopyCount = std::numeric_limits<int32_t>::max();
+  Source("m.dat");
+  Tick();
+  EXPECT_EQ(form.CopyCount, std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(Status(), "2147483647 Datei(en) dupliziert.");
+}
