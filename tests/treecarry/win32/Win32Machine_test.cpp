@@ -120,10 +120,11 @@ TEST_F(Win32MachineRegistry, TextValuesArriveAsStored) {
   EXPECT_EQ(data, text + '\0');
   EXPECT_EQ(type, treecarry::kRegSz);
 
-  // Stored without a closing NUL: the data is the text, nothing after it.
+  // Stored without a closing NUL: the data is the text and nothing of the
+  // read's room after it (Wine's ANSI read adds the NUL, Windows may not).
   ASSERT_TRUE(e2e::RegSetBinary(HKEY_USERS, key_, "Application", "D:\\Data", REG_SZ));
   ASSERT_EQ(Query("Application", data, type), 0);
-  EXPECT_EQ(data.substr(0, data.find('\0')), "D:\\Data");
+  EXPECT_TRUE(data == "D:\\Data" || data == std::string("D:\\Data\0", 8)) << data;
 }
 
 TEST_F(Win32MachineRegistry, TheReadHoldsAtMost255Bytes) {
