@@ -121,8 +121,12 @@ std::string LexicalDirectory(const std::string& full) {
     rest = 2;
   } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
     const std::vector<std::string> parts = Names(path.substr(2));
-    // A server and a share; device paths ("\\?\", "\\.\") are no directories.
-    if (parts.size() < 2 || parts[0] == "?" || parts[0] == ".") return std::string();
+    // A server and a share; device paths ("\\?\", "\\.\") and shares named
+    // "." or ".." are no directories.
+    if (parts.size() < 2 || parts[0] == "?" || IsDotsAndBlanks(parts[0]) ||
+        IsDotsAndBlanks(parts[1])) {
+      return std::string();
+    }
     root = "\\\\" + parts[0] + "\\" + parts[1] + "\\";
     rest = path.find(parts[1], 2 + parts[0].size()) + parts[1].size();
   } else {

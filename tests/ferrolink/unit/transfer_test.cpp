@@ -45,7 +45,8 @@ TEST(LexicalDirectory, GivesOneNormalForm) {
   EXPECT_EQ(LexicalDirectory("C:"), "C:\\");
   EXPECT_EQ(LexicalDirectory("\\\\srv\\share\\..\\x"), "\\\\srv\\share\\x\\");
   EXPECT_EQ(LexicalDirectory("//srv//share/x"), "\\\\srv\\share\\x\\");
-  for (const char* none : {"", "\\\\srv", "relative\\x", "\\x", "C:x", "\\\\?\\C:\\x"}) {
+  for (const char* none :
+       {"", "\\\\srv", "\\\\srv\\.\\x", "relative\\x", "\\x", "C:x", "\\\\?\\C:\\x"}) {
     EXPECT_EQ(LexicalDirectory(none), "") << none;
   }
   FakePlatform p;
