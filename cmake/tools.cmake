@@ -8,11 +8,12 @@ function(tools_windows_program target output)
                                              RUNTIME_OUTPUT_DIRECTORY ${TOOLS_DIST_DIR})
 endfunction()
 
-# tools_unit_test(<target> sources... LIBS libs...)
+# tools_unit_test(<target> sources... LIBS libs... [LOCKS names...])
 # A GoogleTest program, one ctest entry per test case. Native tests run on the
-# host; Windows tests run through Wine (the cross-compiling emulator).
+# host; Windows tests run through Wine (the cross-compiling emulator). LOCKS
+# names resources (a registry key, say) that tests of other programs share.
 function(tools_unit_test target)
-  cmake_parse_arguments(T "" "" "LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "" "LIBS;LABELS;LOCKS" ${ARGN})
   add_executable(${target} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest_main)
   set(labels ${T_LABELS})
@@ -23,8 +24,12 @@ function(tools_unit_test target)
       set(labels native)
     endif()
   endif()
+  set(locks)
+  if(T_LOCKS)
+    set(locks RESOURCE_LOCK "${T_LOCKS}")
+  endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS "${labels}" TIMEOUT 120)
+                       PROPERTIES LABELS "${labels}" TIMEOUT 120 ${locks})
 endfunction()
 
 # tools_e2e_test(<target> sources... LIBS libs... PROGRAMS targets...)

@@ -36,20 +36,19 @@ WorkDir::WorkDir(const std::string& root, const std::string& name) {
   MakeDirs(path_);
 }
 
-WorkDir TestWorkDir() {
-#ifdef E2E_WORK_ROOT
-  const std::string root = E2E_WORK_ROOT;
-#else
-  char tmp[MAX_PATH];
-  GetTempPathA(MAX_PATH, tmp);
-  const std::string root = tmp;
-#endif
+WorkDir TestWorkDirIn(const std::string& root) {
+  std::string base = root;
+  if (base.empty()) {
+    char tmp[MAX_PATH];
+    GetTempPathA(MAX_PATH, tmp);
+    base = tmp;
+  }
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "work";
   for (char& c : name) {
     if (c == '/' || c == '\\' || c == ':') c = '_';
   }
-  return WorkDir(root, name);
+  return WorkDir(base, name);
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {

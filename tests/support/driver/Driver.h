@@ -35,8 +35,18 @@ class WorkDir {
   std::string path_;
 };
 
-// Work folder named after the running GoogleTest case, below E2E_WORK_ROOT.
-WorkDir TestWorkDir();
+// Work folder named after the running GoogleTest case, below root.
+WorkDir TestWorkDirIn(const std::string& root);
+
+// Work folder named after the running GoogleTest case, below the test
+// program's E2E_WORK_ROOT (in the build folder), else the temporary folder.
+inline WorkDir TestWorkDir() {
+#ifdef E2E_WORK_ROOT
+  return TestWorkDirIn(E2E_WORK_ROOT);
+#else
+  return TestWorkDirIn("");
+#endif
+}
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadFileBytes(const std::string& path);

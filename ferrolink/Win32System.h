@@ -1,0 +1,58 @@
+// The real system behind Platform: registry, files, network names, version
+// resources, text measuring and the transfer's file operations over Win32.
+// The window operations stay abstract; MainWindow supplies them.
+#pragma once
+
+#include <windows.h>
+
+#include "Platform.h"
+
+namespace ferrolink {
+
+class Win32System : public Platform {
+ public:
+  Win32System();
+  ~Win32System() override;
+  Win32System(const Win32System&) = delete;
+  Win32System& operator=(const Win32System&) = delete;
+
+  // The window's font: "MS Sans Serif", 8 points (height -11 at 96 dpi).
+  HFONT Font() const { return font_; }
+
+  bool OpenSettingsKey() override;
+  SettingsValue ReadSettingsValue(std::string& value) override;
+  void CloseSettingsKey() override;
+
+  FileRead ReadWholeFile(const std::string& path, std::string& bytes) override;
+  bool ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+  std::string FullPathName(const std::string& path) override;
+  std::string CurrentDirectory() override;
+  std::string ModuleFileName() override;
+
+  bool IsWin9x() override;
+  bool UniversalName(const std::string& path, std::string& unc) override;
+  std::vector<NetResource> ConnectedDisks() override;
+  bool AddConnection(const std::string& remote) override;
+
+  bool ReadVersionInfo(const std::string& path, FixedVersionInfo& info) override;
+  bool FileDosDateTime(const std::string& path, uint32_t& stamp) override;
+
+  std::string UpperCase(const std::string& text) override;
+  int TextWidth(const std::string& text) override;
+
+  std::unique_ptr<DirectoryListing> List(const std::string& pattern) override;
+  uint64_t ToLocalFileTime(uint64_t utc) override;
+  uint32_t FileAttributes(const std::string& path) override;
+  bool CreateDirectoryLevel(const std::string& path) override;
+  bool CopyFileOver(const std::string& from, const std::string& to) override;
+  bool DeleteFileAt(const std::string& path) override;
+  bool SetFileAttributesAt(const std::string& path, uint32_t attributes) override;
+  bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) override;
+
+ private:
+  HKEY key_ = nullptr;
+  HFONT font_ = nullptr;
+  HDC measure_dc_ = nullptr;
+};
+
+}  // namespace ferrolink

@@ -1,0 +1,180 @@
+// The real system behind Ferrolink's seam, against the files and registry of
+// the test prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "Driver.h"
+#include "Win32System.h"
+
+namespace {
+
+using ferrolink::FileRead;
+using ferrolink::SettingsValue;
+
+// The system part alone: the window operations do nothing here.
+class SystemOnly : public ferrolink::Win32System {
+ public:
+  void SetCaption(const std::string&) override {}
+  void SetAppTitle(const std::string&) override {}
+  void SetText(ferrolink::Control, const std::string&) override {}
+  void SetVisible(ferrolink::Control, bool) override {}
+  void SetChecked(ferrolink::Control, bool) override {}
+  void SetBusyCursor(ferrolink::CursorOwner, bool) override {}
+  bool TimerEnabled() override { return false; }
+  void SetTimerEnabled(bool) override {}
+  int TimerInterval() override { return 0; }
+  void SetTimerInterval(int) override {}
+  void MinimizeApplication() override {}
+  void FocusMainForm() override {}
+  void ShowError(const std::string&) override {}
+  bool BrowseForFolder(const std::string&, std::string&) override { return false; }
+};
+
+const char kKey[] = "Software\\Quorlen\\Calyrix K9Q2";
+
+class Win32SystemTest : public ::testing::Test {
+ protected:
+  void TearDown() override { e2e::RegRemoveTree(HKEY_CURRENT_USER, kKey); }
+  SystemOnly sys;
+  e2e::WorkDir dir = e2e::TestWorkDir();
+};
+
+HANDLE OpenHeld(const std::string& path, DWORD access, DWORD share) {
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+}  // namespace
+
+TEST_F(Win32SystemTest, ReadWholeFileSharesOnlyReading) {
+  const std::string f = dir / "a.ini";
+  ASSERT_TRUE(e2e::WriteFileBytes(f, "[S]\r\nk=v\r\n"));
+  std::string bytes;
+  EXPECT_EQ(sys.ReadWholeFile(f, bytes), FileRead::Ok);
+  EXPECT_EQ(bytes, "[S]\r\nk=v\r\n");
+  EXPECT_EQ(sys.ReadWholeFile(dir / "none.ini", bytes), FileRead::Missing);
+  EXPECT_EQ(sys.ReadWholeFile(dir / "no\\such\\dir.ini", bytes), FileRead::Missing);
+
+  HANDLE reader = OpenHeld(f, GENERIC_READ, FILE_SHARE_READ);
+  EXPECT_EQ(sys.ReadWholeFile(f, bytes), FileRead::Ok);  // another reader is fine
+  CloseHandle(reader);
+  HANDLE writer = OpenHeld(f, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  EXPECT_EQ(sys.ReadWholeFile(f, bytes), FileRead::Failed);  // a writer is not
+  CloseHandle(writer);
+}
+
+TEST_F(Win32SystemTest, ReplaceWholeFileKeepsTheOldFileOnFailure) {
+  const std::string f = dir / "ferrolink.ini";
+  ASSERT_TRUE(sys.ReplaceWholeFile(f, "new\r\n"));
+  EXPECT_EQ(e2e::ReadFileBytes(f).value_or(""), "new\r\n");
+  ASSERT_TRUE(sys.ReplaceWholeFile(f, "newer\r\n"));
+  EXPECT_EQ(e2e::ReadFileBytes(f).value_or(""), "newer\r\n");
+  EXPECT_EQ(e2e::ListFilesRecursive(dir.Path()), std::vector<std::string>{"ferrolink.ini"});
+
+  HANDLE locked = OpenHeld(f, GENERIC_READ, 0);
+  EXPECT_FALSE(sys.ReplaceWholeFile(f, "lost\r\n"));
+  CloseHandle(locked);
+  EXPECT_EQ(e2e::ReadFileBytes(f).value_or(""), "newer\r\n");
+  EXPECT_EQ(e2e::ListFilesRecursive(dir.Path()), std::vector<std::string>{"ferrolink.ini"});
+
+  EXPECT_FALSE(sys.ReplaceWholeFile(dir / "missing\\ferrolink.ini", "x"));
+}
+
+TEST_F(Win32SystemTest, SettingsValueTypes) {
+  e2e::RegRemoveTree(HKEY_CURRENT_USER, kKey);
+  EXPECT_FALSE(sys.OpenSettingsKey());  // never created
+
+  ASSERT_TRUE(e2e::RegSetDword(HKEY_CURRENT_USER, kKey, "Other", 1));
+  ASSERT_TRUE(sys.OpenSettingsKey());
+  std::string value = "x";
+  EXPECT_EQ(sys.ReadSettingsValue(value), SettingsValue::Missing);
+  EXPECT_EQ(value, "");
+
+  ASSERT_TRUE(e2e::RegSetString(HKEY_CURRENT_USER, kKey, "Settings", "C:\\Calyrix\\K9Q2.ini"));
+  EXPECT_EQ(sys.ReadSettingsValue(value), SettingsValue::String);
+  EXPECT_EQ(value, "C:\\Calyrix\\K9Q2.ini");
+
+  ASSERT_TRUE(
+      e2e::RegSetString(HKEY_CURRENT_USER, kKey, "Settings", "%TEMP%\\s.ini", REG_EXPAND_SZ));
+  EXPECT_EQ(sys.ReadSettingsValue(value), SettingsValue::String);
+  EXPECT_EQ(value, "%TEMP%\\s.ini");  // not expanded
+
+  ASSERT_TRUE(e2e::RegSetBinary(HKEY_CURRENT_USER, kKey, "Settings", "C:\\x.ini", REG_SZ));
+  EXPECT_EQ(sys.ReadSettingsValue(value), SettingsValue::String);  // stored without its NUL
+  EXPECT_EQ(value, "C:\\x.ini");
+
+  ASSERT_TRUE(e2e::RegSetDword(HKEY_CURRENT_USER, kKey, "Settings", 7));
+  EXPECT_EQ(sys.ReadSettingsValue(value), SettingsValue::OtherType);
+  sys.CloseSettingsKey();
+}
+
+TEST_F(Win32SystemTest, PathsNamesAndText) {
+  char cwd[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, cwd);
+  std::string base = cwd;
+  if (base.back() != '\\') base += '\\';
+  EXPECT_EQ(sys.FullPathName("sub/dir\\f.txt"), base + "sub\\dir\\f.txt");
+  EXPECT_EQ(sys.FullPathName("C:\\a\\..\\b\\"), "C:\\b\\");
+  EXPECT_EQ(sys.CurrentDirectory() + (sys.CurrentDirectory().back() == '\\' ? "" : "\\"), base);
+  EXPECT_NE(sys.ModuleFileName().find("ferrolink_win32_test.exe"), std::string::npos);
+
+  std::string unc;
+  EXPECT_FALSE(sys.UniversalName("C:\\windows\\", unc));  // a local drive has none
+  EXPECT_FALSE(sys.IsWin9x());
+
+  EXPECT_EQ(sys.UpperCase("c:\\daten\\m\xE4\xDF"
+                          "e\xF6\xFC"),
+            "C:\\DATEN\\M\xC4\xDF"
+            "E\xD6\xDC");
+  EXPECT_EQ(sys.TextWidth(""), 0);
+  EXPECT_GT(sys.TextWidth("WWWW"), sys.TextWidth("iiii"));
+  const int w = sys.TextWidth("C:\\Daten\\Messung\\");
+  EXPECT_GT(w, 40);
+  EXPECT_LT(w, 160);
+}
+
+TEST_F(Win32SystemTest, FileOperationsOfTheTransfer) {
+  ASSERT_TRUE(sys.CreateDirectoryLevel(dir / "src"));
+  EXPECT_FALSE(sys.CreateDirectoryLevel(dir / "src"));  // exists already
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "src\\b.dat", "bbb"));
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "src\\a.dat", "a"));
+  ASSERT_TRUE(sys.CreateDirectoryLevel(dir / "src\\sub"));
+
+  auto listing = sys.List(dir / "src\\*.*");
+  ASSERT_TRUE(listing);
+  std::vector<std::string> names;
+  ferrolink::ListEntry e;
+  uint64_t size_of_b = 0;
+  while (listing->Next(e)) {
+    names.push_back(e.Name);
+    if (e.Name == "b.dat") size_of_b = (uint64_t{e.SizeHigh} << 32) | e.SizeLow;
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "a.dat", "b.dat", "sub"}));
+  EXPECT_EQ(size_of_b, 3u);
+  EXPECT_FALSE(sys.List(dir / "src\\*.none"));
+  EXPECT_FALSE(sys.List(dir / "nothing\\*.*"));
+
+  const std::string target = dir / "b-copy.dat";
+  ASSERT_TRUE(e2e::WriteFileBytes(target, "old content"));
+  ASSERT_TRUE(sys.CopyFileOver(dir / "src\\b.dat", target));  // replaces
+  EXPECT_EQ(e2e::ReadFileBytes(target).value_or(""), "bbb");
+  uint64_t size = 0, src_time = 0, dst_time = 0;
+  ASSERT_TRUE(sys.FileStamp(dir / "src\\b.dat", size, src_time));
+  EXPECT_EQ(size, 3u);
+  ASSERT_TRUE(sys.FileStamp(target, size, dst_time));
+  EXPECT_EQ(src_time, dst_time);  // the copy keeps the last-write time
+  EXPECT_FALSE(sys.FileStamp(dir / "src", size, dst_time));
+
+  HANDLE locked = OpenHeld(dir / "src\\a.dat", GENERIC_READ, 0);
+  EXPECT_FALSE(sys.CopyFileOver(dir / "src\\a.dat", dir / "a-copy.dat"));
+  EXPECT_FALSE(sys.DeleteFileAt(dir / "src\\a.dat"));
+  CloseHandle(locked);
+  EXPECT_TRUE(sys.DeleteFileAt(dir / "src\\a.dat"));
+  EXPECT_FALSE(e2e::FileExists(dir / "src\\a.dat"));
+
+  ASSERT_TRUE(sys.SetFileAttributesAt(dir / "src\\b.dat", FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(sys.FileAttributes(dir / "src\\b.dat") & FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(sys.FileAttributes(dir / "src\\sub") & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(sys.FileAttributes(dir / "none"), ferrolink::kInvalidAttributes);
+  sys.SetFileAttributesAt(dir / "src\\b.dat", FILE_ATTRIBUTE_NORMAL);
+}
