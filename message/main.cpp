@@ -1,0 +1,103 @@
+// Message: tells the user that the export plug-in has recorded events and
+// shows the event list on request.
+#include "main.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "Win32EventFileSystem.h"
+#include "engine.h"
+#include "eventfile.h"
+#include "ui.h"
+
+namespace {
+
+constexpr int kExitBuildFailed = 1;
+
+void SetLoading(int panel, bool loading) {
+  SetCtrlAttribute(panel, ui::mainCtrl[ui::QUIT], ATTR_DIMMED, loading ? 1 : 0);
+  SetCtrlAttribute(panel, ui::mainCtrl[ui::OPEN_FILE], ATTR_DIMMED, loading ? 1 : 0);
+  SetMouseCursor(loading ? VAL_WAIT_CURSOR : VAL_DEFAULT_CURSOR);
+  SetCtrlAttribute(panel, ui::mainCtrl[ui::TEXT_WAIT], ATTR_VISIBLE, loading ? 1 : 0);
+  SetCtrlAttribute(panel, ui::mainCtrl[ui::SLIDE], ATTR_VISIBLE, loading ? 1 : 0);
+}
+
+}  // namespace
+
+void ShowNoEventsNotice() {
+  MessagePopup("Keine Ereignisse vorhanden",
+               "Bisher gab es noch keine Ereignisse des Quorlen Q-DAS (qs-STAT) Plug-In's f\xFCr "
+               "Calyrix !");
+  QuitUserInterface(0);
+}
+
+int CB_OpenFile(int panel, int, int event, void*, int, int) {
+  if (event != EVENT_COMMIT) return 0;
+  // Without a list window there is nothing to fill: the main window stays idle.
+  const int list = ui::BuildListPanel(0);
+  if (list < 0) return 0;
+
+  Win32EventFileSystem fs;
+  const std::string path = message::GetEventFilePath(fs);
+  std::uint64_t size = 0;
+  if (!message::QueryEventFileSize(fs, path, size)) {
+    DiscardPanel(list);
+    SetMouseCursor(VAL_DEFAULT_CURSOR);
+    ShowNoEventsNotice();
+    return -1;
+  }
+
+  SetLoading(panel, true);
+  if (size > message::EVENT_FILE_KEEP_BYTES) size = message::TrimEventFile(fs, path, size);
+  const std::string text =
+      message::FormatEventList(fs, path, size, [panel](std::optional<int> percent) {
+        if (percent) SetCtrlVal(panel, ui::mainCtrl[ui::SLIDE], static_cast<double>(*percent));
+        ProcessDrawEvents();
+        ProcessSystemEvents();
+      });
+  ResetTextBox(list, ui::listCtrl[ui::TEXT], "");
+  SetCtrlVal(list, ui::listCtrl[ui::TEXT], text.c_str());
+  SetLoading(panel, false);
+  DisplayPanel(list);
+  return 0;
+}
+
+int CB_Help(int, int, int event, void*, int, int) {
+  if (event == EVENT_COMMIT) SystemHelp("qsSTAT_d.hlp", SYSTEM_HELP_CONTEXT, 150, nullptr);
+  return 0;
+}
+
+int CB_Quit(int, int, int event, void*, int, int) {
+  if (event == EVENT_COMMIT) QuitUserInterface(0);
+  return 0;
+}
+
+// Closes the list window whose button (or Esc, or close box) was used: with
+// several list windows open, each closes only itself, and only once.
+int CB_Close(int panel, int, int event, void*, int, int) {
+  if (event == EVENT_COMMIT) DiscardPanel(panel);
+  return 0;
+}
+
+int main(int argc, char** argv) {
+  CVI_Beep();
+  int duplicate = 0;
+  if (CheckForDuplicateAppInstance(0, &duplicate) == 0 && duplicate) return 0;
+
+  Win32EventFileSystem fs;
+  std::uint64_t size = 0;
+  if (!message::QueryEventFileSize(fs, message::GetEventFilePath(fs), size)) {
+    ShowNoEventsNotice();
+    return -1;
+  }
+  if (InitEngine(argc, argv) < 0) return -1;
+
+  const int panel = ui::BuildMainPanel(0);
+  if (panel < 0) return kExitBuildFailed;
+  SetCtrlAttribute(panel, ui::mainCtrl[ui::SLIDE], ATTR_VISIBLE, 0);
+  SetCtrlAttribute(panel, ui::mainCtrl[ui::TEXT_WAIT], ATTR_VISIBLE, 0);
+  DisplayPanel(panel);
+  RunUserInterface();
+  return 0;
+}
