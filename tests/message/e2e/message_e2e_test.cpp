@@ -1,0 +1,267 @@
+// Message.exe end to end under Wine: each test runs a copy of the real
+// program in a folder of its own, with the event file beside it, and drives
+// its windows from here.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "EventWriter.h"
+
+namespace {
+
+using e2e::Program;
+using message_test::EventRecord;
+
+const std::string kMainCaption = "Q-DAS (qs-STAT) Ereignisanzeige zu Calyrix K9Q2";
+const std::string kListCaption = "Q-DAS (qs-STAT) Ereignis-Liste";
+const std::string kNoEventsCaption = "Keine Ereignisse vorhanden";
+const std::string kNoEventsText =
+    "Bisher gab es noch keine Ereignisse des Quorlen Q-DAS (qs-STAT) Plug-In's f\xFCr Calyrix !";
+const std::string kOpen =
+    "Ereignisliste \xF6"
+    "ffnen";
+const std::string kQuit =
+    "Schlie\xDF"
+    "en";
+
+std::string Crlf(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+HWND ChildOfClass(HWND parent, const std::string& class_name) {
+  for (HWND c : e2e::Descendants(parent)) {
+    if (_stricmp(e2e::ClassOf(c).c_str(), class_name.c_str()) == 0) return c;
+  }
+  return nullptr;
+}
+
+std::vector<HWND> ListWindows(DWORD pid) {
+  std::vector<HWND> out;
+  for (HWND h : e2e::TopWindows(pid)) {
+    if (e2e::Text(h) == kListCaption) out.push_back(h);
+  }
+  return out;
+}
+
+class MessageE2E : public ::testing::Test {
+ protected:
+  MessageE2E() : dir_(e2e::TestWorkDir()) {
+    exe_ = dir_ / "Message.exe";
+    CopyFileA(e2e::WinPath(MESSAGE_EXE).c_str(), exe_.c_str(), FALSE);
+  }
+
+  std::string EventFile() const { return dir_ / "QsStat.sta"; }
+  void WriteEvents(const std::vector<EventRecord>& records) {
+    ASSERT_TRUE(
+        e2e::WriteFileBytes(EventFile(), message_test::Shift(message_test::FrameRecords(records))));
+  }
+
+  // Starts the program and waits for its main window.
+  HWND StartToMainWindow() {
+    program_ = Program::Start(exe_);
+    HWND main = e2e::WaitForTopWindow(program_.Pid(), "", kMainCaption);
+    EXPECT_NE(main, nullptr);
+    return main;
+  }
+
+  // Clicks "Ereignisliste öffnen" and waits for one more list window.
+  HWND OpenList(HWND main) {
+    const std::size_t before = ListWindows(program_.Pid()).size();
+    e2e::Click(e2e::FindChild(main, "Button", kOpen));
+    std::vector<HWND> lists;
+    e2e::WaitUntil([&] { return (lists = ListWindows(program_.Pid())).size() > before; });
+    EXPECT_EQ(lists.size(), before + 1);
+    if (lists.size() <= before) return nullptr;
+    for (HWND h : lists) {
+      if (h != nullptr &&
+          std::find(known_lists_.begin(), known_lists_.end(), h) == known_lists_.end()) {
+        known_lists_.push_back(h);
+        return h;
+      }
+    }
+    return nullptr;
+  }
+
+  void QuitWithZero(HWND main) {
+    e2e::Click(e2e::FindChild(main, "Button", kQuit));
+    EXPECT_EQ(program_.Wait(), 0u);
+  }
+
+  e2e::WorkDir dir_;
+  std::string exe_;
+  Program program_;
+  std::vector<HWND> known_lists_;
+};
+
+TEST_F(MessageE2E, WithoutEventFileShowsTheNoticeAndEndsWithMinusOne) {
+  program_ = Program::Start(exe_);
+  const auto text = e2e::AnswerMessageBox(program_.Pid(), kNoEventsCaption);
+  ASSERT_TRUE(text.has_value());
+  EXPECT_EQ(*text, kNoEventsText);
+  EXPECT_EQ(e2e::FindTopWindow(program_.Pid(), "", kMainCaption, false), nullptr);
+  // GetExitCodeProcess gives the whole code: -1 arrives as 0xFFFFFFFF.
+  EXPECT_EQ(program_.Wait(), 0xFFFFFFFFu);
+}
+
+TEST_F(MessageE2E, SecondInstanceEndsSilentlyWithZero) {
+  WriteEvents(message_test::SampleEvents(500));
+  HWND main = StartToMainWindow();
+  Program second = Program::Start(exe_);
+  EXPECT_EQ(second.Wait(), 0u);
+  EXPECT_EQ(e2e::TopWindows(program_.Pid()).size(), 1u) << "the first is not brought forward";
+  QuitWithZero(main);
+}
+
+TEST_F(MessageE2E, MainWindowShowsItsControlsAsLaidOut) {
+  WriteEvents(message_test::SampleEvents(500));
+  HWND main = StartToMainWindow();
+  const RECT client = e2e::ClientRect(main);
+  EXPECT_EQ(client.right, 481);  // the design size on a 1024 x 768 desktop
+  EXPECT_EQ(client.bottom, 346);
+  const RECT frame = e2e::WindowRectOf(main);
+  EXPECT_NEAR((frame.left + frame.right) / 2, 512, 2) << "centred";
+
+  struct Expected {
+    const char* cls;
+    std::string text;
+    int top, left, height, width;
+    bool visible;
+  };
+  const Expected rows[] = {
+      {"Button", kOpen, 297, 312, 28, 140, true},
+      {"Button", kQuit, 297, 34, 28, 140, true},
+      {"Button", "?", 295, 226, 28, 29, true},
+      {"Static", "Ereignis im Q-DAS Plug-In ! ", 126, 53, 38, 382, true},
+      {"Static",
+       "F\xFCr Details dr\xFC"
+       "cken Sie bitte\ndie Taste 'Ereignisliste \xF6"
+       "ffnen'.",
+       167, 97, 52, 288, true},
+      {"Static", "Bitte warten ...", 232, 190, 18, 93, false},
+  };
+  for (const auto& row : rows) {
+    HWND c = e2e::FindChild(main, row.cls, row.text);
+    ASSERT_NE(c, nullptr) << row.text;
+    const RECT r = e2e::RectInParent(c);
+    EXPECT_EQ(r.top, row.top) << row.text;
+    EXPECT_EQ(r.left, row.left) << row.text;
+    EXPECT_EQ(r.bottom - r.top, row.height) << row.text;
+    EXPECT_EQ(r.right - r.left, row.width) << row.text;
+    EXPECT_EQ(e2e::Visible(c), row.visible) << row.text;
+  }
+  HWND slide = ChildOfClass(main, "msctls_progress32");
+  ASSERT_NE(slide, nullptr);
+  EXPECT_FALSE(e2e::Visible(slide));
+  EXPECT_FALSE(e2e::Visible(e2e::FindChild(main, "Static", "Fortschritt:")));
+  QuitWithZero(main);
+}
+
+TEST_F(MessageE2E, OpeningTheListTrimsTheFileAndShowsTheNewestEvents) {
+  // Exactly 25000 bytes: the last record's description fills up the rest.
+  auto records = message_test::SampleEvents(24500);
+  records.back()[7] += std::string(25000 - message_test::FrameRecords(records).size(), '.');
+  ASSERT_EQ(message_test::FrameRecords(records).size(), 25000u);
+  WriteEvents(records);
+
+  HWND main = StartToMainWindow();
+  HWND list = OpenList(main);
+  ASSERT_NE(list, nullptr);
+  const auto stored = e2e::ReadFileBytes(EventFile());
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_LE(stored->size(), 20000u);
+  const std::string kept = message_test::Unshift(*stored);
+  ASSERT_FALSE(kept.empty());
+  EXPECT_EQ(kept[0], '\x02');
+  // The kept part is the newest whole records.
+  std::vector<EventRecord> newest;
+  for (auto it = records.rbegin(); it != records.rend(); ++it) {
+    if (message_test::FrameRecords(newest).size() + message_test::FrameRecord(*it).size() > 20000) {
+      break;
+    }
+    newest.insert(newest.begin(), *it);
+  }
+  EXPECT_EQ(kept, message_test::FrameRecords(newest));
+  EXPECT_EQ(e2e::Text(ChildOfClass(list, "Edit")), Crlf(message_test::ExpectedListText(newest)));
+
+  // Back to idle: both buttons take clicks again, the progress is hidden.
+  EXPECT_TRUE(IsWindowEnabled(e2e::FindChild(main, "Button", kOpen)));
+  EXPECT_TRUE(IsWindowEnabled(e2e::FindChild(main, "Button", kQuit)));
+  EXPECT_FALSE(e2e::Visible(ChildOfClass(main, "msctls_progress32")));
+  EXPECT_FALSE(e2e::Visible(e2e::FindChild(main, "Static", "Bitte warten ...")));
+
+  // Opening again without new events shows the same and leaves the file.
+  HWND again = OpenList(main);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(e2e::ReadFileBytes(EventFile()), stored);
+  EXPECT_EQ(e2e::Text(ChildOfClass(again, "Edit")), e2e::Text(ChildOfClass(list, "Edit")));
+  QuitWithZero(main);
+}
+
+TEST_F(MessageE2E, EmptyEventFileShowsAnEmptyList) {
+  ASSERT_TRUE(e2e::WriteFileBytes(EventFile(), ""));
+  HWND main = StartToMainWindow();
+  HWND list = OpenList(main);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(e2e::Text(ChildOfClass(list, "Edit")), "");
+  QuitWithZero(main);
+}
+
+TEST_F(MessageE2E, EventFileDeletedAfterStartShowsTheNoticeThenEndsWithZero) {
+  WriteEvents(message_test::SampleEvents(500));
+  HWND main = StartToMainWindow();
+  ASSERT_TRUE(DeleteFileA(EventFile().c_str()));
+  e2e::Click(e2e::FindChild(main, "Button", kOpen));
+  const auto text = e2e::AnswerMessageBox(program_.Pid(), kNoEventsCaption);
+  ASSERT_TRUE(text.has_value());
+  EXPECT_EQ(*text, kNoEventsText);
+  EXPECT_EQ(program_.Wait(), 0u);
+  EXPECT_FALSE(e2e::FileExists(EventFile())) << "the file is not created";
+}
+
+TEST_F(MessageE2E, EachListWindowClosesItselfByEscButtonOrCloseBox) {
+  WriteEvents(message_test::SampleEvents(2000));
+  HWND main = StartToMainWindow();
+  HWND first = OpenList(main);
+  HWND second = OpenList(main);
+  HWND third = OpenList(main);
+  ASSERT_TRUE(first && second && third);
+
+  // "Beenden" in the oldest closes that one, not the newest.
+  e2e::Click(e2e::FindChild(first, "Button", "Beenden"));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(first); }));
+  EXPECT_TRUE(IsWindow(second) && IsWindow(third));
+
+  // Esc, sent to the text box that has the focus.
+  e2e::PressKey(ChildOfClass(second, "Edit"), VK_ESCAPE);
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(second); }));
+  EXPECT_TRUE(IsWindow(third));
+
+  e2e::Close(third);  // the close box
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(third); }));
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_TRUE(program_.Running());
+  QuitWithZero(main);
+}
+
+TEST_F(MessageE2E, MainWindowEndsWithZeroByButtonEscOrCloseBox) {
+  WriteEvents(message_test::SampleEvents(500));
+  QuitWithZero(StartToMainWindow());
+
+  e2e::PressKey(StartToMainWindow(), VK_ESCAPE);
+  EXPECT_EQ(program_.Wait(), 0u);
+
+  e2e::Close(StartToMainWindow());
+  EXPECT_EQ(program_.Wait(), 0u);
+}
+
+}  // namespace
