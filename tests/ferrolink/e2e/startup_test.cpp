@@ -99,6 +99,25 @@ TEST_F(FerrolinkStartup, ShowsSettingsVersionAndTheWindow) {
   EXPECT_EQ(mini.top, 376);
   EXPECT_EQ(e2e::Text(Item(w, 0, IDC_BUTTONMINI)), "Minimieren");
 
+  // Tab order of the window's direct children: the button, then the frames.
+  std::vector<int> order;
+  for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP || GetDlgCtrlID(c) == IDC_GROUPBOXTARGET ||
+        GetDlgCtrlID(c) == IDC_GROUPBOXDONE || GetDlgCtrlID(c) == IDC_GROUPBOXSETUP) {
+      order.push_back(GetDlgCtrlID(c));
+    }
+  }
+  EXPECT_EQ(order, (std::vector<int>{IDC_BUTTONMINI, IDC_GROUPBOXTARGET, IDC_GROUPBOXDONE,
+                                     IDC_GROUPBOXSETUP}));
+  EXPECT_EQ(GetWindowLongA(Item(w, IDC_GROUPBOXTARGET, IDC_EDITTARGET), GWL_STYLE) & ES_READONLY,
+            ES_READONLY);
+  // A fixed frame: no sizing border, no maximise box.
+  const LONG style = GetWindowLongA(w, GWL_STYLE);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_SYSMENU);
+
   // Nothing was saved at start with Delete off.
   EXPECT_EQ(e2e::ReadFileBytes(home / "ferrolink.ini").value_or(""), own);
 
@@ -158,4 +177,15 @@ TEST_F(FerrolinkStartup, WrongValueTypeIsReportedAndTheWindowStillComesUp) {
   HWND w = e2e::WaitForTopWindow(app.Pid(), "TMainForm");
   ASSERT_TRUE(w);
   EXPECT_EQ(e2e::Text(Item(w, 0, IDC_LABELVERSION)), "Version: V2012.1.0.0");
+}
+
+TEST_F(FerrolinkStartup, MinimiseButtonSendsTheProgramToTheTaskBar) {
+  Configure("[General]\r\nTarget=" + dir / "server" + "\r\n");
+  HWND w = Start();
+  ASSERT_TRUE(w);
+  HWND title = e2e::FindTopWindow(app.Pid(), "TApplication", "", false);
+  e2e::Click(Item(w, 0, IDC_BUTTONMINI));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return IsIconic(title) && !e2e::Visible(w); }));
+  PostMessageA(title, WM_SYSCOMMAND, SC_RESTORE, 0);  // the task-bar entry clicked
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Visible(w); }));
 }
