@@ -8,6 +8,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build/win32}
+[ -n "${MESSAGE_DEMO_HEADLESS:-}" ] || scripts/setup.sh
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
