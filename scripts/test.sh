@@ -11,8 +11,9 @@ log=build/test-log
 
 declare -a parts=()
 failed=0
-count_tests() {  # the "N tests failed out of M" line of a ctest run
-  grep -Eo '[0-9]+ tests? failed out of [0-9]+' "$1" | tail -1
+count_tests() {  # "M tests, N failed" from the last summary line of a ctest run
+  grep -Eo '[0-9]+ tests? failed out of [0-9]+' "$1" | tail -1 |
+    sed -E 's/([0-9]+) tests? failed out of ([0-9]+)/\2 tests, \1 failed/'
 }
 
 run_ctest_part() {  # name, command...
