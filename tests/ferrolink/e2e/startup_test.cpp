@@ -189,3 +189,31 @@ TEST_F(FerrolinkStartup, MinimiseButtonSendsTheProgramToTheTaskBar) {
   PostMessageA(title, WM_SYSCOMMAND, SC_RESTORE, 0);  // the task-bar entry clicked
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Visible(w); }));
 }
+
+TEST_F(FerrolinkStartup, CancelledFolderChoiceKeepsTargetAndSettings) {
+  const std::string own = "[General]\r\nTarget=" + dir / "server" + "\r\n";
+  Configure(own);
+  HWND w = Start();
+  ASSERT_TRUE(w);
+  HWND edit = Item(w, IDC_GROUPBOXTARGET, IDC_EDITTARGET);
+  const std::string shown = e2e::Text(edit);
+  e2e::Click(Item(w, IDC_GROUPBOXTARGET, IDC_SPEEDBUTTONDIR));
+  // The shell's folder dialog, with the title line in one of its texts.
+  HWND dialog = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil([&] {
+    for (HWND top : e2e::TopWindows(app.Pid())) {
+      if (e2e::ClassOf(top) == "#32770" &&
+          e2e::FindChild(top, "Static", "W\xE4hlen Sie das Serververzeichnis")) {
+        dialog = top;
+      }
+    }
+    return dialog != nullptr;
+  }));
+  EXPECT_FALSE(IsWindowEnabled(w));  // the main window waits for the dialog
+  e2e::Click(GetDlgItem(dialog, IDCANCEL));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowEnabled(w) && !IsWindow(dialog); }));
+  EXPECT_EQ(e2e::Text(edit), shown);
+  EXPECT_EQ(e2e::ReadFileBytes(dir / "calyrix\\ferrolink.ini").value_or(""), own);
+  e2e::Close(w);
+  EXPECT_EQ(app.Wait(5000), std::optional<DWORD>(0));
+}
