@@ -128,6 +128,14 @@ TEST_F(Viewerprobe, ClosingTheNoticeEndsTheProgram) {
   EXPECT_EQ(program.Wait(), 0u);
 }
 
+TEST_F(Viewerprobe, LoggingOffEndsTheProgram) {
+  e2e::Program program = StartProbe("win8", winDir);
+  HWND notice = WaitForNotice(program);
+  ASSERT_TRUE(notice);
+  PostMessageA(notice, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(program.Wait(), 0u);
+}
+
 TEST_F(Viewerprobe, SmallFileOrDirectoryOfTheViewerNameGetsTheNotice) {
   ASSERT_TRUE(e2e::WriteFileBytes(winDir / "Winhlp32.exe", std::string(40000, 'h')));
   {
