@@ -103,15 +103,15 @@ void frmMain::ShowNoticeAndWait() {
   ShowWindow(cmdYes_, SW_HIDE);
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  // The answer is given by the handlers that run inside DoEvents; closing
-  // the window answers too, so the loop also ends when the window is gone.
+  // The click and unload handlers run while the messages are processed and
+  // give the answer; closing the window answers too, through its unload.
   while (lngAnswer == kAnswerPending) {
     Sleep(kNoticeWaitSleepMs);
-    DoEvents();
+    ProcessPendingMessages();
   }
 }
 
-void frmMain::DoEvents() {
+void frmMain::ProcessPendingMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     // Tab, Enter and Space between and on the controls, as in a dialog.

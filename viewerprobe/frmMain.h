@@ -32,7 +32,7 @@ class frmMain {
  private:
   void CheckHelpViewer();
   void ShowNoticeAndWait();
-  void DoEvents();
+  void ProcessPendingMessages();
   void Unload();
   void FocusFirstControl();
 
