@@ -1,9 +1,10 @@
 # Helpers shared by the tool folders and the tests.
 
 # tools_windows_program(<target> <output-name> sources...)
-# A 32-bit Windows GUI program, statically linked, landing in dist/.
+# A 32-bit Windows GUI program, statically linked and stripped, landing in dist/.
 function(tools_windows_program target output)
   add_executable(${target} WIN32 ${ARGN})
+  target_link_options(${target} PRIVATE -s)
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output}
                                              RUNTIME_OUTPUT_DIRECTORY ${TOOLS_DIST_DIR})
 endfunction()
