@@ -1,0 +1,407 @@
+// Ferrolink's watch cycle against the bare limits, on trees it builds itself:
+//   walk      a cycle with nothing to copy over 20000 read-only files in 1000
+//             folders, against one FindFirstFileA listing per folder;
+//   transfer  a cycle moving 5000 small files (delete mode), against a bare
+//             CopyFileA + DeleteFileA loop, with xcopy and robocopy as peers;
+//   memory    the bytes the searcher keeps per record, counted by the global
+//             allocator, and a walk over a million listed files.
+// Usage: ferrolink_bench [work folder]  (default: %TEMP%\ferrolink-bench)
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "Main.h"
+#include "Win32System.h"
+
+// ---- a counting allocator: live bytes and blocks asked for by the program ----
+namespace {
+size_t g_live_bytes = 0;
+size_t g_live_blocks = 0;
+constexpr size_t kHeader = 8;  // keeps the 8-byte alignment of the heap
+}  // namespace
+
+void* operator new(size_t size) {
+  void* block = std::malloc(size + kHeader);
+  if (!block) throw std::bad_alloc();
+  *static_cast<size_t*>(block) = size;
+  g_live_bytes += size;
+  ++g_live_blocks;
+  return static_cast<char*>(block) + kHeader;
+}
+void operator delete(void* p) noexcept {
+  if (!p) return;
+  char* block = static_cast<char*>(p) - kHeader;
+  g_live_bytes -= *reinterpret_cast<size_t*>(block);
+  --g_live_blocks;
+  std::free(block);
+}
+void operator delete(void* p, size_t) noexcept {
+  operator delete(p);
+}
+
+namespace {
+
+using ferrolink::Control;
+using ferrolink::CursorOwner;
+
+// The real system with a window that shows nothing.
+class BenchSystem : public ferrolink::Win32System {
+ public:
+  void SetCaption(const std::string&) override {}
+  void SetAppTitle(const std::string&) override {}
+  void SetText(Control, const std::string&) override {}
+  void SetVisible(Control, bool) override {}
+  void SetChecked(Control, bool) override {}
+  void SetBusyCursor(CursorOwner, bool) override {}
+  bool TimerEnabled() override { return true; }
+  void SetTimerEnabled(bool) override {}
+  int TimerInterval() override { return interval_; }
+  void SetTimerInterval(int ms) override { interval_ = ms; }
+  void MinimizeApplication() override {}
+  void FocusMainForm() override {}
+  void ShowError(const std::string& text) override {
+    std::printf("error in a cycle: %s\n", text.c_str());
+  }
+  bool BrowseForFolder(const std::string&, std::string&) override { return false; }
+
+ private:
+  int interval_ = ferrolink::kIntervalStart;
+};
+
+// A listing of a virtual tree of `folders` folders of `files` files each
+// below V:\, for the million-file walk without a million files on disk.
+class VirtualTree : public BenchSystem {
+ public:
+  VirtualTree(int folders, int files) : folders_(folders), files_(files) {}
+  std::unique_ptr<ferrolink::DirectoryListing> List(const std::string& pattern) override {
+    if (pattern.rfind("V:\\", 0) != 0) return BenchSystem::List(pattern);
+    return std::make_unique<Listing>(pattern.size() <= 7 ? folders_ : 0,
+                                     pattern.size() <= 7 ? 0 : files_);
+  }
+  std::string FullPathName(const std::string& path) override { return path; }
+
+ private:
+  class Listing : public ferrolink::DirectoryListing {
+   public:
+    Listing(int folders, int files) : folders_(folders), files_(files) {}
+    bool Next(ferrolink::ListEntry& e) override {
+      char name[32];
+      if (pos_ < folders_) {
+        std::snprintf(name, sizeof name, "d%04d", pos_);
+        e.Attributes = ferrolink::kAttrDirectory;
+      } else if (pos_ < folders_ + files_) {
+        std::snprintf(name, sizeof name, "M%06d.dfq", pos_);
+        e.Attributes = ferrolink::kAttrArchive | ferrolink::kAttrReadOnly;
+      } else {
+        return false;
+      }
+      ++pos_;
+      e.Name = name;
+      e.SizeLow = 1234;
+      return true;
+    }
+
+   private:
+    int folders_, files_, pos_ = 0;
+  };
+  int folders_, files_;
+};
+
+double Now() {
+  LARGE_INTEGER f, c;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&c);
+  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+bool WriteSmallFile(const std::string& path, size_t size) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const std::string bytes(size, 'm');
+  DWORD written = 0;
+  const bool ok =
+      WriteFile(h, bytes.data(), static_cast<DWORD>(size), &written, nullptr) && written == size;
+  CloseHandle(h);
+  return ok;
+}
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &d);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = d.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = dir + "\\" + name;
+      if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
+}
+
+// `folders` folders d0000... below `root`, `files` files of `size` bytes in
+// each; their paths relative to `root`.
+std::vector<std::string> BuildTree(const std::string& root, int folders, int files, size_t size,
+                                   bool read_only) {
+  std::vector<std::string> paths;
+  CreateDirectoryA(root.c_str(), nullptr);
+  char name[64];
+  for (int d = 0; d < folders; ++d) {
+    std::snprintf(name, sizeof name, "d%04d", d);
+    const std::string folder = name;
+    CreateDirectoryA((root + "\\" + folder).c_str(), nullptr);
+    for (int f = 0; f < files; ++f) {
+      std::snprintf(name, sizeof name, "\\M%06d.dfq", d * files + f);
+      const std::string rel = folder + name;
+      const std::string path = root + "\\" + rel;
+      if (!WriteSmallFile(path, size)) {
+        std::printf("cannot write %s\n", path.c_str());
+        std::exit(1);
+      }
+      if (read_only) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+      paths.push_back(rel);
+    }
+  }
+  return paths;
+}
+
+// The bare walk: one listing per folder, descending into every subfolder.
+size_t BareWalk(const std::string& dir) {
+  size_t files = 0;
+  std::vector<std::string> subdirs;
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA((dir + "*.*").c_str(), &d);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      ++files;
+    } else if (d.cFileName[0] != '.') {
+      subdirs.push_back(d.cFileName);
+    }
+  } while (FindNextFileA(h, &d));
+  FindClose(h);
+  for (const std::string& s : subdirs) files += BareWalk(dir + s + "\\");
+  return files;
+}
+
+// Runs a command line to its end, its output discarded; seconds taken, or
+// a negative value when it cannot be started.
+double RunPeer(const std::string& command_line, DWORD& exit_code) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = nul;
+  si.hStdOutput = nul;
+  si.hStdError = nul;
+  PROCESS_INFORMATION pi{};
+  std::string line = command_line;
+  const double start = Now();
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &si, &pi)) {
+    CloseHandle(nul);
+    return -1;
+  }
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  const double seconds = Now() - start;
+  GetExitCodeProcess(pi.hProcess, &exit_code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  CloseHandle(nul);
+  return seconds;
+}
+
+size_t CountFiles(const std::string& dir) {
+  return BareWalk(dir + "\\");
+}
+
+void Verdict(const char* target, double ratio, double limit) {
+  std::printf("verdict %-9s %s (ratio %.3f, limit %.2f)\n", target,
+              ratio <= limit ? "MET" : "MISSED", ratio, limit);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string work;
+  if (argc > 1) {
+    work = argv[1];
+  } else {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    work = std::string(temp) + "ferrolink-bench";
+  }
+  while (!work.empty() && work.back() == '\\') work.pop_back();
+  RemoveTree(work);
+  CreateDirectoryA(work.c_str(), nullptr);
+  std::printf("Ferrolink benchmark in %s\n\n", work.c_str());
+
+  BenchSystem sys;
+  ferrolink::TMainForm form(sys);
+  form.FormCreate();
+
+  // ---- walk: nothing to copy over 20000 read-only files in 1000 folders ----
+  const std::string walk_src = work + "\\walk";
+  BuildTree(walk_src, 1000, 20, 16, true);
+  form.SourceDir = walk_src + "\\";
+  form.TargetDir = work + "\\walk-target\\";
+  CreateDirectoryA((work + "\\walk-target").c_str(), nullptr);
+  BareWalk(form.SourceDir);  // warm the caches
+  form.TimerFindTimer();
+  std::vector<double> cycle_times, bare_times;
+  size_t bare_files = 0;
+  for (int round = 0; round < 7; ++round) {
+    double t = Now();
+    form.TimerFindTimer();
+    cycle_times.push_back(Now() - t);
+    t = Now();
+    bare_files = BareWalk(form.SourceDir);
+    bare_times.push_back(Now() - t);
+  }
+  const size_t records = form.FileSearcher->Items.size();
+  const double cycle_walk = Median(cycle_times), bare_walk = Median(bare_times);
+  std::printf("walk: %zu files (%zu reported), median of 7 rounds\n", bare_files, records);
+  std::printf("  bare walk, one listing per folder  %8.3f s\n", bare_walk);
+  std::printf("  Ferrolink cycle, nothing to copy   %8.3f s  ratio %.3f\n", cycle_walk,
+              cycle_walk / bare_walk);
+
+  // ---- memory: the records the searcher keeps ----
+  form.FileSearcher->ClearItems();
+  size_t before = g_live_bytes, blocks_before = g_live_blocks;
+  form.TimerFindTimer();
+  const size_t kept = form.FileSearcher->Items.size();
+  size_t name_bytes = 0;
+  for (const ferrolink::TFoundFile& f : form.FileSearcher->Items) name_bytes += f.Name.size();
+  const double per_record = static_cast<double>(g_live_bytes - before) / kept;
+  const double blocks_per_record = static_cast<double>(g_live_blocks - blocks_before) / kept;
+  const double average_name = static_cast<double>(name_bytes) / kept;
+  const double memory_limit = 96 + average_name;
+  std::printf("\nmemory: %zu records kept, names %.1f characters on average\n", kept, average_name);
+  std::printf("  bytes per record %.1f (%.3f heap blocks), limit 96 + name = %.1f  ratio %.3f\n",
+              per_record, blocks_per_record, memory_limit, per_record / memory_limit);
+  RemoveTree(walk_src);
+
+  {
+    VirtualTree virtual_tree(1000, 1000);
+    ferrolink::TMainForm big(virtual_tree);
+    big.FormCreate();
+    big.SourceDir = "V:\\";
+    big.TargetDir = work + "\\walk-target\\";
+    before = g_live_bytes;
+    const double t = Now();
+    big.TimerFindTimer();
+    const double seconds = Now() - t;
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+    std::printf(
+        "  a million listed files: %zu records, %.1f MB kept (%.1f bytes each), %.2f s,"
+        " process peak %.1f MB\n",
+        big.FileSearcher->Items.size(), (g_live_bytes - before) / 1048576.0,
+        static_cast<double>(g_live_bytes - before) / big.FileSearcher->Items.size(), seconds,
+        pmc.PeakPagefileUsage / 1048576.0);
+  }
+
+  // ---- transfer: 5000 small files in delete mode ----
+  const std::string src = work + "\\src", dst = work + "\\dst";
+  const int kFolders = 50, kFiles = 100;
+  const size_t kSize = 2048;
+  std::vector<double> ours, bare;
+  size_t moved = 0;
+  for (int round = 0; round < 3; ++round) {
+    RemoveTree(src);
+    RemoveTree(dst);
+    BuildTree(src, kFolders, kFiles, kSize, false);
+    CreateDirectoryA(dst.c_str(), nullptr);
+    form.SourceDir = src + "\\";
+    form.TargetDir = dst + "\\";
+    form.SetDeleteChecked(true);
+    const int count_before = form.CopyCount;
+    double t = Now();
+    form.TimerFindTimer();
+    ours.push_back(Now() - t);
+    moved = static_cast<size_t>(form.CopyCount - count_before);
+    if (CountFiles(src) != 0 || CountFiles(dst) != moved) {
+      std::printf("transfer incomplete: %zu left, %zu arrived\n", CountFiles(src), CountFiles(dst));
+    }
+
+    RemoveTree(src);
+    RemoveTree(dst);
+    const std::vector<std::string> paths = BuildTree(src, kFolders, kFiles, kSize, false);
+    CreateDirectoryA(dst.c_str(), nullptr);
+    for (int d = 0; d < kFolders; ++d) {
+      char name[16];
+      std::snprintf(name, sizeof name, "\\d%04d", d);
+      CreateDirectoryA((dst + name).c_str(), nullptr);
+    }
+    t = Now();
+    for (const std::string& rel : paths) {
+      const std::string from = src + "\\" + rel;
+      if (CopyFileA(from.c_str(), (dst + "\\" + rel).c_str(), FALSE)) DeleteFileA(from.c_str());
+    }
+    bare.push_back(Now() - t);
+  }
+  const double ours_t = Median(ours), bare_t = Median(bare);
+
+  // The peers copy the same tree (robocopy moves it, like delete mode).
+  DWORD xcopy_code = 0, robo_code = 0;
+  RemoveTree(src);
+  RemoveTree(dst);
+  BuildTree(src, kFolders, kFiles, kSize, false);
+  const double xcopy_t =
+      RunPeer("xcopy.exe \"" + src + "\" \"" + dst + "\\\" /E /I /Q /Y", xcopy_code);
+  const size_t xcopy_files = CountFiles(dst);
+  RemoveTree(dst);
+  const double robo_t = RunPeer("robocopy.exe \"" + src + "\" \"" + dst + "\" /E /MOV", robo_code);
+  const size_t robo_files = CountFiles(dst);
+
+  std::printf("\ntransfer: %zu files of %zu bytes in %d folders, delete mode, median of 3\n", moved,
+              kSize, kFolders);
+  std::printf("  bare CopyFileA + DeleteFileA loop  %8.3f s\n", bare_t);
+  std::printf("  Ferrolink cycle                    %8.3f s  ratio %.3f\n", ours_t,
+              ours_t / bare_t);
+  // A peer counts only when it did the whole job (robocopy: exit codes
+  // below 8 mean success).
+  const bool xcopy_ok = xcopy_t >= 0 && xcopy_code == 0 && xcopy_files == moved;
+  const bool robo_ok = robo_t >= 0 && robo_code < 8 && robo_files == moved;
+  if (xcopy_ok) {
+    std::printf("  xcopy /E (copy only)               %8.3f s  ratio %.3f; Ferrolink %.3f of it\n",
+                xcopy_t, xcopy_t / bare_t, ours_t / xcopy_t);
+  } else {
+    std::printf("  xcopy /E: no figure (exit code %lu, %zu files copied)\n", xcopy_code,
+                xcopy_files);
+  }
+  if (robo_ok) {
+    std::printf("  robocopy /E /MOV                   %8.3f s  ratio %.3f; Ferrolink %.3f of it\n",
+                robo_t, robo_t / bare_t, ours_t / robo_t);
+  } else {
+    std::printf("  robocopy /E /MOV: no figure (exit code %lu, %zu files moved)\n", robo_code,
+                robo_files);
+  }
+  std::printf("\n");
+
+  Verdict("walk", cycle_walk / bare_walk, 1.15);
+  Verdict("transfer", ours_t / bare_t, 1.15);
+  Verdict("memory", per_record / memory_limit, 1.0);
+  RemoveTree(work);
+  return 0;
+}

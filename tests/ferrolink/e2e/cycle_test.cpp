@@ -1,0 +1,173 @@
+// Ferrolink.exe's watch cycle under Wine: forced ticks over real folders,
+// the states in caption, task-bar text and pictures, the transfer in both
+// modes, read-only and locked files, and the labels read across processes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "resource.h"
+
+namespace {
+
+const char kKey[] = "Software\\Quorlen\\Calyrix K9Q2";
+using Files = std::vector<std::string>;
+
+class FerrolinkCycle : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    e2e::RegRemoveTree(HKEY_CURRENT_USER, kKey);
+    ASSERT_TRUE(e2e::MakeDirs(dir / "calyrix"));
+    ASSERT_TRUE(e2e::MakeDirs(source));
+  }
+  void TearDown() override {
+    if (app.Running()) {
+      e2e::Close(w);
+      app.Wait(5000);
+    }
+    e2e::RegRemoveTree(HKEY_CURRENT_USER, kKey);
+  }
+  // Source dir\daten, target as given, delete mode on or off.
+  void Start(const std::string& target, bool delete_mode) {
+    ASSERT_TRUE(e2e::RegSetString(HKEY_CURRENT_USER, kKey, "Settings", dir / "calyrix\\k9q2.ini"));
+    ASSERT_TRUE(e2e::WriteFileBytes(dir / "calyrix\\k9q2.ini",
+                                    "[Directories]\r\nDatafiles=" + source + "\r\n"));
+    ASSERT_TRUE(e2e::WriteFileBytes(
+        dir / "calyrix\\ferrolink.ini",
+        "[General]\r\nTarget=" + target + "\r\nDelete=" + (delete_mode ? "1" : "0") + "\r\n"));
+    app = e2e::Program::Start(FERROLINK_EXE);
+    w = e2e::WaitForTopWindow(app.Pid(), "TMainForm");
+    ASSERT_TRUE(w) << "no main window";
+    title = e2e::FindTopWindow(app.Pid(), "TApplication", "", false);
+    ASSERT_TRUE(title);
+  }
+  void Tick() { e2e::PostTimer(w, IDT_TIMERFIND); }
+  bool WaitCaption(const std::string& caption) {
+    return e2e::WaitUntil([&] { return e2e::Text(w) == caption; });
+  }
+  bool WaitFiles(const std::string& folder, const Files& files) {
+    return e2e::WaitUntil([&] { return e2e::ListFilesRecursive(folder) == files; });
+  }
+  HWND Item(int group, int id) { return GetDlgItem(GetDlgItem(w, group), id); }
+  std::string Label(int id) { return e2e::Text(Item(IDC_GROUPBOXDONE, id)); }
+  void Put(const std::string& rel) {
+    const std::string path = source + rel;
+    ASSERT_TRUE(e2e::MakeDirs(path.substr(0, path.find_last_of('\\'))));
+    ASSERT_TRUE(e2e::WriteFileBytes(path, "Messung " + rel));
+  }
+  void Close() {
+    e2e::Close(w);
+    EXPECT_EQ(app.Wait(5000), std::optional<DWORD>(0));
+  }
+
+  e2e::WorkDir dir = e2e::TestWorkDir();
+  const std::string source = dir / "daten\\";
+  e2e::Program app;
+  HWND w = nullptr;
+  HWND title = nullptr;
+};
+
+}  // namespace
+
+TEST_F(FerrolinkCycle, DeleteModeMovesTheTreeAndLeavesReadOnlyFiles) {
+  Put("a.dfq");
+  Put("Teil 1\\b.dfq");
+  Put("Teil 1\\Serie\\c.dfq");
+  Put("schreibgesch\xFCtzt.dfq");
+  ASSERT_TRUE(
+      SetFileAttributesA((source + "schreibgesch\xFCtzt.dfq").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(e2e::MakeDirs(source + "Leer"));
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Start(dir / "server", true);
+  EXPECT_EQ(e2e::Text(w), "Ferrolink - Netzwerksuche ...");
+  Tick();
+  ASSERT_TRUE(WaitFiles(source, Files{"schreibgesch\xFCtzt.dfq"}))
+      << "left in the source: " << e2e::ListFilesRecursive(source).size();
+  EXPECT_EQ(e2e::ListFilesRecursive(dir / "server"),
+            (Files{"Teil 1\\Serie\\c.dfq", "Teil 1\\b.dfq", "a.dfq"}));
+  EXPECT_EQ(e2e::ReadFileBytes(dir / "server\\Teil 1\\Serie\\c.dfq").value_or(""),
+            "Messung Teil 1\\Serie\\c.dfq");
+  EXPECT_FALSE(e2e::DirExists(dir / "server\\Leer"));
+  EXPECT_TRUE(e2e::DirExists(source + "Teil 1\\Serie"));  // folders stay at the source
+  EXPECT_EQ(Label(IDC_LABELSTATUS), "3 Datei(en) transferiert.");
+  EXPECT_EQ(Label(IDC_LABELBRANCH), "Teil 1\\Serie\\c.dfq");
+  EXPECT_EQ(e2e::Text(w), "Ferrolink - Netz OK");
+  EXPECT_EQ(e2e::Text(title), "Ferrolink: c.dfq");  // until the state changes
+  EXPECT_TRUE(IsIconic(title));                     // the first reachable tick
+  Close();
+}
+
+TEST_F(FerrolinkCycle, ShowsTheNetworkStatesAsTheTargetComesAndGoes) {
+  Put("m.dfq");
+  Start(dir / "server", true);
+  HWND failed = Item(IDC_GROUPBOXTARGET, IDC_FAILEDIMAGE);
+  HWND message = Item(IDC_GROUPBOXTARGET, IDC_LABELMESSAGE);
+  Tick();
+  ASSERT_TRUE(WaitCaption("Ferrolink - Kein Netz"));
+  EXPECT_EQ(e2e::Text(title), "Ferrolink: Kein Netz");
+  EXPECT_TRUE(e2e::Visible(failed));
+  EXPECT_FALSE(e2e::Visible(message));
+  EXPECT_FALSE(e2e::DirExists(dir / "server"));  // the tick does not create the target
+  EXPECT_FALSE(IsIconic(title));
+
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Tick();
+  ASSERT_TRUE(WaitCaption("Ferrolink - Netz OK"));
+  EXPECT_TRUE(WaitFiles(dir / "server", Files{"m.dfq"}));
+  EXPECT_FALSE(e2e::Visible(failed));
+  EXPECT_FALSE(e2e::Visible(message));
+  EXPECT_FALSE(IsIconic(title));  // not the first tick any more
+  Close();
+}
+
+TEST_F(FerrolinkCycle, ATargetInsideTheSourceIsAMisconfigurationAndMovesNothing) {
+  Put("m.dfq");
+  ASSERT_TRUE(e2e::MakeDirs(source + "archiv"));
+  Start(source + "archiv", true);
+  Tick();
+  ASSERT_TRUE(WaitCaption("Ferrolink - Fehlkonfiguration"));
+  EXPECT_EQ(e2e::Text(title), "Ferrolink: Fehlkonfiguration");
+  EXPECT_TRUE(e2e::Visible(Item(IDC_GROUPBOXTARGET, IDC_LABELMESSAGE)));
+  EXPECT_FALSE(e2e::Visible(Item(IDC_GROUPBOXTARGET, IDC_FAILEDIMAGE)));
+  Tick();
+  Sleep(300);
+  EXPECT_EQ(e2e::ListFilesRecursive(source), Files{"m.dfq"});
+  EXPECT_EQ(Label(IDC_LABELSTATUS), "---");
+  Close();
+}
+
+TEST_F(FerrolinkCycle, CopyModeCopiesAndKeepsTheSources) {
+  Put("a.dfq");
+  Put("sub\\b.dfq");
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Start(dir / "server", false);
+  Tick();
+  ASSERT_TRUE(WaitFiles(dir / "server", (Files{"a.dfq", "sub\\b.dfq"})));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Label(IDC_LABELSTATUS) == "2 Datei(en) dupliziert."; }));
+  EXPECT_EQ(e2e::ListFilesRecursive(source), (Files{"a.dfq", "sub\\b.dfq"}));
+  Close();
+}
+
+TEST_F(FerrolinkCycle, AFileLockedByTheInstrumentGoesAtTheNextTick) {
+  Put("a_offen.dfq");
+  Put("b.dfq");
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  HANDLE lock = CreateFileA((source + "a_offen.dfq").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  Start(dir / "server", true);
+  Tick();
+  // a_offen.dfq lists first, so b.dfq's arrival means the cycle passed it.
+  ASSERT_TRUE(WaitFiles(source, Files{"a_offen.dfq"}));
+  EXPECT_EQ(e2e::ListFilesRecursive(dir / "server"), Files{"b.dfq"});
+  CloseHandle(lock);
+  Tick();
+  EXPECT_TRUE(WaitFiles(dir / "server", (Files{"a_offen.dfq", "b.dfq"})));
+  EXPECT_TRUE(WaitFiles(source, Files{}));
+  EXPECT_TRUE(
+      e2e::WaitUntil([&] { return Label(IDC_LABELSTATUS) == "2 Datei(en) transferiert."; }));
+  Close();
+}
