@@ -36,4 +36,16 @@ TEST(ScalePanelGeometry, PartialAndShrinkingAdjustment) {
   EXPECT_EQ(small.width, 484);   // 620 * 0.78125 = 484.4
 }
 
+TEST(ScalePanelGeometry, ProductsAreSinglePrecisionOnEveryBuild) {
+  // fv = 1.16666663f: 378 * fv = 440.99998 exactly, 441.0f as a float
+  // product; fh = 1.05f: 620 * fh = 651.00001 (truncated 651 either way).
+  // The 32-bit Windows build gives the same as the native one.
+  const PanelGeometry list = ScalePanelGeometry({21, 47, 378, 620}, 50, 1024, 1280);
+  EXPECT_EQ(list.height, 441);
+  EXPECT_EQ(list.width, 697);  // 620 * 1.125
+  const PanelGeometry wide = ScalePanelGeometry({21, 47, 378, 620}, 60, 960, 1280);
+  EXPECT_EQ(wide.height, 434);  // 378 * 1.15
+  EXPECT_EQ(wide.width, 713);   // 620 * 1.15f = 712.99998 exactly, 713.0f
+}
+
 }  // namespace
