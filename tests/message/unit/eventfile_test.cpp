@@ -95,6 +95,20 @@ TEST(TrimEventFile, CutsOneByteOverAtTheFirstRecordStartAfterIndexZero) {
   EXPECT_EQ(fs.files.size(), 1u) << "no temporary file is left behind";
 }
 
+TEST(TrimEventFile, TheCutMayStartExactlyAtSizeMinusTheLimit) {
+  // size 20002: the search starts at index 2. A record start there is kept
+  // (>=, not >); the one at index 1 lies before it and is not.
+  const std::string tail = FrameRecord(RecordOfLength(10000, 'b')) +
+                           FrameRecord(RecordOfLength(5000, 'c')) +
+                           FrameRecord(RecordOfLength(5000, 'd'));
+  ASSERT_EQ(tail.size(), EVENT_FILE_KEEP_BYTES);
+  const std::string content = std::string("\x03\x02") + tail;
+  FakeEventFileSystem fs;
+  fs.files[kPath] = Shift(content);
+  EXPECT_EQ(message::TrimEventFile(fs, kPath, content.size()), EVENT_FILE_KEEP_BYTES);
+  EXPECT_EQ(fs.files[kPath], Shift(tail));
+}
+
 TEST(TrimEventFile, DropsOldRecordsWholeAndKeepsTheNewestInOrder) {
   const auto records = SampleEvents(25000);
   const std::string content = FrameRecords(records);
