@@ -2,6 +2,7 @@
 // program in a folder of its own, with the event file beside it, and drives
 // its windows from here.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,35 @@ std::vector<HWND> ListWindows(DWORD pid) {
     if (e2e::Text(h) == kListCaption) out.push_back(h);
   }
   return out;
+}
+
+// A visible top-level window of any process (the help viewer's dialogs are
+// not Message's own).
+struct AnyTopCtx {
+  const std::string& cls;
+  const std::string& caption;
+  HWND found;
+};
+BOOL CALLBACK MatchAnyTop(HWND h, LPARAM lp) {
+  auto* c = reinterpret_cast<AnyTopCtx*>(lp);
+  if (IsWindowVisible(h) && e2e::ClassOf(h) == c->cls && e2e::Text(h) == c->caption) {
+    c->found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+HWND FindAnyTopWindow(const std::string& class_name, const std::string& caption) {
+  AnyTopCtx ctx{class_name, caption, nullptr};
+  EnumWindows(MatchAnyTop, reinterpret_cast<LPARAM>(&ctx));
+  return ctx.found;
+}
+
+// The window that has the keyboard focus in the thread that owns `window`.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
 }
 
 class MessageE2E : public ::testing::Test {
@@ -163,6 +193,45 @@ TEST_F(MessageE2E, MainWindowShowsItsControlsAsLaidOut) {
   ASSERT_NE(slide, nullptr);
   EXPECT_FALSE(e2e::Visible(slide));
   EXPECT_FALSE(e2e::Visible(e2e::FindChild(main, "Static", "Fortschritt:")));
+  // The tab order starts at "Ereignisliste öffnen".
+  EXPECT_TRUE(e2e::WaitUntil([&] { return FocusOf(main) == e2e::FindChild(main, "Button", kOpen); }));
+  QuitWithZero(main);
+}
+
+TEST_F(MessageE2E, ListWindowShowsItsControlsAsLaidOut) {
+  WriteEvents(message_test::SampleEvents(3000));
+  HWND main = StartToMainWindow();
+  HWND list = OpenList(main);
+  ASSERT_NE(list, nullptr);
+  const RECT client = e2e::ClientRect(list);
+  EXPECT_EQ(client.right, 620);  // unset adjustment: the list keeps its design size
+  EXPECT_EQ(client.bottom, 378);
+  const RECT frame = e2e::WindowRectOf(list);
+  EXPECT_NEAR((frame.left + frame.right) / 2, 512, 2) << "centred";
+  EXPECT_FALSE(GetWindowLongA(list, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+
+  HWND text = ChildOfClass(list, "Edit");
+  ASSERT_NE(text, nullptr);
+  RECT r = e2e::RectInParent(text);
+  EXPECT_EQ(r.top, 28);
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.bottom - r.top, 274);
+  EXPECT_EQ(r.right - r.left, 600);
+  const LONG style = GetWindowLongA(text, GWL_STYLE);
+  EXPECT_TRUE((style & WS_HSCROLL) && (style & WS_VSCROLL)) << "both scroll bars";
+  EXPECT_TRUE(style & ES_READONLY) << "display only";
+
+  HWND close = e2e::FindChild(list, "Button", "Beenden");
+  ASSERT_NE(close, nullptr);
+  r = e2e::RectInParent(close);
+  EXPECT_EQ(r.top, 317);
+  EXPECT_EQ(r.left, 264);
+  EXPECT_EQ(r.bottom - r.top, 29);
+  EXPECT_EQ(r.right - r.left, 111);
+  // Stacking front to back CLOSE, TEXT; tab order TEXT first.
+  EXPECT_EQ(GetWindow(list, GW_CHILD), close);
+  EXPECT_EQ(GetWindow(close, GW_HWNDNEXT), text);
+  EXPECT_TRUE(e2e::WaitUntil([&] { return FocusOf(list) == text; }));
   QuitWithZero(main);
 }
 
@@ -226,6 +295,83 @@ TEST_F(MessageE2E, EventFileDeletedAfterStartShowsTheNoticeThenEndsWithZero) {
   EXPECT_EQ(*text, kNoEventsText);
   EXPECT_EQ(program_.Wait(), 0u);
   EXPECT_FALSE(e2e::FileExists(EventFile())) << "the file is not created";
+}
+
+TEST_F(MessageE2E, WhileLoadingTheButtonsAreDimmedAndTheProgressShows) {
+  // No record start in the last 20000 bytes: the file is kept whole, and its
+  // many fields make the loading last a few seconds. Each block ends with an
+  // ETX and one byte that the layout skips.
+  std::string content = "\x02";
+  for (int block = 0; block < 25; ++block) {
+    for (int i = 0; i < 1000; ++i) content += "ab\t";
+    content += "cd\x03x";
+  }
+  const std::string stored = message_test::Shift(content);
+  ASSERT_TRUE(e2e::WriteFileBytes(EventFile(), stored));
+
+  HWND main = StartToMainWindow();
+  HWND open = e2e::FindChild(main, "Button", kOpen);
+  HWND quit = e2e::FindChild(main, "Button", kQuit);
+  HWND help = e2e::FindChild(main, "Button", "?");
+  HWND slide = ChildOfClass(main, "msctls_progress32");
+  HWND wait = e2e::FindChild(main, "Static", "Bitte warten ...");
+  ASSERT_TRUE(open && quit && help && slide && wait);
+  e2e::Click(open);
+  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::Visible(wait); }));
+  EXPECT_TRUE(e2e::Visible(slide));
+  EXPECT_TRUE(e2e::Visible(e2e::FindChild(main, "Static", "Fortschritt:")));
+  EXPECT_FALSE(IsWindowEnabled(open));
+  EXPECT_FALSE(IsWindowEnabled(quit));
+  EXPECT_TRUE(IsWindowEnabled(help));
+  // The bar moves on with the share of the content laid out.
+  EXPECT_TRUE(e2e::WaitUntil([&] { return SendMessageA(slide, PBM_GETPOS, 0, 0) > 0; }));
+  // Neither Esc, nor the close box, nor a second click ends or restarts it.
+  e2e::PressKey(quit, VK_ESCAPE);
+  e2e::Close(main);
+  e2e::Click(open);
+
+  // Polled without messages to the busy program, which would slow it down.
+  ASSERT_TRUE(e2e::WaitUntil([&] { return IsWindowEnabled(open) != FALSE; }, 120000));
+  HWND list = e2e::WaitForTopWindow(program_.Pid(), "", kListCaption);
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(program_.Running());
+  EXPECT_TRUE(IsWindowEnabled(open));
+  EXPECT_TRUE(IsWindowEnabled(quit));
+  EXPECT_FALSE(e2e::Visible(wait));
+  EXPECT_FALSE(e2e::Visible(slide));
+  EXPECT_EQ(e2e::ReadFileBytes(EventFile()), stored) << "kept whole";
+  EXPECT_GT(e2e::Text(ChildOfClass(list, "Edit")).size(), content.size());
+  Sleep(500);
+  EXPECT_EQ(ListWindows(program_.Pid()).size(), 1u) << "no second loading";
+  QuitWithZero(main);
+}
+
+TEST_F(MessageE2E, HelpAsksTheViewerForTheHelpFileAndLeavesBothWindows) {
+  WriteEvents(message_test::SampleEvents(3000));
+  HWND main = StartToMainWindow();
+  HWND list = OpenList(main);
+  ASSERT_NE(list, nullptr);
+  const std::string shown = e2e::Text(ChildOfClass(list, "Edit"));
+  e2e::Click(e2e::FindChild(main, "Button", "?"));
+  // Wine's viewer has no such file and asks (on Windows WinHelpA returns at
+  // once): "&No" (id 7) lets WinHelpA return.
+  HWND error = nullptr;
+  ASSERT_TRUE(e2e::WaitUntil([&] { return (error = FindAnyTopWindow("#32770", "ERROR")); }));
+  bool names_file = false;
+  for (HWND c : e2e::Descendants(error)) {
+    if (e2e::Text(c).find("'qsSTAT_d.hlp'") != std::string::npos) names_file = true;
+  }
+  EXPECT_TRUE(names_file) << "the help file is asked for by its bare name";
+  HWND no = GetDlgItem(error, 7);
+  ASSERT_NE(no, nullptr);
+  e2e::Click(no);
+  EXPECT_TRUE(e2e::WaitUntil([&] { return !IsWindow(error); }));
+
+  EXPECT_TRUE(IsWindow(list) && e2e::Visible(list));
+  EXPECT_EQ(e2e::Text(ChildOfClass(list, "Edit")), shown);
+  EXPECT_TRUE(IsWindowEnabled(e2e::FindChild(main, "Button", kOpen)));
+  EXPECT_FALSE(e2e::Visible(e2e::FindChild(main, "Static", "Bitte warten ...")));
+  QuitWithZero(main);
 }
 
 TEST_F(MessageE2E, EachListWindowClosesItselfByEscButtonOrCloseBox) {
