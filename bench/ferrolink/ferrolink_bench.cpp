@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Main.h"
+#include "HeadlessSystem.h"
 #include "Win32System.h"
 
 // ---- a counting allocator: live bytes and blocks asked for by the program ----
@@ -47,32 +48,7 @@ void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-using ferrolink::Control;
-using ferrolink::CursorOwner;
-
-// The real system with a window that shows nothing.
-class BenchSystem : public ferrolink::Win32System {
- public:
-  void SetCaption(const std::string&) override {}
-  void SetAppTitle(const std::string&) override {}
-  void SetText(Control, const std::string&) override {}
-  void SetVisible(Control, bool) override {}
-  void SetChecked(Control, bool) override {}
-  void SetBusyCursor(CursorOwner, bool) override {}
-  bool TimerEnabled() override { return true; }
-  void SetTimerEnabled(bool) override {}
-  int TimerInterval() override { return interval_; }
-  void SetTimerInterval(int ms) override { interval_ = ms; }
-  void MinimizeApplication() override {}
-  void FocusMainForm() override {}
-  void ShowError(const std::string& text) override {
-    std::printf("error in a cycle: %s\n", text.c_str());
-  }
-  bool BrowseForFolder(const std::string&, std::string&) override { return false; }
-
- private:
-  int interval_ = ferrolink::kIntervalStart;
-};
+using BenchSystem = ferrolink::test::HeadlessSystem;
 
 // A listing of a virtual tree of `folders` folders of `files` files each
 // below V:\, for the million-file walk without a million files on disk.
@@ -402,6 +378,7 @@ int main(int argc, char** argv) {
   Verdict("walk", cycle_walk / bare_walk, 1.15);
   Verdict("transfer", ours_t / bare_t, 1.15);
   Verdict("memory", per_record / memory_limit, 1.0);
+  for (const std::string& error : sys.errors) std::printf("error in a cycle: %s\n", error.c_str());
   RemoveTree(work);
-  return 0;
+  return sys.errors.empty() ? 0 : 1;
 }

@@ -5,31 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "Driver.h"
-#include "Win32System.h"
+#include "HeadlessSystem.h"
 
 namespace {
 
 using ferrolink::FileRead;
 using ferrolink::SettingsValue;
 
-// The system part alone: the window operations do nothing here.
-class SystemOnly : public ferrolink::Win32System {
- public:
-  void SetCaption(const std::string&) override {}
-  void SetAppTitle(const std::string&) override {}
-  void SetText(ferrolink::Control, const std::string&) override {}
-  void SetVisible(ferrolink::Control, bool) override {}
-  void SetChecked(ferrolink::Control, bool) override {}
-  void SetBusyCursor(ferrolink::CursorOwner, bool) override {}
-  bool TimerEnabled() override { return false; }
-  void SetTimerEnabled(bool) override {}
-  int TimerInterval() override { return 0; }
-  void SetTimerInterval(int) override {}
-  void MinimizeApplication() override {}
-  void FocusMainForm() override {}
-  void ShowError(const std::string&) override {}
-  bool BrowseForFolder(const std::string&, std::string&) override { return false; }
-};
+using SystemOnly = ferrolink::test::HeadlessSystem;
 
 const char kKey[] = "Software\\Quorlen\\Calyrix K9Q2";
 
