@@ -3,7 +3,8 @@
 # Message.exe in a demo folder, and starts it in the build's private Wine
 # prefix. On a display ($DISPLAY) it stays open for the user; without one it
 # runs under xvfb-run, opens the event list, saves screenshots of both
-# windows and ends.
+# windows, then of the main window while a slowly loading file is read, and
+# ends.
 # Usage: scripts/message-demo.sh [build-dir]   (default build/win32)
 set -eu
 cd "$(dirname "$0")/.."
@@ -59,4 +60,20 @@ wine "$sample" click "$main_caption" "Schließen"
 rc=0
 wait $pid || rc=$?
 echo "message-demo: Message.exe ended with exit code $rc"
-echo "message-demo: screenshots $build/message-main.png $build/message-list.png"
+
+# The loading state: "Bitte warten ...", the progress bar, two dimmed buttons.
+printf 'message-demo: slowly loading event file: '
+wine "$sample" slow "$(winepath -w "$demo/QsStat.sta")" 100
+wine "$demo/Message.exe" &
+pid=$!
+wine "$wintool" wait "$main_caption" 20000 >/dev/null
+wine "$sample" click "$main_caption" "Ereignisliste öffnen"
+sleep 1
+import -window root "$build/message-loading.png"
+wine "$wintool" wait "$list_caption" 120000 >/dev/null
+wine "$sample" click "$main_caption" "Schließen"
+rc=0
+wait $pid || rc=$?
+echo "message-demo: Message.exe ended with exit code $rc"
+echo "message-demo: screenshots $build/message-main.png $build/message-list.png" \
+  "$build/message-loading.png"

@@ -1,5 +1,8 @@
 // Helper for scripts around Message.exe.
 //   MessageSample write <file> [min-bytes]   writes a sample event file (default 3000 bytes)
+//   MessageSample slow <file> [blocks]       writes a file that loads slowly (default 100 blocks
+//                                            of 1000 fields, no record start near its end, so
+//                                            it is kept whole)
 //   MessageSample click <caption> <text>     clicks the button <text> of the window <caption>
 #include <windows.h>
 
@@ -32,6 +35,20 @@ int main(int argc, char** argv) {
     std::printf("%u events\n", static_cast<unsigned>(records.size()));
     return 0;
   }
+  if (cmd == "slow" && argc >= 3) {
+    const unsigned long blocks = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 100;
+    std::string content = "\x02";
+    for (unsigned long b = 0; b < blocks; ++b) {
+      for (int i = 0; i < 1000; ++i) content += "ab\t";
+      content += "cd\x03x";
+    }
+    if (!e2e::WriteFileBytes(argv[2], message_test::Shift(content))) {
+      std::fprintf(stderr, "MessageSample: cannot write %s\n", argv[2]);
+      return 1;
+    }
+    std::printf("%u bytes\n", static_cast<unsigned>(content.size()));
+    return 0;
+  }
   if (cmd == "click" && argc >= 4) {
     HWND window = FindWindowByCaption(argv[2]);
     HWND button = window ? e2e::FindChild(window, "Button", argv[3]) : nullptr;
@@ -42,6 +59,8 @@ int main(int argc, char** argv) {
     e2e::Click(button);
     return 0;
   }
-  std::fprintf(stderr, "usage: MessageSample write <file> [min-bytes] | click <caption> <text>\n");
+  std::fprintf(stderr,
+               "usage: MessageSample write <file> [min-bytes] | slow <file> [blocks] | "
+               "click <caption> <text>\n");
   return 2;
 }
