@@ -134,6 +134,10 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     const std::string relative = RelativePath(source_dir, source_file);
     if (!StaysBelow(relative)) return;
     const std::string target_file = target_dir + relative;
+    // A target that holds the source (a parent of it) would put the files of
+    // a source subfolder named like the source itself back into the source
+    // tree, over the files there: such files are left alone.
+    if (TargetInsideSource(SourceDir, DirectoryPart(target_file))) return;
     if (!CreateDirectoryPath(platform_, DirectoryPart(target_file))) return;
     if (!platform_.CopyFileOver(source_file, target_file)) return;
 

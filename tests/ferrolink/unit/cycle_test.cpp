@@ -357,6 +357,27 @@ TEST_F(Cycle, NothingLandsOutsideTheTarget) {
   EXPECT_TRUE(p.Exists("C:\\Daten\\y.dat"));
 }
 
+// A target above the source is allowed, but the source's own subfolder of
+// the source's name maps back into the source tree: C:\Daten\Daten\m.dat
+// would land on C:\Daten\m.dat and, a cycle later, over its copy C:\m.dat.
+TEST_F(Cycle, ATargetAboveTheSourceNeverWritesIntoTheSource) {
+  form.SetDeleteChecked(true);
+  form.TargetDir = "C:\\";
+  Source("m.dat");
+  Source("Daten\\m.dat");
+  Source("Andere\\n.dat");
+  Tick();
+  Tick();
+  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(p.Content("C:\\m.dat"), "inhalt m.dat");
+  EXPECT_EQ(p.Content("C:\\Andere\\n.dat"), "inhalt Andere\\n.dat");
+  EXPECT_EQ(p.Content("C:\\Daten\\Daten\\m.dat"), "inhalt Daten\\m.dat");
+  EXPECT_FALSE(p.Exists("C:\\Daten\\m.dat"));
+  for (const auto& [from, to] : p.copies) {
+    EXPECT_NE(to.rfind("C:\\Daten\\", 0), 0u) << to;
+  }
+}
+
 TEST_F(Cycle, AnEmptySourceIsNeverSearched) {
   form.SourceDir.clear();
   p.current_dir = "C:\\Daten\\";
