@@ -15,8 +15,11 @@ unsigned char FoldCase(unsigned char c) {
   return c;
 }
 
-std::string KeyOf(const std::string& line) {
-  return line.substr(0, line.find('='));
+// The text before the line's first "="; a line without one has no key.
+std::optional<std::string> KeyOf(const std::string& line) {
+  const size_t eq = line.find('=');
+  if (eq == std::string::npos) return std::nullopt;
+  return line.substr(0, eq);
 }
 
 }  // namespace
@@ -108,7 +111,8 @@ const IniFile::Section* IniFile::FindSection(const std::string& name) const {
 
 std::optional<size_t> IniFile::FindKey(const Section& section, const std::string& key) {
   for (size_t i = 0; i < section.lines.size(); ++i) {
-    if (SameName(KeyOf(section.lines[i]), key)) return i;
+    const auto line_key = KeyOf(section.lines[i]);
+    if (line_key && SameName(*line_key, key)) return i;
   }
   return std::nullopt;
 }
@@ -120,8 +124,7 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
   const auto i = FindKey(*s, key);
   if (!i) return fallback;
   const std::string& line = s->lines[*i];
-  const size_t eq = line.find('=');
-  return eq == std::string::npos ? std::string() : line.substr(eq + 1);
+  return line.substr(line.find('=') + 1);
 }
 
 bool IniFile::ReadBool(const std::string& section, const std::string& key, bool fallback) const {

@@ -80,4 +80,10 @@ TEST(IniWrite, RoundTripKeepsLinesWithoutEquals) {
   const IniFile ini = IniFile::Parse(text);
   EXPECT_EQ(ini.Serialize(), text);
   EXPECT_EQ(ini.ReadString("S", "k", "-"), "=v");
+  // A line without "=" has no key: it neither gives a value nor hides a later line.
+  EXPECT_EQ(ini.ReadString("S", "plain line", "-"), "-");
+  IniFile bare = IniFile::Parse("[General]\r\nTarget\r\nTarget=E:\\Ziel\r\n");
+  EXPECT_EQ(bare.ReadString("General", "Target", "-"), "E:\\Ziel");
+  bare.WriteString("General", "Target", "F:");
+  EXPECT_EQ(bare.Serialize(), "[General]\r\nTarget\r\nTarget=F:\r\n\r\n");
 }
