@@ -53,10 +53,9 @@ class Win32Listing : public DirectoryListing {
 }  // namespace
 
 Win32System::Win32System() {
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
-  font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  // The layout is in fixed pixels and not scaled to the screen's resolution,
+  // so the font keeps its height of 11 pixels (8 points at 96 dpi) as well.
+  font_ = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                       DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
   measure_dc_ = CreateCompatibleDC(nullptr);

@@ -16,7 +16,8 @@ class Win32System : public Platform {
   Win32System(const Win32System&) = delete;
   Win32System& operator=(const Win32System&) = delete;
 
-  // The window's font: "MS Sans Serif", 8 points (height -11 at 96 dpi).
+  // The window's font: "MS Sans Serif", 8 points (height -11 at 96 dpi, and
+  // at any other resolution too).
   HFONT Font() const { return font_; }
 
   bool OpenSettingsKey() override;
