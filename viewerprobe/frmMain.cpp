@@ -9,10 +9,22 @@ namespace {
 constexpr const char* kClassName = "Viewerprobe.frmMain";
 constexpr const char* kDesignCaption = "Viewerprobe";
 
-// Layout in twips, converted at 96 dots per inch.
-constexpr int kTwipsPerPixel = 15;
-constexpr int Px(int twips) {
-  return twips / kTwipsPerPixel;
+// Layout in twips (1/1440 inch), converted to pixels at the screen's
+// resolution: 15 twips to the pixel at 96 dots per inch, fewer above it, so
+// that the window grows with the system font.
+constexpr int kTwipsPerInch = 1440;
+
+struct TwipsScale {
+  int dpiX, dpiY;
+  int X(int twips) const { return MulDiv(twips, dpiX, kTwipsPerInch); }
+  int Y(int twips) const { return MulDiv(twips, dpiY, kTwipsPerInch); }
+};
+
+TwipsScale ScreenScale() {
+  HDC screen = GetDC(nullptr);
+  const TwipsScale scale{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
+  ReleaseDC(nullptr, screen);
+  return scale;
 }
 
 constexpr int kClientWidth = 7470;
@@ -61,7 +73,8 @@ bool frmMain::Create() {
   wc.lpszClassName = kClassName;
   if (!RegisterClassExA(&wc)) return false;
 
-  RECT frame{0, 0, Px(kClientWidth), Px(kClientHeight)};
+  const TwipsScale scale = ScreenScale();
+  RECT frame{0, 0, scale.X(kClientWidth), scale.Y(kClientHeight)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
   if (!CreateWindowExA(0, kClassName, kDesignCaption, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
@@ -73,7 +86,7 @@ bool frmMain::Create() {
   for (const ControlRow& row : kControls) {
     HWND control = CreateWindowExA(
         row.exStyle, row.className, row.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | row.style,
-        Px(row.left), Px(row.top), Px(row.width), Px(row.height), hwnd_,
+        scale.X(row.left), scale.Y(row.top), scale.X(row.width), scale.Y(row.height), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
     if (!control) return false;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
