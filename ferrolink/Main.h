@@ -78,10 +78,16 @@ class TMainForm {
   void SetBusy(bool busy);
   std::string ReadSettingsPath(bool& ok);
   std::string IniPath(const std::string& settings_path) const;
+  // A directory's normal network form in upper case, as the directories
+  // are compared.
+  std::string NetworkForm(const std::string& directory);
 
   Platform& platform_;
   bool delete_checked_ = false;
   bool busy_ = false;
+  // The source's network form below the target's, when the target holds the
+  // source; empty otherwise. Set by each cycle before its search.
+  std::string source_below_target_;
 };
 
 }  // namespace ferrolink

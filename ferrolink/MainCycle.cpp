@@ -88,6 +88,12 @@ void TMainForm::TimerFindTimer() {
       // An empty source (the registry key missing) has no normal form and
       // is not searched: that would walk the current directory.
       const std::string source = NormalDirectory(platform_, SourceDir);
+      const std::string source_form = NetworkForm(SourceDir);
+      const std::string target_form = NetworkForm(TargetDir);
+      source_below_target_ =
+          !target_form.empty() && source_form.compare(0, target_form.size(), target_form) == 0
+              ? source_form.substr(target_form.size())
+              : std::string();
       if (!source.empty() && FileSearcher) {
         FileSearcher->Start(source + "*.*");
       }
@@ -108,15 +114,16 @@ void TMainForm::TimerFindTimer() {
   }
 }
 
+std::string TMainForm::NetworkForm(const std::string& directory) {
+  // The normal form first, so that "." and ".." parts, forward slashes or
+  // doubled separators cannot hide one directory inside another.
+  return platform_.UpperCase(ExpandToUnc(platform_, NormalDirectory(platform_, directory)));
+}
+
 bool TMainForm::TargetInsideSource(const std::string& source, const std::string& target) {
-  // Normal forms first, so that "." and ".." parts, forward slashes or
-  // doubled separators cannot hide a target inside the source.
-  const std::string source_form =
-      platform_.UpperCase(ExpandToUnc(platform_, NormalDirectory(platform_, source)));
+  const std::string source_form = NetworkForm(source);
   if (source_form.empty()) return false;
-  const std::string target_form =
-      platform_.UpperCase(ExpandToUnc(platform_, NormalDirectory(platform_, target)));
-  return target_form.compare(0, source_form.size(), source_form) == 0;
+  return NetworkForm(target).compare(0, source_form.size(), source_form) == 0;
 }
 
 void TMainForm::CopyFoundFile(TFoundFile& file) {
@@ -134,10 +141,14 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     const std::string relative = RelativePath(source_dir, source_file);
     if (!StaysBelow(relative)) return;
     const std::string target_file = target_dir + relative;
-    // A target that holds the source (a parent of it) would put the files of
-    // a source subfolder named like the source itself back into the source
-    // tree, over the files there: such files are left alone.
-    if (TargetInsideSource(SourceDir, DirectoryPart(target_file))) return;
+    // Below a target that holds the source, the files whose relative path
+    // begins with the source's own part below the target would land back in
+    // the source tree, over the files there: such files are left alone.
+    if (!source_below_target_.empty() &&
+        platform_.UpperCase(relative).compare(0, source_below_target_.size(),
+                                              source_below_target_) == 0) {
+      return;
+    }
     if (!CreateDirectoryPath(platform_, DirectoryPart(target_file))) return;
     if (!platform_.CopyFileOver(source_file, target_file)) return;
 

@@ -376,6 +376,18 @@ TEST_F(Cycle, ATargetAboveTheSourceNeverWritesIntoTheSource) {
   for (const auto& [from, to] : p.copies) {
     EXPECT_NE(to.rfind("C:\\Daten\\", 0), 0u) << to;
   }
+
+  // The same through a drive letter connected to the source's share.
+  p.unc_by_drive["Q"] = "\\\\srv\\share";
+  p.AddDir("Q:\\");
+  p.AddFile("\\\\srv\\share\\Daten\\Daten\\m.dat");
+  p.AddFile("\\\\srv\\share\\Daten\\n.dat");
+  form.SourceDir = "\\\\srv\\share\\Daten\\";
+  form.TargetDir = "Q:\\";
+  p.copies.clear();
+  Tick();
+  EXPECT_EQ(p.copies, (std::vector<std::pair<std::string, std::string>>{
+                          {"\\\\srv\\share\\Daten\\n.dat", "Q:\\n.dat"}}));
 }
 
 TEST_F(Cycle, AnEmptySourceIsNeverSearched) {
