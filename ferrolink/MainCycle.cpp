@@ -111,6 +111,9 @@ void TMainForm::TimerFindTimer() {
     // do nothing; the next one after it runs a whole cycle again.
     platform_.ShowError(error.what());
     SetBusy(false);
+  } catch (...) {
+    platform_.ShowError("Unbekannter Fehler");
+    SetBusy(false);
   }
 }
 
