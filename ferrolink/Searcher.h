@@ -32,6 +32,11 @@ struct TFoundFile {
   // the record's other fields.
   std::unique_ptr<void, void (*)(void*)> Attachment{nullptr, [](void*) {}};
 };
+#if defined(_WIN32) && !defined(_WIN64)
+// The shipped 32-bit program keeps a record in at most 96 bytes besides its
+// name: a million listed files fit in the 32-bit address space.
+static_assert(sizeof(TFoundFile) <= 96, "a record of the 32-bit build outgrew 96 bytes");
+#endif
 
 class TSearcher {
  public:

@@ -317,8 +317,8 @@ TEST_F(MessageE2E, WhileLoadingTheButtonsAreDimmedAndTheProgressShows) {
   HWND wait = e2e::FindChild(main, "Static", "Bitte warten ...");
   ASSERT_TRUE(open && quit && help && slide && wait);
   e2e::Click(open);
-  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::Visible(wait); }));
-  EXPECT_TRUE(e2e::Visible(slide));
+  // The label and the bar are shown one after the other: wait for both.
+  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::Visible(wait) && e2e::Visible(slide); }));
   EXPECT_TRUE(e2e::Visible(e2e::FindChild(main, "Static", "Fortschritt:")));
   EXPECT_FALSE(IsWindowEnabled(open));
   EXPECT_FALSE(IsWindowEnabled(quit));

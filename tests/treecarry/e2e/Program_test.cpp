@@ -12,6 +12,13 @@ namespace {
 
 const std::string kExe = e2e::WinPath(TREECARRY_EXE);
 
+// The program is built for the same machine as this test.
+#ifdef _WIN64
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
 std::string VersionString(const std::string& info, const char* name) {
   void* value = nullptr;
   UINT size = 0;
@@ -24,9 +31,9 @@ TEST(TreecarryProgram, IsAWindowProgramWithoutConsole) {
   const std::string bytes = e2e::ReadFileBytes(kExe).value_or("");
   ASSERT_GT(bytes.size(), sizeof(IMAGE_DOS_HEADER));
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes.data());
-  ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS32), bytes.size());
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(bytes.data() + dos->e_lfanew);
-  EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+  ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS), bytes.size());
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(bytes.data() + dos->e_lfanew);
+  EXPECT_EQ(nt->FileHeader.Machine, kMachine);
   EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 }
 
