@@ -5,23 +5,36 @@
 # tree of sample measurement files; starts Ferrolink.exe (on $DISPLAY, else
 # under Xvfb); waits until the files have arrived below the server folder;
 # prints what arrived, the window's caption and status; saves a screenshot.
-set -euo pipefail
+# It runs the shipped 32-bit Ferrolink where this machine runs 32-bit code,
+# else the 64-bit build of the same sources, and says which. Any step that
+# fails ends it with a message that says what, and a non-zero status.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+. scripts/common.sh
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${DEMO_UNDER_XVFB:-}" ]; then
-  scripts/setup.sh
-  DEMO_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+if [ -z "${DEMO_UNDER_XVFB:-}" ]; then
+  step "installing the packages (scripts/setup.sh)" scripts/setup.sh
+  if [ -z "${DISPLAY:-}" ]; then
+    DEMO_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  fi
 fi
-[ -n "${DEMO_UNDER_XVFB:-}" ] || scripts/setup.sh
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Ferrolink WinTool >/dev/null
+preset=$(runnable_build)
+build=$root/build/$preset
+if [ "$preset" = win32 ]; then
+  echo "demo: Ferrolink.exe of the shipped 32-bit build (build/win32)"
+else
+  echo "demo: $TOOLS_NO_I686: Ferrolink.exe of the 64-bit build of the same sources (build/win64)"
+fi
+step "configuring the $preset build" cmake --preset "$preset"
+step "building Ferrolink.exe ($preset)" cmake --build --preset "$preset" --target Ferrolink WinTool
 
 demo=$root/build/demo
 rm -rf "$demo"
 mkdir -p "$demo/Calyrix" "$demo/Server"
-export WINEPREFIX=$demo/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+. "$build/wine-env.sh"
+export WINEPREFIX=$demo/prefix
 winpath() { echo "Z:${1//\//\\}"; }
 
 # Sample measurement files in subfolders, as the instrument software leaves them.
@@ -40,22 +53,27 @@ printf '[Directories]\r\nDatafiles=%s\r\n' "$(winpath "$src")" >"$demo/Calyrix/K
 printf '; Ferrolink: the server folder of the demo\r\n[General]\r\nTarget=%s\r\nDelete=0\r\n' \
   "$(winpath "$demo/Server")" >"$demo/Calyrix/ferrolink.ini"
 
-scripts/wine-prefix.sh "$WINEPREFIX"
-wineserver -p
+step "making the Wine prefix $WINEPREFIX" scripts/wine-prefix.sh "$build" "$WINEPREFIX"
+step "starting the Wine server" wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wine reg add 'HKCU\Software\Quorlen\Calyrix K9Q2' /v Settings /d "$(winpath "$demo/Calyrix/K9Q2.ini")" /f >/dev/null
+step "writing the instrument software's registry value" \
+  wine reg add 'HKCU\Software\Quorlen\Calyrix K9Q2' /v Settings /d "$(winpath "$demo/Calyrix/K9Q2.ini")" /f
 
-tool() { wine "$root/build/win32/tests/WinTool.exe" "$@" | tr -d '\r'; }
+tool() { wine "$build/tests/WinTool.exe" "$@" | tr -d '\r'; }
 shot() {  # the window's frame on the virtual desktop, cropped from the screen
   local rect l t r b
-  rect=$(tool wait class:TMainForm 10000)
+  rect=$(tool wait class:TMainForm 10000) || die "Ferrolink's window is gone before its screenshot"
   read -r l t r b <<<"$rect"
-  import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$1"
+  import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$1" ||
+    die "the screenshot $1 could not be saved"
 }
 
-wine "$root/build/win32/dist/Ferrolink.exe" &
+wine "$build/dist/Ferrolink.exe" &
 ferrolink=$!
-tool wait class:TMainForm 20000 >/dev/null
+if ! tool wait class:TMainForm 20000 >/dev/null; then
+  kill $ferrolink 2>/dev/null
+  die "Ferrolink's window did not appear within 20 s"
+fi
 shot "$demo/ferrolink-start.png"
 
 # The first tick comes after two seconds; wait for the whole tree to arrive.
@@ -83,4 +101,6 @@ echo "Screenshot:  $demo/ferrolink.png (at start: $demo/ferrolink-start.png)"
 
 tool close class:TMainForm >/dev/null
 wait "$ferrolink" || true
-[ "$arrived" -ge "$expected" ]
+[ "$arrived" -ge "$expected" ] ||
+  die "only $arrived of $expected files arrived below the server folder within 30 s"
+echo "demo: ok ($arrived of $expected files arrived)"

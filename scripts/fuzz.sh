@@ -4,8 +4,8 @@
 set -u
 cd "$(dirname "$0")/.."
 if ! command -v clang++ >/dev/null; then
-  echo "fuzz: clang++ not present, fuzz targets skipped"
-  exit 0
+  echo "fuzz: FAILED: clang++ is not installed (scripts/setup.sh installs it)"
+  exit 1
 fi
 cmake --preset fuzz >/dev/null && cmake --build --preset fuzz || exit 1
 seconds=${FUZZ_SECONDS:-20}

@@ -4,26 +4,35 @@
 # prefix. On a display ($DISPLAY) it stays open for the user; without one it
 # runs under xvfb-run, opens the event list, saves screenshots of both
 # windows, then of the main window while a slowly loading file is read, and
-# ends.
-# Usage: scripts/message-demo.sh [build-dir]   (default build/win32)
-set -eu
+# ends. It runs the shipped 32-bit build where this machine runs 32-bit code,
+# else the 64-bit build of the same sources, and says which. Any step that
+# fails ends it with a message that says what, and a non-zero status.
+# Usage: scripts/message-demo.sh [build-dir]   (default build/win32 or build/win64)
+set -u
 cd "$(dirname "$0")/.."
-build=${1:-build/win32}
-[ -n "${MESSAGE_DEMO_HEADLESS:-}" ] || scripts/setup.sh
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-    -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+. scripts/common.sh
+[ -n "${MESSAGE_DEMO_HEADLESS:-}" ] ||
+  step "installing the packages (scripts/setup.sh)" scripts/setup.sh
+if [ $# -ge 1 ]; then
+  build=$1
+  [ -f "$build/CMakeCache.txt" ] || die "$build is no configured Windows build"
+else
+  preset=$(runnable_build)
+  build=build/$preset
+  [ "$preset" = win32 ] || echo "message-demo: $TOOLS_NO_I686: the 64-bit build runs"
+  step "configuring the $preset build" cmake --preset "$preset"
 fi
-cmake --build "$build" --target Message MessageSample WinTool >/dev/null
+step "building Message.exe in $build" cmake --build "$build" --target Message MessageSample WinTool
 build=$(cd "$build" && pwd)
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${MESSAGE_DEMO_HEADLESS:-}" ]; then
   MESSAGE_DEMO_HEADLESS=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
 fi
+echo "message-demo: Message.exe of $build"
 
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
-scripts/wine-prefix.sh "$WINEPREFIX"
-wineserver -p
+. "$build/wine-env.sh"
+step "making the Wine prefix $WINEPREFIX" scripts/wine-prefix.sh "$build"
+step "starting the Wine server" wineserver -p
 trap 'wineserver -k; wineserver -w' EXIT
 
 demo=$build/message-demo
@@ -33,7 +42,8 @@ cp "$build/dist/Message.exe" "$demo/"
 sample="$build/tests/message/MessageSample.exe"
 wintool="$build/tests/WinTool.exe"
 printf 'message-demo: sample event file: '
-wine "$sample" write "$(winepath -w "$demo/QsStat.sta")" 3000
+wine "$sample" write "$(winepath -w "$demo/QsStat.sta")" 3000 ||
+  die "the sample event file could not be written"
 main_caption="Q-DAS (qs-STAT) Ereignisanzeige zu Calyrix K9Q2"
 list_caption="Q-DAS (qs-STAT) Ereignis-Liste"
 
@@ -45,35 +55,49 @@ if [ -z "${MESSAGE_DEMO_HEADLESS:-}" ]; then
   exit 0
 fi
 
+# wait_for <caption> <ms> <what>: a window with that caption appears, or the demo ends.
+wait_for() {
+  wine "$wintool" wait "$1" "$2" >/dev/null || die "$3 did not appear within $(($2 / 1000)) s"
+}
+screenshot() {
+  import -window root "$1" || die "the screenshot $1 could not be saved"
+}
+click() {
+  wine "$sample" click "$main_caption" "$1" || die "the button '$1' could not be clicked"
+}
+ended() {
+  rc=0
+  wait "$1" || rc=$?
+  echo "message-demo: Message.exe ended with exit code $rc"
+  [ $rc = 0 ] || die "Message.exe ended with exit code $rc"
+}
+
 wine "$demo/Message.exe" &
 pid=$!
-wine "$wintool" wait "$main_caption" 20000 >/dev/null
+wait_for "$main_caption" 20000 "Message's main window"
 sleep 1
-import -window root "$build/message-main.png"
-wine "$sample" click "$main_caption" "Ereignisliste öffnen"
-wine "$wintool" wait "$list_caption" 20000 >/dev/null
+screenshot "$build/message-main.png"
+click "Ereignisliste öffnen"
+wait_for "$list_caption" 20000 "The event list"
 sleep 1
-import -window root "$build/message-list.png"
+screenshot "$build/message-list.png"
 echo "message-demo: list window texts:"
 wine "$wintool" texts "$list_caption" | head -8
-wine "$sample" click "$main_caption" "Schließen"
-rc=0
-wait $pid || rc=$?
-echo "message-demo: Message.exe ended with exit code $rc"
+click "Schließen"
+ended $pid
 
 # The loading state: "Bitte warten ...", the progress bar, two dimmed buttons.
 printf 'message-demo: slowly loading event file: '
-wine "$sample" slow "$(winepath -w "$demo/QsStat.sta")" 100
+wine "$sample" slow "$(winepath -w "$demo/QsStat.sta")" 100 ||
+  die "the slowly loading event file could not be written"
 wine "$demo/Message.exe" &
 pid=$!
-wine "$wintool" wait "$main_caption" 20000 >/dev/null
-wine "$sample" click "$main_caption" "Ereignisliste öffnen"
+wait_for "$main_caption" 20000 "Message's main window"
+click "Ereignisliste öffnen"
 sleep 1
-import -window root "$build/message-loading.png"
-wine "$wintool" wait "$list_caption" 120000 >/dev/null
-wine "$sample" click "$main_caption" "Schließen"
-rc=0
-wait $pid || rc=$?
-echo "message-demo: Message.exe ended with exit code $rc"
+screenshot "$build/message-loading.png"
+wait_for "$list_caption" 120000 "The event list of the slowly loading file"
+click "Schließen"
+ended $pid
 echo "message-demo: screenshots $build/message-main.png $build/message-list.png" \
   "$build/message-loading.png"

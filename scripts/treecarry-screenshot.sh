@@ -3,41 +3,55 @@
 # folder with a blank beside a Move.exe that records what it receives and
 # waits, with one extra user profile whose hive names a directory. While
 # Move.exe waits, the screen is saved: Treecarry itself shows nothing; a
-# folder window shows the installed files. Needs an X display (run under xvfb-run).
-# Usage: scripts/treecarry-screenshot.sh <win32-build-dir> <out.png>
-set -eu
-build=$(cd "$1" && pwd)
+# folder window shows the installed files. Needs an X display (run under
+# xvfb-run). Any step that fails ends it with a message that says what.
+# Usage: scripts/treecarry-screenshot.sh <windows-build-dir> <out.png>
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
+[ $# = 2 ] || die "usage: treecarry-screenshot.sh <windows-build-dir> <out.png>"
+build=$(cd "$1" && pwd) || die "no build folder $1"
 out=$2
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
-"$(dirname "$0")/wine-prefix.sh" "$WINEPREFIX"
+[ -f "$build/dist/Treecarry.exe" ] || die "$build/dist/Treecarry.exe is not built"
+[ -n "${DISPLAY:-}" ] || die "no X display (run it under xvfb-run -a)"
+. "$build/wine-env.sh"
+step "making the Wine prefix $WINEPREFIX" "$here/wine-prefix.sh" "$build"
 # Keys below HKEY_USERS live only as long as the Wine server runs.
-wineserver -p
+step "starting the Wine server" wineserver -p
+trap 'wineserver -k; wineserver -w' EXIT
 
 demo="$build/treecarry-demo"
 rm -rf "$demo"
 mkdir -p "$demo/Mess Programme"
-cp "$build/dist/Treecarry.exe" "$build/tests/treecarry/standin/Move.exe" "$demo/Mess Programme/"
+cp "$build/dist/Treecarry.exe" "$build/tests/treecarry/standin/Move.exe" "$demo/Mess Programme/" ||
+  die "Treecarry.exe and the Move.exe stand-in could not be installed"
 profile='S-1-5-21-9-9-9-3001'
 list='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\ProfileList'
-wine reg add "$list\\$profile" /v ProfileImagePath /d 'C:\users\demo' /f >/dev/null
-wine reg add "HKU\\$profile\\Software\\Quorlen\\Calyrix\\Directories" /v Application \
-  /d 'D:\Mess Daten\' /f >/dev/null
+step "adding a user profile" \
+  wine reg add "$list\\$profile" /v ProfileImagePath /d 'C:\users\demo' /f
+step "naming its application directory" \
+  wine reg add "HKU\\$profile\\Software\\Quorlen\\Calyrix\\Directories" /v Application \
+  /d 'D:\Mess Daten\' /f
 
-export TREECARRY_TEST_RECORD="$(winepath -w "$demo/record.txt")"
-export TREECARRY_TEST_RELEASE="$(winepath -w "$demo/release")"
+TREECARRY_TEST_RECORD="$(winepath -w "$demo/record.txt")"
+TREECARRY_TEST_RELEASE="$(winepath -w "$demo/release")"
+export TREECARRY_TEST_RECORD TREECARRY_TEST_RELEASE
 wine "$demo/Mess Programme/Treecarry.exe" &
 treecarry=$!
 i=0
 while [ ! -s "$demo/record.txt" ] && [ $i -lt 200 ]; do sleep 0.1; i=$((i + 1)); done
+if [ ! -s "$demo/record.txt" ]; then
+  touch "$demo/release"
+  die "Treecarry did not start Move.exe within 20 s"
+fi
 wine explorer "$(winepath -w "$demo/Mess Programme")" &
 sleep 4
-import -window root "$out"
+import -window root "$out" || die "the screenshot $out could not be saved"
 touch "$demo/release"
-wait $treecarry
-echo "Treecarry ended with exit code $?; Move.exe received:"
+rc=0
+wait $treecarry || rc=$?
+echo "Treecarry ended with exit code $rc; Move.exe received:"
 cat "$demo/record.txt"
 
 wine reg delete "$list\\$profile" /f >/dev/null
 wine reg delete "HKU\\$profile" /f >/dev/null 2>&1 || true
-wineserver -k
-wineserver -w

@@ -1,26 +1,32 @@
 #!/bin/sh
 # Shows Viewerprobe's notice (Windows 8 reported, no help viewer in its
-# Windows directory) in the win32 build's Wine prefix, saves a screenshot of
+# Windows directory) in a Windows build's Wine prefix, saves a screenshot of
 # the virtual desktop and one of the window alone, then closes the notice.
-# Needs an X display; without one it runs itself under xvfb-run.
-# Usage: viewerprobe-screenshot.sh <win32-build-dir> [output.png]
-set -eu
+# Needs an X display; without one it runs itself under xvfb-run. Any step
+# that fails ends it with a message that says what.
+# Usage: viewerprobe-screenshot.sh <windows-build-dir> [output.png]
+set -u
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "$1" && pwd)
+. "$here/common.sh"
+[ $# -ge 1 ] || die "usage: viewerprobe-screenshot.sh <windows-build-dir> [output.png]"
+build=$(cd "$1" && pwd) || die "no build folder $1"
+[ -f "$build/dist/Viewerprobe.exe" ] || die "$build/dist/Viewerprobe.exe is not built"
 out=${2:-$build/screenshots/viewerprobe-notice.png}
 mkdir -p "$(dirname "$out")"
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
-"$here/wine-prefix.sh" "$WINEPREFIX"
-wineserver -p >/dev/null 2>&1
+. "$build/wine-env.sh"
+step "making the Wine prefix $WINEPREFIX" "$here/wine-prefix.sh" "$build"
+step "starting the Wine server" wineserver -p
+trap 'wineserver -k; wineserver -w' EXIT
 
 winpath() { echo "Z:$1" | tr / '\\'; }
 windir="$build/screenshots/windir"
 rm -rf "$windir"
 mkdir -p "$windir"
-wine reg add 'HKCU\Software\Wine\AppDefaults\Viewerprobe.exe' /v Version /d win8 /f >/dev/null 2>&1
+step "reporting Windows 8 to Viewerprobe.exe" \
+  wine reg add 'HKCU\Software\Wine\AppDefaults\Viewerprobe.exe' /v Version /d win8 /f
 
 # The Windows directory is given to the program alone, through cmd.
 wine cmd /c "set WinDir=$(winpath "$windir")&& $(winpath "$build/dist/Viewerprobe.exe")" \
@@ -28,22 +34,21 @@ wine cmd /c "set WinDir=$(winpath "$windir")&& $(winpath "$build/dist/Viewerprob
 probe=$!
 tool="$build/tests/WinTool.exe"
 frame=$(wine "$tool" wait "Hilfeviewer MS WinHlp32" 15000 | tr -d '\r')
+[ -n "$frame" ] || die "the notice did not appear within 15 s"
 sleep 1  # let the window paint
 wine "$tool" texts "Hilfeviewer MS WinHlp32"
 
 full="${out%.png}-desktop.png"
-import -window root "$full"
+import -window root "$full" || die "the screenshot $full could not be saved"
 # The virtual desktop is one X window; the notice's frame is given in its
 # coordinates.
 desktop=$(xwininfo -root -tree | awk '/ 1024x768\+/ {print $1; exit}')
 set -- $frame
-if [ -n "$desktop" ]; then
-  import -window "$desktop" -crop "$(($3 - $1))x$(($4 - $2))+$1+$2" +repage "$out"
-fi
+[ -n "$desktop" ] || die "no virtual desktop window to crop the notice from"
+import -window "$desktop" -crop "$(($3 - $1))x$(($4 - $2))+$1+$2" +repage "$out" ||
+  die "the screenshot $out could not be saved"
 
 wine "$tool" close "Hilfeviewer MS WinHlp32" >/dev/null
 wait "$probe"
 wine reg delete 'HKCU\Software\Wine\AppDefaults\Viewerprobe.exe' /f >/dev/null 2>&1
-wineserver -k
-wineserver -w
 echo "screenshots: $out $full"

@@ -1,0 +1,46 @@
+# Shared by the scripts (sourced): which Windows build this machine can run,
+# and how a step that fails says what failed.
+
+# Whether this machine runs 32-bit code, found out once by starting Wine's
+# 32-bit loader: it fails with "Exec format error" where the kernel runs no
+# 32-bit code (or cannot be found). On failure TOOLS_NO_I686 holds the reason.
+TOOLS_NO_I686=
+runs_i686() {
+  if [ -z "${TOOLS_I686_PROBED:-}" ]; then
+    TOOLS_I686_PROBED=1
+    if ! timeout 5 /usr/lib/wine/wine --version >/dev/null 2>&1; then
+      if [ -e /usr/lib/wine/wine ]; then
+        TOOLS_NO_I686="this machine runs no 32-bit code"
+      else
+        TOOLS_NO_I686="Wine's 32-bit loader is not installed"
+      fi
+    fi
+  fi
+  [ -z "$TOOLS_NO_I686" ]
+}
+
+# The Windows build that runs here: the shipped 32-bit one where it can,
+# else the 64-bit build of the same sources.
+runnable_build() {
+  if runs_i686; then echo win32; else echo win64; fi
+}
+
+# die <what>: says what failed, on standard error, and ends the script.
+die() {
+  echo "$(basename "$0"): FAILED: $*" >&2
+  exit 1
+}
+
+# step <what> <command...>: runs a command with its output in a log; if it
+# fails, shows the log's end and ends the script with a message that says what.
+step() {
+  what=$1
+  shift
+  step_log=$(mktemp)
+  if ! "$@" >"$step_log" 2>&1; then
+    tail -20 "$step_log" >&2
+    rm -f "$step_log"
+    die "$what"
+  fi
+  rm -f "$step_log"
+}
