@@ -8,7 +8,7 @@ TOOLS_NO_I686=
 runs_i686() {
   if [ -z "${TOOLS_I686_PROBED:-}" ]; then
     TOOLS_I686_PROBED=1
-    if ! timeout 5 /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    if ! timeout 1 /usr/lib/wine/wine --version >/dev/null 2>&1; then
       if [ -e /usr/lib/wine/wine ]; then
         TOOLS_NO_I686="this machine runs no 32-bit code"
       else
@@ -19,10 +19,10 @@ runs_i686() {
   [ -z "$TOOLS_NO_I686" ]
 }
 
-# The Windows build that runs here: the shipped 32-bit one where it can,
-# else the 64-bit build of the same sources.
-runnable_build() {
-  if runs_i686; then echo win32; else echo win64; fi
+# Sets TOOLS_PRESET to the Windows build that runs here: the shipped 32-bit
+# one (win32) where it can, else the 64-bit build of the same sources (win64).
+pick_runnable_build() {
+  if runs_i686; then TOOLS_PRESET=win32; else TOOLS_PRESET=win64; fi
 }
 
 # die <what>: says what failed, on standard error, and ends the script.

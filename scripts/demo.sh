@@ -20,7 +20,8 @@ if [ -z "${DEMO_UNDER_XVFB:-}" ]; then
   fi
 fi
 
-preset=$(runnable_build)
+pick_runnable_build
+preset=$TOOLS_PRESET
 build=$root/build/$preset
 if [ "$preset" = win32 ]; then
   echo "demo: Ferrolink.exe of the shipped 32-bit build (build/win32)"

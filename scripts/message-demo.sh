@@ -17,7 +17,8 @@ if [ $# -ge 1 ]; then
   build=$1
   [ -f "$build/CMakeCache.txt" ] || die "$build is no configured Windows build"
 else
-  preset=$(runnable_build)
+  pick_runnable_build
+  preset=$TOOLS_PRESET
   build=build/$preset
   [ "$preset" = win32 ] || echo "message-demo: $TOOLS_NO_I686: the 64-bit build runs"
   step "configuring the $preset build" cmake --preset "$preset"

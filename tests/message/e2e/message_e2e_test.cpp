@@ -194,7 +194,8 @@ TEST_F(MessageE2E, MainWindowShowsItsControlsAsLaidOut) {
   EXPECT_FALSE(e2e::Visible(slide));
   EXPECT_FALSE(e2e::Visible(e2e::FindChild(main, "Static", "Fortschritt:")));
   // The tab order starts at "Ereignisliste öffnen".
-  EXPECT_TRUE(e2e::WaitUntil([&] { return FocusOf(main) == e2e::FindChild(main, "Button", kOpen); }));
+  EXPECT_TRUE(
+      e2e::WaitUntil([&] { return FocusOf(main) == e2e::FindChild(main, "Button", kOpen); }));
   QuitWithZero(main);
 }
 

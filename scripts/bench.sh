@@ -1,0 +1,23 @@
+#!/bin/sh
+# Runs Ferrolink's benchmark under Wine on the Windows build this machine can
+# run: the shipped 32-bit build, else the 64-bit build of the same sources.
+# It says which; the benchmark prints its figures and verdicts.
+# Usage: scripts/bench.sh [work folder, a Linux path]
+set -u
+cd "$(dirname "$0")/.."
+. scripts/common.sh
+step "installing the packages (scripts/setup.sh)" scripts/setup.sh
+pick_runnable_build
+if [ "$TOOLS_PRESET" = win32 ]; then
+  echo "bench: the shipped 32-bit build (build/win32)"
+else
+  echo "bench: $TOOLS_NO_I686: the 64-bit build of the same sources (build/win64)"
+fi
+step "configuring the $TOOLS_PRESET build" cmake --preset "$TOOLS_PRESET"
+step "building the benchmark" cmake --build --preset "$TOOLS_PRESET" --target ferrolink_bench
+build=$PWD/build/$TOOLS_PRESET
+work=${1:-$build/bench-work}
+. "$build/wine-env.sh"
+step "making the Wine prefix $WINEPREFIX" scripts/wine-prefix.sh "$build"
+mkdir -p "$work"
+wine "$build/bin/ferrolink_bench.exe" "$(winepath -w "$work")" || die "the benchmark failed"
