@@ -51,6 +51,7 @@ void TMainForm::ButtonMiniClick() {
 }
 
 void TMainForm::SetDeleteChecked(bool checked) {
+  delete_known_ = true;
   if (checked == delete_checked_) return;
   delete_checked_ = checked;
   platform_.SetChecked(Control::CheckBoxDelete, checked);
@@ -61,7 +62,7 @@ void TMainForm::CheckBoxDeleteClick() {
   SaveSettings();
 }
 
-std::string TMainForm::ReadSettingsPath(bool& ok) {
+std::string TMainForm::ReadSettingsPath(bool& ok, bool report) {
   std::string value;
   switch (platform_.ReadSettingsValue(value)) {
     case SettingsValue::String:
@@ -74,7 +75,7 @@ std::string TMainForm::ReadSettingsPath(bool& ok) {
       break;
   }
   ok = false;
-  platform_.ShowError(Format(kMsgBadType, kSettingsValueName));
+  if (report) platform_.ShowError(Format(kMsgBadType, kSettingsValueName));
   return std::string();
 }
 
@@ -83,46 +84,54 @@ std::string TMainForm::IniPath(const std::string& settings_path) const {
 }
 
 void TMainForm::LoadSettings() {
+  ReadSettings(true);
+}
+
+void TMainForm::ReadSettings(bool report) {
   if (!platform_.OpenSettingsKey()) return;
-  const std::string own_dir = ExtractFilePath(platform_.ModuleFileName());
   bool ok = false;
-  const std::string settings_path = ReadSettingsPath(ok);
+  const std::string settings_path = ReadSettingsPath(ok, report);
   IniFile settings, own;
-  bool delete_on = false;
+  FileRead settings_read = FileRead::Missing, own_read = FileRead::Missing;
   if (ok) {
-    // A file that exists but cannot be read is reported; its values then
-    // take their defaults, and the start-up goes on.
-    auto read = [this](const std::string& path, IniFile& ini) {
+    auto read = [&](const std::string& path, IniFile& ini) {
       std::string bytes;
-      switch (platform_.ReadWholeFile(path, bytes)) {
-        case FileRead::Ok:
-          ini = IniFile::Parse(bytes);
-          break;
-        case FileRead::Missing:
-          break;
-        case FileRead::Failed:
-          platform_.ShowError(Format(kMsgCannotOpen, path));
-          break;
+      const FileRead result = platform_.ReadWholeFile(path, bytes);
+      if (result == FileRead::Ok) ini = IniFile::Parse(bytes);
+      if (result == FileRead::Failed && report) {
+        platform_.ShowError(Format(kMsgCannotOpen, path));
       }
+      return result;
     };
-    if (!settings_path.empty()) read(settings_path, settings);
-    read(IniPath(settings_path), own);
+    if (!settings_path.empty()) settings_read = read(settings_path, settings);
+    own_read = read(IniPath(settings_path), own);
   }
-  // An empty Datafiles value counts as missing: as a lone backslash it would
-  // make the whole current drive the source.
-  std::string source = settings.ReadString("Directories", "Datafiles", "");
-  if (source.empty()) source = own_dir;
-  SourceDir = IncludeTrailingBackslash(source);
-  TargetDir = IncludeTrailingBackslash(own.ReadString("General", "Target", SourceDir));
-  delete_on = own.ReadBool("General", "Delete", false);
-  SetDeleteChecked(delete_on);
+  // A value that could not be read has no default: a default would move the
+  // files of another folder, or be saved over the user's real target. An
+  // empty Datafiles or Target counts as missing: as a lone backslash it would
+  // name the root of the current drive. Without its own path, Ferrolink has
+  // no folder of its own to default to.
+  std::string source, target;
+  if (settings_read != FileRead::Failed) {
+    source = settings.ReadString("Directories", "Datafiles", "");
+    if (source.empty()) source = ExtractFilePath(platform_.ModuleFileName());
+  }
+  if (own_read != FileRead::Failed) {
+    target = own.ReadString("General", "Target", "");
+    if (target.empty()) target = source;
+  }
+  SourceDir = source.empty() ? std::string() : IncludeTrailingBackslash(source);
+  TargetDir = target.empty() ? std::string() : IncludeTrailingBackslash(target);
+  target_known_ = !target.empty();
+  settings_pending_ = source.empty() || target.empty();
+  if (own_read != FileRead::Failed) SetDeleteChecked(own.ReadBool("General", "Delete", false));
   platform_.CloseSettingsKey();
 }
 
 void TMainForm::SaveSettings() {
   if (!platform_.OpenSettingsKey()) return;
   bool ok = false;
-  const std::string settings_path = ReadSettingsPath(ok);
+  const std::string settings_path = ReadSettingsPath(ok, true);
   if (ok) {
     const std::string path = IniPath(settings_path);
     std::string bytes;
@@ -133,10 +142,13 @@ void TMainForm::SaveSettings() {
       platform_.ShowError(Format(kMsgCannotOpen, path));
     } else {
       if (read == FileRead::Ok) ini = IniFile::Parse(bytes);
-      std::string target = TargetDir;
-      if (!target.empty() && target.back() == '\\') target.pop_back();
-      ini.WriteString("General", "Target", target);
-      ini.WriteBool("General", "Delete", delete_checked_);
+      // A value that was never read nor chosen keeps what the file says.
+      if (target_known_) {
+        std::string target = TargetDir;
+        if (!target.empty() && target.back() == '\\') target.pop_back();
+        ini.WriteString("General", "Target", target);
+      }
+      if (delete_known_) ini.WriteBool("General", "Delete", delete_checked_);
       if (!platform_.ReplaceWholeFile(path, ini.Serialize())) {
         platform_.ShowError(Format(kMsgCannotCreate, path));
       }
@@ -150,6 +162,7 @@ void TMainForm::SpeedButtonDirClick() {
   std::string chosen;
   if (platform_.BrowseForFolder(kFolderDialogTitle, chosen)) {
     TargetDir = IncludeTrailingBackslash(chosen);
+    target_known_ = true;
     platform_.SetText(Control::EditTarget, DisplayPath(TargetDir));
     SaveSettings();
     platform_.SetTimerInterval(kIntervalNewTarget);

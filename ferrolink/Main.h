@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -27,6 +29,12 @@ inline constexpr char kMsgCannotOpen[] =
     "Datei %s kann nicht ge\xF6"
     "ffnet werden";
 inline constexpr char kMsgCannotCreate[] = "Datei %s kann nicht erstellt werden";
+inline constexpr char kMsgNoMemory[] = "Nicht gen\xFCgend Arbeitsspeicher";
+inline constexpr char kMsgUnexpected[] = "Unerwarteter Fehler";
+
+// The German text that reports an unexpected error: the memory running out,
+// or any other error, with its technical description in brackets.
+std::string ErrorText(std::exception_ptr error);
 
 // Intervals of TimerFind, in milliseconds.
 inline constexpr int kIntervalStart = 2000;
@@ -66,6 +74,10 @@ class TMainForm {
 
   void LoadSettings();
   void SaveSettings();
+  // True while a settings file that exists could not be read, or the source
+  // has no value: then no cycle transfers anything, and each tick reads the
+  // settings again.
+  bool SettingsPending() const { return settings_pending_; }
   std::string DisplayPath(const std::string& path);
   bool TargetInsideSource(const std::string& source, const std::string& target);
   void CopyFoundFile(TFoundFile& file);
@@ -76,7 +88,15 @@ class TMainForm {
  private:
   void ShowState(int32_t state);
   void SetBusy(bool busy);
-  std::string ReadSettingsPath(bool& ok);
+  std::string ReadSettingsPath(bool& ok, bool report);
+  // Reads the settings and takes every value that could be read; `report`
+  // says a file that exists but cannot be read (at start, not at each tick).
+  void ReadSettings(bool report);
+  // The whole-file transfer of a source file to its target name.
+  bool Deliver(const std::string& source_file, const std::string& target_file, int64_t size);
+  // True when a target folder of this cycle is the source folder or lies in
+  // it, by identity, below the target directory.
+  bool InsideSource(const std::string& directory, const std::string& target_dir);
   std::string IniPath(const std::string& settings_path) const;
   // A directory's normal network form in upper case, as the directories
   // are compared.
@@ -85,6 +105,16 @@ class TMainForm {
   Platform& platform_;
   bool delete_checked_ = false;
   bool busy_ = false;
+  // Which settings hold a value that was read or chosen: a save writes only
+  // those, so nothing unread is written over what a file holds.
+  bool target_known_ = false;
+  bool delete_known_ = false;
+  bool settings_pending_ = false;
+  // The source folder's identity in this cycle, and the target folders
+  // already tested against it.
+  bool has_source_id_ = false;
+  FolderId source_id_;
+  std::map<std::string, bool> inside_source_;
   // The source's network form below the target's, when the target holds the
   // source; empty otherwise. Set by each cycle before its search.
   std::string source_below_target_;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <new>
 #include <string>
 
 #include "Main.h"
@@ -45,6 +46,18 @@ bool Unchanged(Platform& platform, const std::string& path, const TFoundFile& fi
 
 }  // namespace
 
+std::string ErrorText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return kMsgNoMemory;
+  } catch (const std::exception& e) {
+    return std::string(kMsgUnexpected) + " (" + e.what() + ")";
+  } catch (...) {
+  }
+  return kMsgUnexpected;
+}
+
 void TMainForm::ShowState(int32_t state) {
   const StateLook look = LookOf(state);
   platform_.SetCaption(look.caption);
@@ -69,6 +82,14 @@ void TMainForm::SetBusy(bool busy) {
 void TMainForm::TimerFindTimer() {
   if (busy_) return;
   try {
+    // Settings that could not be read are read again at each tick; once
+    // they read, the cycle goes on as if they had been read at start.
+    if (settings_pending_) {
+      ReadSettings(false);
+      if (settings_pending_) return;
+      platform_.SetText(Control::EditTarget, DisplayPath(TargetDir));
+      platform_.SetText(Control::LabelSource, DisplayPath(SourceDir));
+    }
     if (TargetInsideSource(SourceDir, TargetDir)) {
       if (NetState != 2) {
         NetState = 2;
@@ -94,6 +115,8 @@ void TMainForm::TimerFindTimer() {
           !target_form.empty() && source_form.compare(0, target_form.size(), target_form) == 0
               ? source_form.substr(target_form.size())
               : std::string();
+      has_source_id_ = !source.empty() && platform_.FolderIdentity(source, source_id_);
+      inside_source_.clear();
       if (!source.empty() && FileSearcher) {
         FileSearcher->Start(source + "*.*");
       }
@@ -106,13 +129,12 @@ void TMainForm::TimerFindTimer() {
       platform_.SetTimerInterval(kIntervalUnreachable);
     }
     SetBusy(false);
-  } catch (const std::exception& error) {
-    // Ticks that fall due while the message is open find the marker set and
-    // do nothing; the next one after it runs a whole cycle again.
-    platform_.ShowError(error.what());
-    SetBusy(false);
   } catch (...) {
-    platform_.ShowError("Unbekannter Fehler");
+    // Ticks that fall due while the message is open find the marker set and
+    // do nothing; the next one after it runs a whole cycle again, at the
+    // pace of an unreachable target, and never minimises the window.
+    platform_.SetTimerInterval(kIntervalUnreachable);
+    platform_.ShowError(ErrorText(std::current_exception()));
     SetBusy(false);
   }
 }
@@ -126,7 +148,37 @@ std::string TMainForm::NetworkForm(const std::string& directory) {
 bool TMainForm::TargetInsideSource(const std::string& source, const std::string& target) {
   const std::string source_form = NetworkForm(source);
   if (source_form.empty()) return false;
-  return NetworkForm(target).compare(0, source_form.size(), source_form) == 0;
+  if (NetworkForm(target).compare(0, source_form.size(), source_form) == 0) return true;
+  // Other spellings of the source (a short name, a share, a subst drive, a
+  // link) pass the text test: the folders' identities decide.
+  FolderId source_id;
+  const std::string target_dir = NormalDirectory(platform_, target);
+  return !target_dir.empty() &&
+         platform_.FolderIdentity(NormalDirectory(platform_, source), source_id) &&
+         LiesInside(platform_, target_dir, source_id, std::string());
+}
+
+bool TMainForm::InsideSource(const std::string& directory, const std::string& target_dir) {
+  auto [known, added] = inside_source_.try_emplace(directory, false);
+  if (added) known->second = LiesInside(platform_, directory, source_id_, target_dir);
+  return known->second;
+}
+
+bool TMainForm::Deliver(const std::string& source_file, const std::string& target_file,
+                        int64_t size) {
+  // The copy takes its final name in one step once it is whole; in delete
+  // mode it is on the server's disk before that, since the source goes next.
+  const std::string temporary = TemporaryName(target_file);
+  if (!platform_.CopyFileOver(source_file, temporary) ||
+      (delete_checked_ && !platform_.FlushFileAt(temporary)) ||
+      !platform_.MoveFileOver(temporary, target_file)) {
+    platform_.DeleteFileAt(temporary);
+    return false;
+  }
+  // A copy that reported success is trusted only with the source's size.
+  uint64_t copied = 0, last_write = 0;
+  return platform_.FileStamp(target_file, copied, last_write) &&
+         copied == static_cast<uint64_t>(size);
 }
 
 void TMainForm::CopyFoundFile(TFoundFile& file) {
@@ -140,9 +192,10 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     const std::string source_dir = NormalDirectory(platform_, SourceDir);
     const std::string target_dir = NormalDirectory(platform_, TargetDir);
     if (source_dir.empty() || target_dir.empty()) return;
-    // A file whose relative path would leave the target is left alone.
+    // A file whose relative path would leave the target, or that Windows
+    // would take for another file or a device, is left alone.
     const std::string relative = RelativePath(source_dir, source_file);
-    if (!StaysBelow(relative)) return;
+    if (!StaysBelow(relative) || !KeepsItsNames(relative)) return;
     const std::string target_file = target_dir + relative;
     // Below a target that holds the source, the files whose relative path
     // begins with the source's own part below the target would land back in
@@ -152,8 +205,10 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
                                               source_below_target_) == 0) {
       return;
     }
+    // The same by identity, whatever the spelling of the target.
+    if (has_source_id_ && InsideSource(DirectoryPart(target_file), target_dir)) return;
     if (!CreateDirectoryPath(platform_, DirectoryPart(target_file))) return;
-    if (!platform_.CopyFileOver(source_file, target_file)) return;
+    if (!Deliver(source_file, target_file, file.Size)) return;
 
     platform_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
     // The count stops at its largest value instead of overflowing.

@@ -189,10 +189,8 @@ template <typename F>
 void MainWindow::Guard(F&& handler) {
   try {
     handler();
-  } catch (const std::exception& e) {
-    ShowError(e.what());
   } catch (...) {
-    ShowError("Unbekannter Fehler");
+    ShowError(ErrorText(std::current_exception()));
   }
 }
 

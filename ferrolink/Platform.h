@@ -53,6 +53,15 @@ struct FixedVersionInfo {
   uint32_t Flags = 0;
 };
 
+// The identity of a folder, the same for every spelling of it (short names,
+// shares, drive letters, links): its volume and its file index.
+struct FolderId {
+  uint32_t Volume = 0;
+  uint64_t Index = 0;
+  bool operator==(const FolderId&) const = default;
+  auto operator<=>(const FolderId&) const = default;
+};
+
 enum class FileRead { Ok, Missing, Failed };
 enum class SettingsValue { Missing, String, OtherType };
 
@@ -129,6 +138,14 @@ class Platform {
   // The file's current size and last-write time (UTC), read right before a
   // source is deleted or un-marked.
   virtual bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) = 0;
+  // MoveFileExA in one step, replacing an existing file of that name.
+  virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
+  // Writes the file's content through to its disk or server
+  // (FlushFileBuffers).
+  virtual bool FlushFileAt(const std::string& path) = 0;
+  // The identity of an existing folder (a path ending in a backslash); false
+  // when it does not exist or the file system gives no identity.
+  virtual bool FolderIdentity(const std::string& path, FolderId& id) = 0;
 
   // ---- the main window ---------------------------------------------------
   virtual void SetCaption(const std::string& text) = 0;

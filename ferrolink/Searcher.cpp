@@ -31,12 +31,19 @@ void TSearcher::Start(const std::string& pattern) {
   // would search somewhere else.
   const std::string full = platform_.FullPathName(pattern);
   if (full.empty()) return;
+  entered_.clear();
   try {
+    FirstEntry(full.substr(0, full.find_last_of('\\') + 1));
     SearchDirectory(full);
   } catch (...) {
     Running = false;
     throw;
   }
+}
+
+bool TSearcher::FirstEntry(const std::string& directory) {
+  FolderId id;
+  return !platform_.FolderIdentity(directory, id) || entered_.insert(id).second;
 }
 
 void TSearcher::Stop() {
@@ -81,7 +88,8 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
   // listing per level.
   for (const std::string& name : subdirectories) {
     if (!Running) return;
-    SearchDirectory(directory + name + "\\" + Mask);
+    const std::string subdirectory = directory + name + "\\";
+    if (FirstEntry(subdirectory)) SearchDirectory(subdirectory + Mask);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,12 @@ class TSearcher {
   void SearchDirectory(const std::string& pattern);
   void Report(const ListEntry& entry, const std::string& directory,
               std::shared_ptr<const std::string>& shared_directory);
+  // True when the folder (a path ending in a backslash) was not entered yet
+  // in this walk, by its identity: a junction or link back to a folder of
+  // the walk is not entered again. A folder without identity is entered.
+  bool FirstEntry(const std::string& directory);
   Platform& platform_;
+  std::set<FolderId> entered_;
 };
 
 }  // namespace ferrolink

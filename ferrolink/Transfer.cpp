@@ -58,6 +58,16 @@ bool IsDotsAndBlanks(const std::string& name) {
   return name.find_first_not_of(". ") == std::string::npos;
 }
 
+// A name that Windows reads as a device, whatever its extension.
+bool IsDeviceName(const std::string& name) {
+  std::string base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = Fold(c);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
 }  // namespace
 
 std::string RootPart(const std::string& path) {
@@ -108,6 +118,20 @@ bool StaysBelow(const std::string& relative) {
   }
 }
 
+bool KeepsItsNames(const std::string& relative) {
+  for (const std::string& name : Names(relative)) {
+    if (name.back() == '.' || name.back() == ' ' || IsDeviceName(name)) return false;
+  }
+  return true;
+}
+
+std::string TemporaryName(const std::string& file) {
+  const std::string name = file.substr(file.find_last_of('\\') + 1);
+  const size_t dot = name.find_last_of('.');
+  const bool taken = dot != std::string::npos && SameText(name.substr(dot), ".~ft");
+  return file + (taken ? ".~fu" : ".~ft");
+}
+
 std::string LexicalDirectory(const std::string& full) {
   std::string path = full;
   for (char& c : path) {
@@ -149,6 +173,21 @@ std::string LexicalDirectory(const std::string& full) {
 std::string NormalDirectory(Platform& platform, const std::string& directory) {
   if (directory.empty()) return std::string();
   return LexicalDirectory(platform.FullPathName(directory));
+}
+
+std::string ParentDirectory(const std::string& directory) {
+  if (directory.size() <= RootPart(directory).size() + 1) return std::string();
+  return DirectoryPart(directory.substr(0, directory.size() - 1));
+}
+
+bool LiesInside(Platform& platform, const std::string& directory, const FolderId& folder,
+                const std::string& stop) {
+  for (std::string level = directory; !level.empty() && !SameText(level, stop);
+       level = ParentDirectory(level)) {
+    FolderId id;
+    if (platform.FolderIdentity(level, id) && id == folder) return true;
+  }
+  return false;
 }
 
 bool DirectoryExists(Platform& platform, const std::string& path) {

@@ -30,6 +30,17 @@ std::string RelativePath(const std::string& source_dir, const std::string& file)
 // ".." name, no forward slash, not ending in a backslash.
 bool StaysBelow(const std::string& relative);
 
+// True when the file system keeps every name of `relative` as it is: no
+// name ends in a dot or a blank (Windows would drop them and act on another
+// file), and none is a device name (CON, PRN, AUX, NUL, COM1-COM9,
+// LPT1-LPT9), with or without an extension.
+bool KeepsItsNames(const std::string& relative);
+
+// The name under which a file is copied before it takes its final name: in
+// the same folder, with an extension other than the file's own, so that a
+// program that picks up files by their extension never reads a half copy.
+std::string TemporaryName(const std::string& file);
+
 // The lexical normal form of a full directory path: backslashes only, no "."
 // or ".." names (".." never climbs above the root), no doubled separators,
 // one final backslash. Empty when the path has no root.
@@ -39,6 +50,17 @@ std::string LexicalDirectory(const std::string& full);
 // (GetFullPathNameA, relative to the current directory) in lexical normal
 // form. Empty when it has none.
 std::string NormalDirectory(Platform& platform, const std::string& directory);
+
+// The directory above a normal directory path ("C:\\a\\b\\" gives "C:\\a\\");
+// empty for a root.
+std::string ParentDirectory(const std::string& directory);
+
+// True when the normal directory `directory`, or a folder above it up to but
+// not including `stop` (empty: up to the root), is the folder `folder` by
+// identity. Levels that do not exist yet are passed over, so the nearest
+// existing one decides.
+bool LiesInside(Platform& platform, const std::string& directory, const FolderId& folder,
+                const std::string& stop);
 
 // True when `path` exists as a directory.
 bool DirectoryExists(Platform& platform, const std::string& path);

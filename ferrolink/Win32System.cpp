@@ -121,19 +121,54 @@ FileRead Win32System::ReadWholeFile(const std::string& path, std::string& bytes)
 }
 
 bool Win32System::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
-  // Write beside the file, then swap: a failed write leaves the old file.
-  const std::string temp = path + ".new";
-  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  // Write beside the file, then swap: a failed write leaves the old file. A
+  // temporary file that an earlier crash left is cleared first; one that
+  // cannot be cleared gives way to a new name.
+  std::string temp = path + ".new";
+  SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(temp.c_str());
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) {
+    char unique[MAX_PATH];
+    const std::string folder = path.substr(0, path.find_last_of("\\/:") + 1);
+    if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "fl", 0, unique)) return false;
+    temp = unique;
+    h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      DeleteFileA(temp.c_str());
+      return false;
+    }
+  }
   DWORD written = 0;
   bool ok = bytes.empty() ||
             (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
              written == bytes.size());
   ok = FlushFileBuffers(h) && ok;
   ok = CloseHandle(h) && ok;
-  ok = ok &&
-       MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  // ReplaceFileA keeps the file's owner and permissions; the attributes are
+  // set again, as not every file system keeps them. The old file waits under
+  // a backup name of our own until the new one is in place, so that a failed
+  // replace leaves nothing behind and can put the old file back. A file that
+  // is not there yet simply takes the new one's place.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (ok && attributes != INVALID_FILE_ATTRIBUTES) {
+    const std::string backup = path + ".alt";
+    SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(backup.c_str());
+    ok = ReplaceFileA(path.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_WRITE_THROUGH,
+                      nullptr, nullptr);
+    if (ok) {
+      SetFileAttributesA(path.c_str(), attributes);
+    } else if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+      MoveFileExA(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    DeleteFileA(backup.c_str());
+  } else if (ok) {
+    ok = MoveFileExA(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  }
   if (!ok) DeleteFileA(temp.c_str());
   return ok;
 }
@@ -293,6 +328,38 @@ bool Win32System::FileStamp(const std::string& path, uint64_t& size, uint64_t& l
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   last_write = FromFileTime(data.ftLastWriteTime);
+  return true;
+}
+
+bool Win32System::MoveFileOver(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32System::FlushFileAt(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = FlushFileBuffers(h) != 0;
+  return CloseHandle(h) && ok;
+}
+
+bool Win32System::FolderIdentity(const std::string& path, FolderId& id) {
+  // A folder opens only with backup semantics; no access right is needed to
+  // read its identity, and every sharing mode lets others go on.
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  // Some servers give every file the index 0: that tells nothing.
+  if (!ok || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) {
+    return false;
+  }
+  id.Volume = info.dwVolumeSerialNumber;
+  id.Index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return true;
 }
 

@@ -49,6 +49,9 @@ class Win32System : public Platform {
   bool DeleteFileAt(const std::string& path) override;
   bool SetFileAttributesAt(const std::string& path, uint32_t attributes) override;
   bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) override;
+  bool MoveFileOver(const std::string& from, const std::string& to) override;
+  bool FlushFileAt(const std::string& path) override;
+  bool FolderIdentity(const std::string& path, FolderId& id) override;
 
  private:
   HKEY key_ = nullptr;

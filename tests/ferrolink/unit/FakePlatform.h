@@ -1,5 +1,6 @@
 // A fake of everything Ferrolink asks of the system and its window: a file
-// system that keeps attributes, sizes, times and listing order, a registry
+// system that keeps attributes, sizes, times, listing order and folder
+// identities, with links that give a folder a second spelling, a registry
 // value, a network provider, a text measure of 7 pixels per character, and a
 // record of what the window was told.
 #pragma once
@@ -30,6 +31,7 @@ class FakePlatform : public Platform {
     bool locked = false;       // copy and delete fail (sharing violation)
     bool read_fails = false;   // ReadWholeFile fails (open for writing elsewhere)
     bool write_fails = false;  // ReplaceWholeFile fails
+    uint64_t id = 0;           // the folder identity's index
   };
 
   static std::string Key(std::string path) {
@@ -51,28 +53,54 @@ class FakePlatform : public Platform {
     return cut == std::string::npos ? p : p.substr(cut + 1);
   }
 
+  // The key of the node a path names, every link on the way followed (a
+  // link to a folder above it would loop: the hops are bounded).
+  std::string Resolve(const std::string& path) const {
+    std::string key = Key(path);
+    for (int hops = 0; hops < 64; ++hops) {
+      bool followed = false;
+      for (size_t end = key.find('\\');; end = key.find('\\', end + 1)) {
+        auto it = links.find(end == std::string::npos ? key : key.substr(0, end));
+        if (it != links.end()) {
+          key = it->second + (end == std::string::npos ? std::string() : key.substr(end));
+          followed = true;
+          break;
+        }
+        if (end == std::string::npos) break;
+      }
+      if (!followed) break;
+    }
+    return key;
+  }
   Node* Find(const std::string& path) {
-    auto it = fs.find(Key(path));
+    auto it = fs.find(Resolve(path));
     return it == fs.end() ? nullptr : &it->second;
   }
   Node& AddDir(const std::string& path) {
-    const std::string key = Key(path);
+    const std::string key = Resolve(path);
     auto it = fs.find(key);
     if (it != fs.end()) return it->second;
     const std::string parent = Parent(path);
-    if (!parent.empty() && Key(parent) != key) {
+    if (!parent.empty() && Resolve(parent) != key) {
       AddDir(parent).children.push_back(Leaf(path));
     }
     Node& n = fs[key];
     n.dir = true;
     n.attrs = kAttrDirectory;
+    n.id = ++last_id;
     return n;
+  }
+  // A second spelling of an existing folder: a link (a junction, a symbolic
+  // link, a subst drive, a share) at `alias` that leads to `target`.
+  void AddLink(const std::string& alias, const std::string& target) {
+    if (Node* parent = Find(Parent(alias))) parent->children.push_back(Leaf(alias));
+    links[Key(alias)] = Resolve(target);
   }
   Node& AddFile(const std::string& path, const std::string& content = "data",
                 uint32_t attrs = kAttrArchive) {
     Node* existing = Find(path);
     if (!existing) AddDir(Parent(path)).children.push_back(Leaf(path));
-    Node& n = fs[Key(path)];
+    Node& n = fs[Resolve(path)];
     n.dir = false;
     n.attrs = attrs;
     n.content = content;
@@ -87,7 +115,7 @@ class FakePlatform : public Platform {
                               [&](const std::string& c) { return Key(c) == leaf; }),
                ch.end());
     }
-    fs.erase(Key(path));
+    fs.erase(Resolve(path));
   }
   bool Exists(const std::string& path) { return Find(path) != nullptr; }
   std::string Content(const std::string& path) {
@@ -96,6 +124,9 @@ class FakePlatform : public Platform {
   }
 
   std::map<std::string, Node> fs;
+  std::map<std::string, std::string> links;  // alias key -> key of the folder
+  uint64_t last_id = 0;
+  bool identities = true;  // false: a file system that gives no folder identity
   int list_calls = 0;
 
   // ---- registry ----
@@ -341,6 +372,37 @@ class FakePlatform : public Platform {
     if (!n || n->dir) return false;
     size = n->size;
     last_write = n->wtime;
+    return true;
+  }
+  bool MoveFileOver(const std::string& from, const std::string& to) override {
+    Node* src = Find(from);
+    Node* dst = Find(to);
+    if (!src || src->dir || src->locked || move_fails || !Find(Parent(to)) ||
+        (dst && (dst->dir || dst->locked || (dst->attrs & kAttrReadOnly)))) {
+      return false;
+    }
+    const Node moved = *src;
+    Remove(from);
+    Node& n = AddFile(to, moved.content, moved.attrs);
+    n.size = moved.size;
+    n.wtime = moved.wtime;
+    moves.push_back({from, to});
+    return true;
+  }
+  std::vector<std::pair<std::string, std::string>> moves;
+  bool move_fails = false;
+  bool FlushFileAt(const std::string& path) override {
+    Node* n = Find(path);
+    if (!n || n->dir || flush_fails) return false;
+    flushed.push_back(path);
+    return true;
+  }
+  std::vector<std::string> flushed;
+  bool flush_fails = false;
+  bool FolderIdentity(const std::string& path, FolderId& id) override {
+    Node* n = Find(path);
+    if (!identities || !n || !n->dir) return false;
+    id = {7, n->id};
     return true;
   }
 

@@ -384,10 +384,10 @@ TEST_F(Cycle, ATargetAboveTheSourceNeverWritesIntoTheSource) {
   p.AddFile("\\\\srv\\share\\Daten\\n.dat");
   form.SourceDir = "\\\\srv\\share\\Daten\\";
   form.TargetDir = "Q:\\";
-  p.copies.clear();
+  p.moves.clear();
   Tick();
-  EXPECT_EQ(p.copies, (std::vector<std::pair<std::string, std::string>>{
-                          {"\\\\srv\\share\\Daten\\n.dat", "Q:\\n.dat"}}));
+  EXPECT_EQ(p.moves, (std::vector<std::pair<std::string, std::string>>{
+                         {"Q:\\n.dat.~ft", "Q:\\n.dat"}}));
 }
 
 TEST_F(Cycle, AnEmptySourceIsNeverSearched) {
@@ -414,7 +414,8 @@ TEST_F(Cycle, AnErrorInsideACycleIsShownAndLaterTicksRunAgain) {
   p.after_copy = [](const std::string&, const std::string&) { throw std::bad_alloc(); };
   Tick();
   ASSERT_EQ(p.errors.size(), 1u);
-  EXPECT_EQ(p.errors[0], std::bad_alloc().what());
+  EXPECT_EQ(p.errors[0], "Nicht gen\xFCgend Arbeitsspeicher");
+  EXPECT_EQ(p.timer_interval, 60000);  // a later reachable tick never minimises
   EXPECT_FALSE(form.Busy());
   EXPECT_FALSE(p.busy_cursor[CursorOwner::MainForm]);
   EXPECT_TRUE(p.Exists("C:\\Daten\\m.dat"));

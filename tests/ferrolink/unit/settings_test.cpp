@@ -118,15 +118,88 @@ TEST_F(Settings, WrongValueTypeIsReportedAndDefaultsStandIn) {
   EXPECT_TRUE(p.replaced_files.empty());
 }
 
-TEST_F(Settings, UnreadableInstrumentFileIsReportedAndTheRestIsRead) {
-  Instrument("[Directories]\r\nDatafiles=D:\\X\r\n");
-  p.Find("C:\\Calyrix\\settings.ini")->read_fails = true;
+// A settings value that could not be read never drives a transfer or a
+// save; each tick reads it again, and once it reads, the cycle goes on as if
+// it had been read at start. Files lie beside Ferrolink.exe, where an
+// unread source used to fall back to.
+TEST_F(Settings, UnreadSettingsMoveNothingUntilTheyRead) {
+  struct Case {
+    const char* name;
+    bool instrument_locked, own_locked, no_module_path;
+    const char* error;  // the report at start; empty: none
+    size_t reports;     // after two ticks (and a click): the ticks stay silent
+  };
+  const Case cases[] = {
+      {"instrument file locked", true, false, false,
+       "Datei C:\\Calyrix\\settings.ini kann nicht ge\xF6"
+       "ffnet werden",
+       1},
+      {"ferrolink.ini locked", false, true, false,
+       "Datei C:\\Calyrix\\ferrolink.ini kann nicht ge\xF6"
+       "ffnet werden",
+       2},
+      {"own path unreadable, no Datafiles", false, false, true, "", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform q;
+    q.settings_value = "C:\\Calyrix\\settings.ini";
+    q.AddDir("E:\\Ziel");
+    q.AddFile("C:\\Tools\\Ferrolink.ini.dat");
+    q.AddFile("D:\\X\\m.dat");
+    q.AddFile("C:\\Calyrix\\settings.ini",
+              c.no_module_path ? "" : "[Directories]\r\nDatafiles=D:\\X\r\n");
+    q.AddFile("C:\\Calyrix\\ferrolink.ini", "[General]\r\nTarget=E:\\Ziel\r\nDelete=1\r\n");
+    q.Find("C:\\Calyrix\\settings.ini")->read_fails = c.instrument_locked;
+    q.Find("C:\\Calyrix\\ferrolink.ini")->read_fails = c.own_locked;
+    if (c.no_module_path) q.module_file.clear();
+    TMainForm f{q};
+    f.FormCreate();
+    EXPECT_EQ(q.errors,
+              c.error[0] ? std::vector<std::string>{c.error} : std::vector<std::string>{});
+    for (int tick = 0; tick < 2; ++tick) f.TimerFindTimer();
+    EXPECT_TRUE(q.copies.empty());
+    EXPECT_TRUE(q.Exists("C:\\Tools\\Ferrolink.ini.dat"));
+    EXPECT_TRUE(q.connection_attempts.empty());
+    if (c.own_locked) {
+      f.SetDeleteChecked(!f.DeleteChecked());  // a click: nothing is saved over the file
+      EXPECT_TRUE(q.replaced_files.empty());
+    }
+    EXPECT_EQ(q.errors.size(), c.reports);
+    if (c.no_module_path) continue;
+
+    q.Find("C:\\Calyrix\\settings.ini")->read_fails = false;
+    q.Find("C:\\Calyrix\\ferrolink.ini")->read_fails = false;
+    f.TimerFindTimer();
+    EXPECT_EQ(f.SourceDir, "D:\\X\\");
+    EXPECT_EQ(f.TargetDir, "E:\\Ziel\\");
+    EXPECT_TRUE(f.DeleteChecked());
+    EXPECT_EQ(q.texts[Control::LabelSource], "D:\\X\\");
+    EXPECT_EQ(q.Content("E:\\Ziel\\m.dat"), "data");
+    EXPECT_FALSE(q.Exists("D:\\X\\m.dat"));
+    EXPECT_EQ(q.minimized, 1);
+  }
+}
+
+// The ini reads again before the next tick, and the user ticks the box: the
+// click is saved, and the target the file holds stays.
+TEST_F(Settings, AClickBeforeTheIniIsReadAgainKeepsItsTarget) {
   Own("[General]\r\nTarget=E:\\Ziel\r\n");
+  p.Find(kIni)->read_fails = true;
   Create();
-  EXPECT_EQ(p.errors, std::vector<std::string>{"Datei C:\\Calyrix\\settings.ini kann nicht ge\xF6"
-                                               "ffnet werden"});
-  EXPECT_EQ(form.SourceDir, "C:\\Tools\\");
-  EXPECT_EQ(form.TargetDir, "E:\\Ziel\\");
+  p.Find(kIni)->read_fails = false;
+  form.SetDeleteChecked(true);
+  EXPECT_EQ(p.Content(kIni), "[General]\r\nTarget=E:\\Ziel\r\nDelete=1\r\n\r\n");
+}
+
+TEST_F(Settings, AnEmptyTargetIsNoTarget) {
+  Instrument("[Directories]\r\nDatafiles=D:\\Messdaten\r\n");
+  Own("[General]\r\nTarget=\r\n");
+  p.AddDir("D:\\Messdaten");
+  Create();
+  EXPECT_EQ(form.TargetDir, "D:\\Messdaten\\");
+  form.TimerFindTimer();
+  EXPECT_EQ(form.NetState, 2);
 }
 
 TEST_F(Settings, FailedSaveKeepsTheOldFileAndTheFolderChoiceFinishes) {

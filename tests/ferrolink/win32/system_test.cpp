@@ -161,3 +161,47 @@ TEST_F(Win32SystemTest, FileOperationsOfTheTransfer) {
   EXPECT_EQ(sys.FileAttributes(dir / "none"), ferrolink::kInvalidAttributes);
   sys.SetFileAttributesAt(dir / "src\\b.dat", FILE_ATTRIBUTE_NORMAL);
 }
+
+TEST_F(Win32SystemTest, ASaveKeepsTheFilesAttributesAndIsNotBlockedByALeftover) {
+  const std::string f = dir / "ferrolink.ini";
+  ASSERT_TRUE(e2e::WriteFileBytes(f, "old\r\n"));
+  ASSERT_TRUE(SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  // A temporary file of an earlier crash, read-only, and one held open.
+  ASSERT_TRUE(e2e::WriteFileBytes(f + ".new", "half"));
+  ASSERT_TRUE(SetFileAttributesA((f + ".new").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(sys.ReplaceWholeFile(f, "new\r\n"));
+  EXPECT_EQ(e2e::ReadFileBytes(f).value_or(""), "new\r\n");
+  EXPECT_TRUE(GetFileAttributesA(f.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+
+  ASSERT_TRUE(e2e::WriteFileBytes(f + ".new", "half"));
+  HANDLE held = OpenHeld(f + ".new", GENERIC_READ, FILE_SHARE_READ);
+  EXPECT_TRUE(sys.ReplaceWholeFile(f, "newer\r\n"));
+  CloseHandle(held);
+  EXPECT_EQ(e2e::ReadFileBytes(f).value_or(""), "newer\r\n");
+  EXPECT_EQ(e2e::ListFilesRecursive(dir.Path()),
+            (std::vector<std::string>{"ferrolink.ini", "ferrolink.ini.new"}));
+}
+
+TEST_F(Win32SystemTest, FoldersKeepTheirIdentityUnderEverySpelling) {
+  ASSERT_TRUE(e2e::MakeDirs(dir / "daten\\sub"));
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "daten\\m.dat", "m"));
+  ASSERT_TRUE(e2e::LinuxSymlink(dir / "daten", dir / "zweiter Name"));
+  ferrolink::FolderId a, b, sub;
+  ASSERT_TRUE(sys.FolderIdentity(dir / "daten\\", a));
+  ASSERT_TRUE(sys.FolderIdentity(dir / "zweiter Name\\", b));
+  ASSERT_TRUE(sys.FolderIdentity(dir / "daten\\sub\\", sub));
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a, sub);
+  EXPECT_FALSE(sys.FolderIdentity(dir / "fehlt\\", b));
+  EXPECT_FALSE(sys.FolderIdentity(dir / "daten\\m.dat", b));  // a file is no folder
+}
+
+TEST_F(Win32SystemTest, AMoveReplacesInOneStepAndAFlushNeedsTheFile) {
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "m.dat.~ft", "neu"));
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "m.dat", "alt"));
+  EXPECT_TRUE(sys.FlushFileAt(dir / "m.dat.~ft"));
+  EXPECT_FALSE(sys.FlushFileAt(dir / "fehlt.dat"));
+  ASSERT_TRUE(sys.MoveFileOver(dir / "m.dat.~ft", dir / "m.dat"));
+  EXPECT_EQ(e2e::ListFilesRecursive(dir.Path()), std::vector<std::string>{"m.dat"});
+  EXPECT_EQ(e2e::ReadFileBytes(dir / "m.dat").value_or(""), "neu");
+}

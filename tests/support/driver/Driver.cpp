@@ -14,6 +14,42 @@ std::string WinPath(const std::string& path) {
   return out;
 }
 
+std::string LinuxPath(const std::string& path) {
+  // Wine's own translation, for any of its drives.
+  using UnixName = char*(CDECL*)(const WCHAR*);
+  const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+  if (!unix_name) return "";
+  std::wstring wide(MAX_PATH, L'\0');
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), MAX_PATH);
+  if (n == 0) return "";
+  char* name = unix_name(wide.c_str());
+  if (!name) return "";
+  std::string out = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return out;
+}
+
+bool StartLinux(const std::string& program, const std::vector<std::string>& args) {
+  std::string line = "\"" + WinPath(program) + "\"";
+  for (const std::string& arg : args) line += " \"" + arg + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+bool LinuxSymlink(const std::string& target, const std::string& link) {
+  return StartLinux("/bin/ln", {"-s", LinuxPath(target), LinuxPath(link)}) &&
+         WaitUntil([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
 bool WaitUntil(const std::function<bool()>& cond, int timeout_ms) {
   const DWORD start = GetTickCount();
   for (;;) {

@@ -57,6 +57,19 @@ bool RemoveTree(const std::string& path);
 // Relative paths of every file below dir (backslashes), sorted.
 std::vector<std::string> ListFilesRecursive(const std::string& dir);
 
+// The Linux path of a Windows path under Wine ("Z:\\a\\b" gives "/a/b"),
+// as Wine translates it; empty where it cannot.
+std::string LinuxPath(const std::string& path);
+// Starts a Linux program (Wine starts Linux executables as well) with these
+// arguments; false when it cannot be started. Wine tells neither its end
+// nor its exit code: the caller waits for its effect. Stands in for what a
+// Windows program cannot make under Wine, such as a symbolic link or a name
+// that ends in a dot.
+bool StartLinux(const std::string& program, const std::vector<std::string>& args);
+// A Linux symbolic link at `link` that leads to `target`: a
+// second spelling of a folder. True once it can be seen.
+bool LinuxSymlink(const std::string& target, const std::string& link);
+
 // ---- registry -------------------------------------------------------------
 
 bool RegSetString(HKEY root, const std::string& key, const std::string& name,
