@@ -115,7 +115,7 @@ class FakePlatform : public Platform {
                               [&](const std::string& c) { return Key(c) == leaf; }),
                ch.end());
     }
-    fs.erase(Resolve(path));
+    if (links.erase(Key(path)) == 0) fs.erase(Resolve(path));  // a link goes, not its folder
   }
   bool Exists(const std::string& path) { return Find(path) != nullptr; }
   std::string Content(const std::string& path) {

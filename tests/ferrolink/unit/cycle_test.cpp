@@ -3,6 +3,7 @@
 // that keep data safe.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <new>
 #include <string>
@@ -386,8 +387,8 @@ TEST_F(Cycle, ATargetAboveTheSourceNeverWritesIntoTheSource) {
   form.TargetDir = "Q:\\";
   p.moves.clear();
   Tick();
-  EXPECT_EQ(p.moves, (std::vector<std::pair<std::string, std::string>>{
-                         {"Q:\\n.dat.~ft", "Q:\\n.dat"}}));
+  EXPECT_EQ(p.moves,
+            (std::vector<std::pair<std::string, std::string>>{{"Q:\\n.dat.~ft", "Q:\\n.dat"}}));
 }
 
 TEST_F(Cycle, AnEmptySourceIsNeverSearched) {
@@ -431,4 +432,140 @@ TEST_F(Cycle, TheCountStopsAtItsLargestValue) {
   Tick();
   EXPECT_EQ(form.CopyCount, std::numeric_limits<int32_t>::max());
   EXPECT_EQ(Status(), "2147483647 Datei(en) dupliziert.");
+}
+
+// Other spellings of the source folder, as a target: each is the source or
+// lies in it by identity, also where the target's last levels are not there
+// yet. A link to another folder is an ordinary target.
+TEST_F(Cycle, ATargetInsideTheSourceIsFoundWhateverItsSpelling) {
+  Source("m.dat");
+  p.AddDir("C:\\Daten\\Archiv");
+  p.AddLink("C:\\DATENM~1", "C:\\Daten");
+  p.AddLink("\\\\localhost\\C$", "C:\\");
+  p.AddLink("S:", "C:\\Daten");
+  p.AddLink("T:", "D:\\Ziel");
+  const std::pair<const char*, int> targets[] = {{"C:\\DATENM~1\\", 2},
+                                                 {"C:\\DATENM~1\\Archiv\\", 2},
+                                                 {"\\\\localhost\\C$\\Daten\\Archiv\\", 2},
+                                                 {"S:\\", 2},
+                                                 {"S:\\Neu\\Tiefer\\", 2},
+                                                 {"T:\\", 1}};
+  for (const auto& [target, state] : targets) {
+    SCOPED_TRACE(target);
+    form.TargetDir = target;
+    p.AddDir("S:\\Neu");  // reachable, its last level still missing
+    p.connection_succeeds = true;
+    Tick();
+    EXPECT_EQ(form.NetState, state);
+  }
+  EXPECT_EQ(p.copies.size(), 1u);  // only to the drive T
+}
+
+// A target above the source under another spelling: the source's own folder
+// in the target is the source itself, so its files would land on the
+// source's files. They are left alone; the others go.
+TEST_F(Cycle, ATargetAboveTheSourceUnderAnotherSpellingNeverWritesIntoTheSource) {
+  form.SetDeleteChecked(true);
+  p.AddLink("\\\\localhost\\C$", "C:\\");
+  form.TargetDir = "\\\\localhost\\C$\\";
+  Source("m.dat");
+  Source("Daten\\m.dat");
+  Tick();
+  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(p.Content("C:\\m.dat"), "inhalt m.dat");
+  EXPECT_EQ(p.Content("C:\\Daten\\Daten\\m.dat"), "inhalt Daten\\m.dat");
+  EXPECT_EQ(p.copies.size(), 1u);
+}
+
+// A link inside the source that leads back to it, or to a folder of the walk
+// already entered: the walk enters each folder once.
+TEST_F(Cycle, TheWalkEntersEachFolderOnce) {
+  Source("m.dat");
+  Source("Teil\\n.dat");
+  p.AddLink("C:\\Daten\\Schleife", "C:\\Daten");
+  p.AddLink("C:\\Daten\\Zweitname", "C:\\Daten\\Teil");
+  Tick();
+  EXPECT_EQ(p.copies.size(), 2u);
+  EXPECT_TRUE(p.Exists("D:\\Ziel\\Teil\\n.dat"));
+  EXPECT_FALSE(p.Exists("D:\\Ziel\\Zweitname"));
+
+  p.identities = false;  // a file system without identities is still walked
+  p.Remove("C:\\Daten\\Schleife");
+  p.Remove("C:\\Daten\\Zweitname");
+  p.Find("C:\\Daten\\m.dat")->attrs = 0x20;
+  Tick();
+  EXPECT_EQ(p.copies.size(), 3u);
+}
+
+TEST_F(Cycle, AFileReachesItsNameWholeBeforeTheSourceIsTouched) {
+  Source("m.dat");
+  Tick();  // copy mode: no flush
+  EXPECT_EQ(p.copies, (std::vector<std::pair<std::string, std::string>>{
+                          {"C:\\Daten\\m.dat", "D:\\Ziel\\m.dat.~ft"}}));
+  EXPECT_EQ(p.moves, (std::vector<std::pair<std::string, std::string>>{
+                         {"D:\\Ziel\\m.dat.~ft", "D:\\Ziel\\m.dat"}}));
+  EXPECT_TRUE(p.flushed.empty());
+
+  form.SetDeleteChecked(true);
+  p.AddFile("D:\\Ziel\\n.dat.~ft", "halb von einem Absturz");
+  Source("n.dat");
+  Tick();
+  EXPECT_EQ(p.flushed, std::vector<std::string>{"D:\\Ziel\\n.dat.~ft"});
+  EXPECT_EQ(p.Content("D:\\Ziel\\n.dat"), "inhalt n.dat");
+  EXPECT_FALSE(p.Exists("D:\\Ziel\\n.dat.~ft"));
+  EXPECT_FALSE(p.Exists("C:\\Daten\\n.dat"));
+  EXPECT_EQ(form.CopyCount, 2);
+}
+
+// A transfer that fails after the copy reported success leaves the source
+// as it was, archive bit set, and counts nothing; no temporary file stays.
+TEST_F(Cycle, ATransferThatFailsAfterTheCopyLeavesTheSource) {
+  struct Case {
+    const char* name;
+    bool delete_mode;
+    std::function<void()> fault;
+  };
+  const Case cases[] = {
+      {"flush fails", true, [&] { p.flush_fails = true; }},
+      {"rename fails", true, [&] { p.move_fails = true; }},
+      {"final name is read-only", false, [&] { p.AddFile("D:\\Ziel\\m.dat", "alt", 0x01); }},
+      {"copy short", true,
+       [&] {
+         p.after_copy = [&](const std::string&, const std::string& to) { --p.Find(to)->size; };
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CursorLog q;
+    std::swap(p.fs, q.fs);
+    p.flush_fails = p.move_fails = false;
+    p.after_copy = nullptr;
+    p.AddDir("D:\\Ziel");
+    Source("m.dat");
+    form.SetDeleteChecked(c.delete_mode);
+    c.fault();
+    Tick();
+    ASSERT_TRUE(p.Exists("C:\\Daten\\m.dat"));
+    EXPECT_EQ(p.Find("C:\\Daten\\m.dat")->attrs, 0x20u);
+    EXPECT_FALSE(p.Exists("D:\\Ziel\\m.dat.~ft"));
+    EXPECT_EQ(form.CopyCount, 0);
+    EXPECT_EQ(p.texts.count(Control::LabelStatus), 0u);
+  }
+}
+
+// A name the file system would change is left alone, and nothing else is
+// copied, deleted or un-marked on its account.
+TEST_F(Cycle, NamesWindowsWouldChangeAreLeftAlone) {
+  form.SetDeleteChecked(true);
+  Source("m.dat.");
+  Source("m.dat");
+  Source("CON.dat");
+  Source("Teil \\x.dat");
+  Tick();
+  EXPECT_EQ(p.copies.size(), 1u);
+  EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
+  for (const char* kept : {"C:\\Daten\\m.dat.", "C:\\Daten\\CON.dat", "C:\\Daten\\Teil \\x.dat"}) {
+    ASSERT_TRUE(p.Exists(kept)) << kept;
+    EXPECT_EQ(p.Find(kept)->attrs, 0x20u) << kept;
+  }
 }

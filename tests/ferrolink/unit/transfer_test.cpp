@@ -72,3 +72,38 @@ TEST(CreateDirectoryPath, CreatesMissingLevelsOutermostFirst) {
   EXPECT_FALSE(CreateDirectoryPath(p, "D:\\Ziel\\c\\d\\"));
   EXPECT_FALSE(p.Exists("D:\\Ziel\\c"));
 }
+
+TEST(KeepsItsNames, RefusesNamesWindowsWouldChange) {
+  for (const char* ok : {"m.dat", "Sub\\m.dat", "COM10.dat", "CONSOLE.dat", "LPT0", "nul_x.txt",
+                         ".profil", "a.b.c"}) {
+    EXPECT_TRUE(KeepsItsNames(ok)) << ok;
+  }
+  for (const char* bad : {"m.dat.", "m.dat ", "Sub.\\m.dat", "Sub \\m.dat", "CON", "con.txt",
+                          "Nul.Messung.dfq", "AUX", "prn.x", "COM1.dfq", "lpt9", "COM1 .dat",
+                          "Teil\\NUL\\m.dat", "\xC4nderung\\LPT3.log"}) {
+    EXPECT_FALSE(KeepsItsNames(bad)) << bad;
+  }
+}
+
+TEST(TemporaryName, LiesBesideTheFileWithAnotherExtension) {
+  EXPECT_EQ(TemporaryName("D:\\Ziel\\m.dfq"), "D:\\Ziel\\m.dfq.~ft");
+  EXPECT_EQ(TemporaryName("D:\\Ziel\\ohne"), "D:\\Ziel\\ohne.~ft");
+  EXPECT_EQ(TemporaryName("D:\\Ziel\\x.~FT"), "D:\\Ziel\\x.~FT.~fu");
+  EXPECT_EQ(TemporaryName("D:\\Ziel.~ft\\x"), "D:\\Ziel.~ft\\x.~ft");
+}
+
+TEST(LiesInside, ClimbsFromTheNearestExistingLevelToTheStop) {
+  FakePlatform p;
+  p.AddDir("C:\\Daten\\Archiv");
+  p.AddDir("D:\\Ziel");
+  p.AddLink("S:", "C:\\Daten");
+  FolderId source;
+  ASSERT_TRUE(p.FolderIdentity("C:\\Daten\\", source));
+  EXPECT_TRUE(LiesInside(p, "S:\\", source, ""));
+  EXPECT_TRUE(LiesInside(p, "S:\\Archiv\\Neu\\Tiefer\\", source, ""));  // not there yet
+  EXPECT_FALSE(LiesInside(p, "D:\\Ziel\\Neu\\", source, ""));
+  EXPECT_FALSE(LiesInside(p, "S:\\Archiv\\Neu\\", source, "S:\\"));  // the stop is not tested
+  EXPECT_EQ(ParentDirectory("\\\\srv\\share\\a\\"), "\\\\srv\\share\\");
+  EXPECT_EQ(ParentDirectory("\\\\srv\\share\\"), "");
+  EXPECT_EQ(ParentDirectory("C:\\"), "");
+}
