@@ -15,6 +15,7 @@ namespace ferrolink {
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
+constexpr uint32_t kAttrReparsePoint = 0x400;  // a junction, a symbolic link, a mount point
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
 // One entry of a directory listing, as the listing gives it (times in UTC).

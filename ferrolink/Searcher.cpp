@@ -14,6 +14,16 @@ bool IsEnterable(const ListEntry& entry) {
   return (entry.Attributes & kAttrDirectory) != 0 && !entry.Name.empty() && entry.Name[0] != '.';
 }
 
+bool IsLink(const ListEntry& entry) {
+  return (entry.Attributes & kAttrReparsePoint) != 0;
+}
+
+// A subdirectory to enter, and whether it is a link.
+struct Subdirectory {
+  std::string Name;
+  bool Link;
+};
+
 }  // namespace
 
 TSearcher::TSearcher(Platform& platform) : platform_(platform) {}
@@ -31,18 +41,36 @@ void TSearcher::Start(const std::string& pattern) {
   // would search somewhere else.
   const std::string full = platform_.FullPathName(pattern);
   if (full.empty()) return;
-  entered_.clear();
+  ForgetEntered();
   try {
-    FirstEntry(full.substr(0, full.find_last_of('\\') + 1));
+    FirstEntry(full.substr(0, full.find_last_of('\\') + 1), false);
     SearchDirectory(full);
   } catch (...) {
     Running = false;
     throw;
   }
+  ForgetEntered();
 }
 
-bool TSearcher::FirstEntry(const std::string& directory) {
+void TSearcher::ForgetEntered() {
+  entered_before_link_.clear();
+  entered_.clear();
+  link_met_ = false;
+}
+
+bool TSearcher::FirstEntry(const std::string& directory, bool is_link) {
+  if (!link_met_ && !is_link) {
+    entered_before_link_.push_back(directory);
+    return true;
+  }
   FolderId id;
+  if (!link_met_) {
+    link_met_ = true;
+    for (const std::string& entered : entered_before_link_) {
+      if (platform_.FolderIdentity(entered, id)) entered_.insert(id);
+    }
+    entered_before_link_.clear();
+  }
   return !platform_.FolderIdentity(directory, id) || entered_.insert(id).second;
 }
 
@@ -65,7 +93,7 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
   const bool one_listing = recursive && MatchesEverything(pattern.substr(directory.size()));
 
   std::shared_ptr<const std::string> shared_directory;
-  std::vector<std::string> subdirectories;
+  std::vector<Subdirectory> subdirectories;
   ListEntry entry;
   if (auto listing = platform_.List(pattern)) {
     while (Running && listing->Next(entry)) {
@@ -73,23 +101,25 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
       if (is_directory ? (Options & soDirectories) : (Options & soFiles)) {
         Report(entry, directory, shared_directory);
       }
-      if (one_listing && IsEnterable(entry)) subdirectories.push_back(std::move(entry.Name));
+      if (one_listing && IsEnterable(entry)) {
+        subdirectories.push_back({std::move(entry.Name), IsLink(entry)});
+      }
     }
   }
   if (!recursive || !Running) return;
   if (!one_listing) {
     if (auto listing = platform_.List(directory + "*.*")) {
       while (Running && listing->Next(entry)) {
-        if (IsEnterable(entry)) subdirectories.push_back(std::move(entry.Name));
+        if (IsEnterable(entry)) subdirectories.push_back({std::move(entry.Name), IsLink(entry)});
       }
     }
   }
   // The listings are closed before descending, so a deep tree holds no open
   // listing per level.
-  for (const std::string& name : subdirectories) {
+  for (const Subdirectory& sub : subdirectories) {
     if (!Running) return;
-    const std::string subdirectory = directory + name + "\\";
-    if (FirstEntry(subdirectory)) SearchDirectory(subdirectory + Mask);
+    const std::string subdirectory = directory + sub.Name + "\\";
+    if (FirstEntry(subdirectory, sub.Link)) SearchDirectory(subdirectory + Mask);
   }
 }
 

@@ -66,8 +66,14 @@ class TSearcher {
   // True when the folder (a path ending in a backslash) was not entered yet
   // in this walk, by its identity: a junction or link back to a folder of
   // the walk is not entered again. A folder without identity is entered.
-  bool FirstEntry(const std::string& directory);
+  // Only a link can give a folder a second path, and an identity costs more
+  // than a listing: the identities are taken from the first link on, for
+  // the folders entered before it too.
+  bool FirstEntry(const std::string& directory, bool is_link);
+  void ForgetEntered();
   Platform& platform_;
+  std::vector<std::string> entered_before_link_;
+  bool link_met_ = false;
   std::set<FolderId> entered_;
 };
 

@@ -127,8 +127,8 @@ bool Win32System::ReplaceWholeFile(const std::string& path, const std::string& b
   std::string temp = path + ".new";
   SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(temp.c_str());
-  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     char unique[MAX_PATH];
     const std::string folder = path.substr(0, path.find_last_of("\\/:") + 1);
@@ -166,8 +166,8 @@ bool Win32System::ReplaceWholeFile(const std::string& path, const std::string& b
     }
     DeleteFileA(backup.c_str());
   } else if (ok) {
-    ok = MoveFileExA(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok =
+        MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
   if (!ok) DeleteFileA(temp.c_str());
   return ok;

@@ -32,13 +32,23 @@ class FerrolinkCycle : public ::testing::Test {
   }
   // Source dir\daten, target as given, delete mode on or off.
   void Start(const std::string& target, bool delete_mode) {
+    WriteSettings(target, delete_mode);
+    Launch();
+  }
+  void WriteSettings(const std::string& target, bool delete_mode) {
     ASSERT_TRUE(e2e::RegSetString(HKEY_CURRENT_USER, kKey, "Settings", dir / "calyrix\\k9q2.ini"));
     ASSERT_TRUE(e2e::WriteFileBytes(dir / "calyrix\\k9q2.ini",
                                     "[Directories]\r\nDatafiles=" + source + "\r\n"));
     ASSERT_TRUE(e2e::WriteFileBytes(
         dir / "calyrix\\ferrolink.ini",
         "[General]\r\nTarget=" + target + "\r\nDelete=" + (delete_mode ? "1" : "0") + "\r\n"));
+  }
+  // Starts Ferrolink.exe; `box`: the text of an error it shows first.
+  void Launch(const std::string& box = "") {
     app = e2e::Program::Start(FERROLINK_EXE);
+    if (!box.empty()) {
+      EXPECT_EQ(e2e::AnswerMessageBox(app.Pid(), "Ferrolink").value_or("<no box>"), box);
+    }
     w = e2e::WaitForTopWindow(app.Pid(), "TMainForm");
     ASSERT_TRUE(w) << "no main window";
     title = e2e::FindTopWindow(app.Pid(), "TApplication", "", false);
@@ -169,5 +179,64 @@ TEST_F(FerrolinkCycle, AFileLockedByTheInstrumentGoesAtTheNextTick) {
   EXPECT_TRUE(WaitFiles(source, Files{}));
   EXPECT_TRUE(
       e2e::WaitUntil([&] { return Label(IDC_LABELSTATUS) == "2 Datei(en) transferiert."; }));
+  Close();
+}
+
+// The instrument software holds its settings file open for writing at
+// log-on: nothing moves until it can be read, then the cycle runs as usual.
+TEST_F(FerrolinkCycle, ALockedSettingsFileMovesNothingUntilItReads) {
+  Put("m.dfq");
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  WriteSettings(dir / "server", true);
+  HANDLE lock = CreateFileA((dir / "calyrix\\k9q2.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  Launch("Datei " + dir / "calyrix\\k9q2.ini kann nicht ge\xF6" + "ffnet werden");
+  Tick();
+  Tick();
+  Sleep(300);
+  EXPECT_EQ(e2e::Text(w), "Ferrolink - Netzwerksuche ...");
+  EXPECT_EQ(e2e::ListFilesRecursive(dir / "server"), Files{});
+  CloseHandle(lock);
+  Tick();
+  EXPECT_TRUE(WaitFiles(dir / "server", Files{"m.dfq"}));
+  EXPECT_TRUE(WaitFiles(source, Files{}));
+  EXPECT_EQ(e2e::Text(w), "Ferrolink - Netz OK");
+  Close();
+}
+
+// Linux symbolic links give folders a second spelling: a target that is the
+// source under another name is a misconfiguration, and a link inside the
+// source back to it is not walked into.
+TEST_F(FerrolinkCycle, SecondSpellingsOfTheSourceAreFoundByIdentity) {
+  Put("m.dfq");
+  Put("teil\\n.dfq");
+  ASSERT_TRUE(e2e::LinuxSymlink(source, dir / "zweitname"));
+  Start(dir / "zweitname\\archiv", true);
+  Tick();
+  ASSERT_TRUE(WaitCaption("Ferrolink - Fehlkonfiguration"));
+  Close();
+
+  ASSERT_TRUE(e2e::LinuxSymlink(source, source + "schleife"));
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Start(dir / "server", false);
+  Tick();
+  ASSERT_TRUE(WaitFiles(dir / "server", (Files{"m.dfq", "teil\\n.dfq"})));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Label(IDC_LABELSTATUS) == "2 Datei(en) dupliziert."; }));
+  Close();
+}
+
+// A Linux file whose name ends in a dot: Windows would act on "m.dfq"
+// instead. It stays, and "m.dfq" itself goes as usual.
+TEST_F(FerrolinkCycle, ANameEndingInADotIsLeftAlone) {
+  Put("m.dfq");
+  ASSERT_TRUE(e2e::StartLinux("/usr/bin/touch", {e2e::LinuxPath(source) + "/m.dfq."}));
+  ASSERT_TRUE(WaitFiles(source, (Files{"m.dfq", "m.dfq."})));
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Start(dir / "server", true);
+  Tick();
+  ASSERT_TRUE(WaitFiles(source, Files{"m.dfq."}));
+  EXPECT_EQ(e2e::ListFilesRecursive(dir / "server"), Files{"m.dfq"});
+  EXPECT_EQ(e2e::ReadFileBytes(dir / "server\\m.dfq").value_or(""), "Messung m.dfq");
   Close();
 }

@@ -298,10 +298,11 @@ class FakePlatform : public Platform {
     std::vector<ListEntry> entries;
     auto add = [&](const std::string& name, const Node& n) {
       ListEntry e;
+      const bool link = links.count(Key(dir + name)) != 0;
       e.CreationTime = n.ctime;
       e.LastWriteTime = n.wtime;
       e.LastAccessTime = n.atime;
-      e.Attributes = n.attrs;
+      e.Attributes = n.attrs | (link ? kAttrReparsePoint : 0);
       e.SizeHigh = static_cast<uint32_t>(n.size >> 32);
       e.SizeLow = static_cast<uint32_t>(n.size);
       e.Name = name;
