@@ -552,20 +552,3 @@ TEST_F(Cycle, ATransferThatFailsAfterTheCopyLeavesTheSource) {
     EXPECT_EQ(p.texts.count(Control::LabelStatus), 0u);
   }
 }
-
-// A name the file system would change is left alone, and nothing else is
-// copied, deleted or un-marked on its account.
-TEST_F(Cycle, NamesWindowsWouldChangeAreLeftAlone) {
-  form.SetDeleteChecked(true);
-  Source("m.dat.");
-  Source("m.dat");
-  Source("CON.dat");
-  Source("Teil \\x.dat");
-  Tick();
-  EXPECT_EQ(p.copies.size(), 1u);
-  EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
-  for (const char* kept : {"C:\\Daten\\m.dat.", "C:\\Daten\\CON.dat", "C:\\Daten\\Teil \\x.dat"}) {
-    ASSERT_TRUE(p.Exists(kept)) << kept;
-    EXPECT_EQ(p.Find(kept)->attrs, 0x20u) << kept;
-  }
-}

@@ -91,19 +91,3 @@ TEST(TemporaryName, LiesBesideTheFileWithAnotherExtension) {
   EXPECT_EQ(TemporaryName("D:\\Ziel\\x.~FT"), "D:\\Ziel\\x.~FT.~fu");
   EXPECT_EQ(TemporaryName("D:\\Ziel.~ft\\x"), "D:\\Ziel.~ft\\x.~ft");
 }
-
-TEST(LiesInside, ClimbsFromTheNearestExistingLevelToTheStop) {
-  FakePlatform p;
-  p.AddDir("C:\\Daten\\Archiv");
-  p.AddDir("D:\\Ziel");
-  p.AddLink("S:", "C:\\Daten");
-  FolderId source;
-  ASSERT_TRUE(p.FolderIdentity("C:\\Daten\\", source));
-  EXPECT_TRUE(LiesInside(p, "S:\\", source, ""));
-  EXPECT_TRUE(LiesInside(p, "S:\\Archiv\\Neu\\Tiefer\\", source, ""));  // not there yet
-  EXPECT_FALSE(LiesInside(p, "D:\\Ziel\\Neu\\", source, ""));
-  EXPECT_FALSE(LiesInside(p, "S:\\Archiv\\Neu\\", source, "S:\\"));  // the stop is not tested
-  EXPECT_EQ(ParentDirectory("\\\\srv\\share\\a\\"), "\\\\srv\\share\\");
-  EXPECT_EQ(ParentDirectory("\\\\srv\\share\\"), "");
-  EXPECT_EQ(ParentDirectory("C:\\"), "");
-}

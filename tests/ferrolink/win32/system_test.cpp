@@ -195,13 +195,3 @@ TEST_F(Win32SystemTest, FoldersKeepTheirIdentityUnderEverySpelling) {
   EXPECT_FALSE(sys.FolderIdentity(dir / "fehlt\\", b));
   EXPECT_FALSE(sys.FolderIdentity(dir / "daten\\m.dat", b));  // a file is no folder
 }
-
-TEST_F(Win32SystemTest, AMoveReplacesInOneStepAndAFlushNeedsTheFile) {
-  ASSERT_TRUE(e2e::WriteFileBytes(dir / "m.dat.~ft", "neu"));
-  ASSERT_TRUE(e2e::WriteFileBytes(dir / "m.dat", "alt"));
-  EXPECT_TRUE(sys.FlushFileAt(dir / "m.dat.~ft"));
-  EXPECT_FALSE(sys.FlushFileAt(dir / "fehlt.dat"));
-  ASSERT_TRUE(sys.MoveFileOver(dir / "m.dat.~ft", dir / "m.dat"));
-  EXPECT_EQ(e2e::ListFilesRecursive(dir.Path()), std::vector<std::string>{"m.dat"});
-  EXPECT_EQ(e2e::ReadFileBytes(dir / "m.dat").value_or(""), "neu");
-}
