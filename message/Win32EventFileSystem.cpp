@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine.h"
@@ -19,18 +20,28 @@ std::optional<std::uint64_t> Win32EventFileSystem::FileSize(const std::string& p
 }
 
 std::optional<std::string> Win32EventFileSystem::ReadFrom(const std::string& path,
-                                                          std::uint64_t offset) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return std::nullopt;
+                                                          std::uint64_t offset,
+                                                          std::uint64_t limit) {
+  // The plug-in may hold the file open to append to it: reading shares
+  // reading, writing and deleting with it.
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes;
-  if (_fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0) {
-    char buffer[16384];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, got);
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) != 0;
+  char buffer[16384];
+  while (ok && bytes.size() < limit) {
+    DWORD got = 0;
+    const std::uint64_t want = std::min<std::uint64_t>(sizeof buffer, limit - bytes.size());
+    ok = ReadFile(h, buffer, static_cast<DWORD>(want), &got, nullptr) != 0;
+    if (!ok || got == 0) break;
+    bytes.append(buffer, got);
   }
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return std::nullopt;
+  CloseHandle(h);
+  if (!ok) return std::nullopt;
   return bytes;
 }
 
@@ -53,8 +64,24 @@ bool Win32EventFileSystem::Append(const std::string& path, const std::string& by
   return WriteFile(path, "ab", bytes);
 }
 
-bool Win32EventFileSystem::Replace(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+bool Win32EventFileSystem::Replace(const std::string& from, const std::string& to,
+                                   const std::string& backup) {
+  // A backup left by an earlier run makes way first.
+  SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(backup.c_str());
+  // The attributes are set again: not every file system keeps them.
+  const DWORD attributes = GetFileAttributesA(to.c_str());
+  if (ReplaceFileA(to.c_str(), from.c_str(), backup.c_str(), REPLACEFILE_WRITE_THROUGH, nullptr,
+                   nullptr)) {
+    SetFileAttributesA(to.c_str(), attributes);
+    return true;
+  }
+  // The old file went to the backup name, the new one did not follow: the
+  // old one goes back.
+  if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    MoveFileExA(backup.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+  }
+  return false;
 }
 
 void Win32EventFileSystem::Remove(const std::string& path) {

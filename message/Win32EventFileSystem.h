@@ -1,5 +1,5 @@
 // The event file's access to the system: the engine's module folder and file
-// size, the C library's files, and Win32's replace.
+// size, Win32's shared reads and replace, the C library's writes.
 #pragma once
 
 #include "eventfile.h"
@@ -8,9 +8,10 @@ class Win32EventFileSystem : public message::EventFileSystem {
  public:
   std::string ModuleDir() override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
-  std::optional<std::string> ReadFrom(const std::string& path, std::uint64_t offset) override;
+  std::optional<std::string> ReadFrom(const std::string& path, std::uint64_t offset,
+                                      std::uint64_t limit) override;
   bool WriteWhole(const std::string& path, const std::string& bytes) override;
   bool Append(const std::string& path, const std::string& bytes) override;
-  bool Replace(const std::string& from, const std::string& to) override;
+  bool Replace(const std::string& from, const std::string& to, const std::string& backup) override;
   void Remove(const std::string& path) override;
 };

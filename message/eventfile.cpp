@@ -20,55 +20,68 @@ std::string EncodeEventBytes(const std::string& content) {
 }
 
 std::string GetEventFilePath(EventFileSystem& fs) {
-  return fs.ModuleDir() + "\\" + EVENT_FILE_NAME;
+  const std::string dir = fs.ModuleDir();
+  return dir.empty() ? std::string() : dir + "\\" + EVENT_FILE_NAME;
 }
 
 bool QueryEventFileSize(EventFileSystem& fs, const std::string& path, std::uint64_t& size) {
+  if (path.empty()) return false;
   const auto found = fs.FileSize(path);
   if (!found) return false;
   size = *found;
   return true;
 }
 
-std::optional<std::size_t> TrimStart(const std::string& content) {
-  if (content.size() <= EVENT_FILE_KEEP_BYTES) return std::nullopt;
-  const std::size_t start = content.find(EVENT_STX, content.size() - EVENT_FILE_KEEP_BYTES);
-  if (start == std::string::npos) return std::nullopt;
-  return start;
+namespace {
+
+// The bytes of the file `from` at and after `offset` go to the end of `to`,
+// in pieces of bounded size; `offset` moves past what was carried. False
+// when a piece cannot be read or written.
+bool CarryNewBytes(EventFileSystem& fs, const std::string& from, std::uint64_t& offset,
+                   const std::string& to) {
+  constexpr std::uint64_t kPiece = 65536;
+  for (;;) {
+    const auto piece = fs.ReadFrom(from, offset, kPiece);
+    if (!piece || (!piece->empty() && !fs.Append(to, *piece))) return false;
+    if (piece->empty()) return true;
+    offset += piece->size();
+  }
 }
 
-std::uint64_t TrimEventFile(EventFileSystem& fs, const std::string& path, std::uint64_t size) {
-  const auto stored = fs.ReadFrom(path, 0);
-  if (!stored) return size;
-  const std::string content = DecodeEventBytes(*stored);
-  const auto start = TrimStart(content);
-  if (!start) return stored->size();
+// The place of the first record start in stored bytes, found without
+// decoding them.
+std::size_t FindStoredStx(const std::string& stored) {
+  return stored.find(static_cast<char>(static_cast<unsigned char>(EVENT_STX) + EVENT_SHIFT));
+}
 
+}  // namespace
+
+std::uint64_t TrimEventFile(EventFileSystem& fs, const std::string& path, std::uint64_t size) {
+  if (size <= EVENT_FILE_KEEP_BYTES) return size;
+  const auto tail = fs.ReadFrom(path, size - EVENT_FILE_KEEP_BYTES, EVENT_FILE_KEEP_BYTES);
+  if (!tail || tail->size() != EVENT_FILE_KEEP_BYTES) return size;
+  const std::size_t start = FindStoredStx(*tail);
+  if (start == std::string::npos) return size;
+
+  // Decoded zero bytes go back as shifted blanks.
+  const std::string kept = EncodeEventBytes(DecodeEventBytes(tail->substr(start)));
   const std::string temp = path + ".tmp";
-  std::string kept = EncodeEventBytes(content.substr(*start));
-  if (!fs.WriteWhole(temp, kept)) {
-    fs.Remove(temp);
-    return stored->size();
-  }
-  // The plug-in may have appended events since the read: they belong after
-  // the kept tail, as they stand in the file.
-  std::uint64_t read_to = stored->size();
-  std::uint64_t new_size = kept.size();
-  for (;;) {
-    const auto appended = fs.ReadFrom(path, read_to);
-    if (!appended || (!appended->empty() && !fs.Append(temp, *appended))) {
-      fs.Remove(temp);
-      return read_to;
-    }
-    if (appended->empty()) break;
-    read_to += appended->size();
-    new_size += appended->size();
-  }
-  if (!fs.Replace(temp, path)) {
+  std::uint64_t read_to = size;
+  if (!fs.WriteWhole(temp, kept) || !CarryNewBytes(fs, path, read_to, temp)) {
     fs.Remove(temp);
     return read_to;
   }
-  return new_size;
+  const std::string backup = path + ".bak";
+  if (!fs.Replace(temp, path, backup)) {
+    fs.Remove(temp);
+    return read_to;
+  }
+  // What the plug-in appended after the last look went to the old file, now
+  // the backup: it follows in the new one. Should that fail, the backup
+  // stays and holds it.
+  std::uint64_t late_to = read_to;
+  if (CarryNewBytes(fs, backup, late_to, path)) fs.Remove(backup);
+  return kept.size() + (late_to - size);
 }
 
 namespace {
@@ -140,11 +153,15 @@ std::string LayoutEventContent(const std::string& content, const ProgressHook& p
   return text;
 }
 
-std::string FormatEventList(EventFileSystem& fs, const std::string& path, std::uint64_t size,
-                            const ProgressHook& progress) {
-  auto stored = fs.ReadFrom(path, 0);
-  if (!stored) return std::string();
-  if (stored->size() > size) stored->resize(static_cast<std::size_t>(size));
+std::optional<std::string> FormatEventList(EventFileSystem& fs, const std::string& path,
+                                           std::uint64_t size, const ProgressHook& progress) {
+  const std::uint64_t from = size > EVENT_FILE_KEEP_BYTES ? size - EVENT_FILE_KEEP_BYTES : 0;
+  auto stored = fs.ReadFrom(path, from, size - from);
+  if (!stored) return std::nullopt;
+  if (from > 0) {
+    const std::size_t start = FindStoredStx(*stored);
+    if (start != std::string::npos) stored->erase(0, start);
+  }
   return LayoutEventContent(DecodeEventBytes(*stored), progress);
 }
 

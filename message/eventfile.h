@@ -43,15 +43,20 @@ class EventFileSystem {
   virtual std::string ModuleDir() = 0;
   // The file's length; nothing when it is missing, a folder or inaccessible.
   virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
-  // The file's bytes from offset to its end (empty when offset is past the
-  // end); nothing when it cannot be opened or read.
-  virtual std::optional<std::string> ReadFrom(const std::string& path, std::uint64_t offset) = 0;
+  // At most `limit` of the file's bytes from offset on (empty when offset is
+  // at or past the end); nothing when it cannot be opened or read. The
+  // plug-in may go on reading and writing the file meanwhile.
+  virtual std::optional<std::string> ReadFrom(const std::string& path, std::uint64_t offset,
+                                              std::uint64_t limit) = 0;
   // Creates or empties the file and writes bytes; false unless all were written.
   virtual bool WriteWhole(const std::string& path, const std::string& bytes) = 0;
   // Appends bytes to an existing file; false unless all were written.
   virtual bool Append(const std::string& path, const std::string& bytes) = 0;
-  // Puts from in the place of to in one step; false leaves both as they were.
-  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Puts `from` in the place of `to` in one step, with `to`'s owner,
+  // permissions and attributes, and keeps the old `to` under `backup`; false
+  // leaves `to` as it was.
+  virtual bool Replace(const std::string& from, const std::string& to,
+                       const std::string& backup) = 0;
   virtual void Remove(const std::string& path) = 0;
 };
 
@@ -60,35 +65,37 @@ std::string DecodeEventBytes(const std::string& stored);
 // Content to stored bytes: adds the shift.
 std::string EncodeEventBytes(const std::string& content);
 
-// <module dir>\QsStat.sta
+// <module dir>\QsStat.sta; empty when the program's folder is not known:
+// then there is no event file.
 std::string GetEventFilePath(EventFileSystem& fs);
 
-// True with the file's length in size, false when the file cannot be sized.
+// True with the file's length in size, false when the file cannot be sized
+// (or there is no path).
 bool QueryEventFileSize(EventFileSystem& fs, const std::string& path, std::uint64_t& size);
 
 // Cuts the file back to the records that start in its last
-// EVENT_FILE_KEEP_BYTES bytes and returns its new size. The cut content goes
-// to a temporary file beside it first, together with whatever the plug-in
-// appended meanwhile, and replaces the file only when it was written whole;
-// on any failure the file stays as it was and its current size is returned.
-// A file without a record start in its last EVENT_FILE_KEEP_BYTES bytes is
-// kept whole.
+// EVENT_FILE_KEEP_BYTES bytes and returns its new size; only those bytes are
+// read. The cut content goes to a temporary file beside it, together with
+// whatever the plug-in appended meanwhile, and replaces the file only when
+// it was written whole; bytes appended after that land in the replaced file
+// and are carried over too. On any failure the file keeps its whole content
+// and its current size is returned. A file without a record start in its
+// last EVENT_FILE_KEEP_BYTES bytes is kept whole.
 std::uint64_t TrimEventFile(EventFileSystem& fs, const std::string& path, std::uint64_t size);
 
 // Called at every step of the layout with the share of the content done so
 // far (0..100) or nothing; lets the window redraw and handle its events.
 using ProgressHook = std::function<void(std::optional<int> percent)>;
 
-// Lays out the content (the first `size` bytes of the stored file) as the
-// list text. Empty when the file is empty or cannot be read.
-std::string FormatEventList(EventFileSystem& fs, const std::string& path, std::uint64_t size,
-                            const ProgressHook& progress);
+// Lays out the newest records of the first `size` bytes of the stored file
+// as the list text: never more than the last EVENT_FILE_KEEP_BYTES bytes,
+// from the first record start in them (with none, those bytes as they are),
+// so that one opening costs the same whatever the file's size. Empty for an
+// empty file; nothing when the file cannot be read.
+std::optional<std::string> FormatEventList(EventFileSystem& fs, const std::string& path,
+                                           std::uint64_t size, const ProgressHook& progress);
 
 // The layout of decoded content; FormatEventList's core.
 std::string LayoutEventContent(const std::string& content, const ProgressHook& progress);
-
-// The cut of decoded content: the index of the record start from which the
-// content is kept, or nothing when it is kept whole.
-std::optional<std::size_t> TrimStart(const std::string& content);
 
 }  // namespace message

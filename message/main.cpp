@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int kExitBuildFailed = 1;
+constexpr char kUnreadableTitle[] = "Ereignisdatei nicht lesbar";
 
 void SetLoading(int panel, bool loading) {
   SetCtrlAttribute(panel, ui::mainCtrl[ui::QUIT], ATTR_DIMMED, loading ? 1 : 0);
@@ -50,15 +51,21 @@ int CB_OpenFile(int panel, int, int event, void*, int, int) {
 
   SetLoading(panel, true);
   if (size > message::EVENT_FILE_KEEP_BYTES) size = message::TrimEventFile(fs, path, size);
-  const std::string text =
-      message::FormatEventList(fs, path, size, [panel](std::optional<int> percent) {
-        if (percent) SetCtrlVal(panel, ui::mainCtrl[ui::SLIDE], static_cast<double>(*percent));
-        ProcessDrawEvents();
-        ProcessSystemEvents();
-      });
-  ResetTextBox(list, ui::listCtrl[ui::TEXT], "");
-  SetCtrlVal(list, ui::listCtrl[ui::TEXT], text.c_str());
+  const auto text = message::FormatEventList(fs, path, size, [panel](std::optional<int> percent) {
+    if (percent) SetCtrlVal(panel, ui::mainCtrl[ui::SLIDE], static_cast<double>(*percent));
+    ProcessDrawEvents();
+    ProcessSystemEvents();
+  });
   SetLoading(panel, false);
+  // An empty list would say "no events": a file that cannot be read is said.
+  if (!text) {
+    DiscardPanel(list);
+    MessagePopup(kUnreadableTitle,
+                 ("Die Ereignisdatei " + path + " kann nicht gelesen werden.").c_str());
+    return 0;
+  }
+  ResetTextBox(list, ui::listCtrl[ui::TEXT], "");
+  SetCtrlVal(list, ui::listCtrl[ui::TEXT], text->c_str());
   DisplayPanel(list);
   return 0;
 }

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Runs Ferrolink's benchmark under Wine on the Windows build this machine can
-# run: the shipped 32-bit build, else the 64-bit build of the same sources.
-# It says which; the benchmark prints its figures and verdicts.
+# Runs the benchmarks (Ferrolink's watch cycle, Message's opening of the event
+# list) under Wine on the Windows build this machine can run: the shipped
+# 32-bit build, else the 64-bit build of the same sources. It says which; the
+# benchmarks print their figures and verdicts.
 # Usage: scripts/bench.sh [work folder, a Linux path]
 set -u
 cd "$(dirname "$0")/.."
@@ -14,10 +15,13 @@ else
   echo "bench: $TOOLS_NO_I686: the 64-bit build of the same sources (build/win64)"
 fi
 step "configuring the $TOOLS_PRESET build" cmake --preset "$TOOLS_PRESET"
-step "building the benchmark" cmake --build --preset "$TOOLS_PRESET" --target ferrolink_bench
+step "building the benchmarks" cmake --build --preset "$TOOLS_PRESET" --target ferrolink_bench \
+  message_bench
 build=$PWD/build/$TOOLS_PRESET
 work=${1:-$build/bench-work}
 . "$build/wine-env.sh"
 step "making the Wine prefix $WINEPREFIX" scripts/wine-prefix.sh "$build"
 mkdir -p "$work"
-wine "$build/bin/ferrolink_bench.exe" "$(winepath -w "$work")" || die "the benchmark failed"
+wine "$build/bin/ferrolink_bench.exe" "$(winepath -w "$work")" || die "Ferrolink's benchmark failed"
+echo
+wine "$build/bin/message_bench.exe" "$(winepath -w "$work")" || die "Message's benchmark failed"

@@ -341,7 +341,10 @@ TEST_F(MessageE2E, WhileLoadingTheButtonsAreDimmedAndTheProgressShows) {
   EXPECT_FALSE(e2e::Visible(wait));
   EXPECT_FALSE(e2e::Visible(slide));
   EXPECT_EQ(e2e::ReadFileBytes(EventFile()), stored) << "kept whole";
-  EXPECT_GT(e2e::Text(ChildOfClass(list, "Edit")).size(), content.size());
+  // Only the newest 20000 bytes are laid out, a field gap for every TAB.
+  const std::size_t shown = e2e::Text(ChildOfClass(list, "Edit")).size();
+  EXPECT_GT(shown, 20000u);
+  EXPECT_LT(shown, content.size());
   Sleep(500);
   EXPECT_EQ(ListWindows(program_.Pid()).size(), 1u) << "no second loading";
   QuitWithZero(main);
@@ -412,3 +415,36 @@ TEST_F(MessageE2E, MainWindowEndsWithZeroByButtonEscOrCloseBox) {
 }
 
 }  // namespace
+
+// The plug-in holds the file open for appending: others may read it, not
+// write it. The list shows the newest events at once and the file stays; a
+// plug-in that shares nothing at all makes the file unreadable, which is said.
+TEST_F(MessageE2E, AFileTheOtherProcessHoldsOpenIsShownOrSaidUnreadable) {
+  const auto records = message_test::SampleEvents(200000);
+  WriteEvents(records);
+  const std::string stored = e2e::ReadFileBytes(EventFile()).value_or("");
+  HWND main = StartToMainWindow();
+  for (const DWORD share : {DWORD{FILE_SHARE_READ}, DWORD{0}}) {
+    SCOPED_TRACE(share);
+    HANDLE held = CreateFileA(EventFile().c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    if (share != 0) {
+      HWND list = OpenList(main);
+      ASSERT_NE(list, nullptr);
+      const std::string text = e2e::Text(ChildOfClass(list, "Edit"));
+      EXPECT_LT(text.size(), 40000u);
+      EXPECT_NE(text.find(records.back()[7]), std::string::npos) << "the newest event";
+      e2e::Close(list);
+    } else {
+      e2e::Click(e2e::FindChild(main, "Button", kOpen));
+      const auto box = e2e::AnswerMessageBox(program_.Pid(), "Ereignisdatei nicht lesbar");
+      EXPECT_EQ(box.value_or("<no box>"),
+                "Die Ereignisdatei " + EventFile() + " kann nicht gelesen werden.");
+      EXPECT_TRUE(ListWindows(program_.Pid()).empty());
+    }
+    CloseHandle(held);
+    EXPECT_EQ(e2e::ReadFileBytes(EventFile()).value_or(""), stored);
+  }
+  QuitWithZero(main);
+}

@@ -43,9 +43,13 @@ size_t Count(const std::string& text, const std::string& what) {
   return n;
 }
 
-TEST(EventFilePath, IsTheFileBesideTheProgram) {
+TEST(EventFilePath, IsTheFileBesideTheProgramAndNoneWithoutItsFolder) {
   FakeEventFileSystem fs;
   EXPECT_EQ(message::GetEventFilePath(fs), kPath);
+  fs.module_dir.clear();  // a folder path too long to be read
+  fs.files["\\QsStat.sta"] = "x";
+  std::uint64_t size = 0;
+  EXPECT_FALSE(message::QueryEventFileSize(fs, message::GetEventFilePath(fs), size));
 }
 
 TEST(EventFileSize, ReportsLengthAndFailsForAMissingFile) {
@@ -173,6 +177,37 @@ TEST(TrimEventFile, KeepsEventsAppendedBetweenReadAndRewrite) {
   ASSERT_GT(kept.size(), tail.size());
   EXPECT_EQ(kept.substr(kept.size() - tail.size()), tail);
   EXPECT_EQ(kept[0], '\x02');
+}
+
+// The plug-in appends before the trim reads, while the copy is made, and
+// right before the replace (into the old file, which becomes the backup):
+// every event arrives in the trimmed file, in order, and no helper file stays.
+TEST(TrimEventFile, KeepsWhatThePluginAppendsAtEveryStep) {
+  const auto records = SampleEvents(25000);
+  const std::string later = FrameRecords(SampleEvents(1, 500));
+  enum Step { kBeforeRead, kWhileCopying, kBeforeReplace };
+  for (const Step step : {kBeforeRead, kWhileCopying, kBeforeReplace}) {
+    SCOPED_TRACE(step);
+    FakeEventFileSystem fs;
+    fs.files[kPath] = Shift(FrameRecords(records));
+    const std::uint64_t measured = fs.files[kPath].size();
+    auto append = [&] { fs.files[kPath] += Shift(later); };
+    if (step == kBeforeRead) append();
+    if (step == kWhileCopying) {
+      fs.on_write = [&](const std::string& path) {
+        if (path != kPath) append();
+        fs.on_write = nullptr;
+      };
+    }
+    if (step == kBeforeReplace) fs.before_replace = append;
+    const std::uint64_t size = message::TrimEventFile(fs, kPath, measured);
+    const std::string kept = Unshift(fs.files[kPath]);
+    EXPECT_EQ(size, kept.size());
+    EXPECT_LE(kept.size(), EVENT_FILE_KEEP_BYTES + later.size());
+    EXPECT_EQ(kept.substr(kept.size() - later.size()), later);
+    EXPECT_EQ(kept[0], '\x02');
+    EXPECT_EQ(fs.files.size(), 1u);  // no temporary file, no backup
+  }
 }
 
 TEST(TrimEventFile, LeavesTheFileAsItWasWhenAStepFails) {
@@ -327,7 +362,26 @@ TEST(FormatEventList, LaysOutTheMeasuredSizeOnlyAndNothingWhenUnreadable) {
   EXPECT_EQ(message::FormatEventList(fs, kPath, first.size(), nullptr),
             message_test::ExpectedListText(records));
   fs.unreadable.insert(kPath);
-  EXPECT_EQ(message::FormatEventList(fs, kPath, first.size(), nullptr), "");
+  EXPECT_FALSE(message::FormatEventList(fs, kPath, first.size(), nullptr).has_value());
+}
+
+// One opening reads and lays out no more than the newest 20000 bytes, from
+// the first record start in them, whether or not the file could be trimmed.
+TEST(FormatEventList, ReadsOnlyTheNewestBytesWhateverTheFileSize) {
+  const auto old_records = SampleEvents(200000);
+  const auto newest = SampleEvents(300, 900);
+  const std::string framed = FrameRecords(old_records) + FrameRecords(newest);
+  const std::string untrimmable = "\x02" + std::string(1000000, 'x') + "\x03";
+  for (const std::string& content : {framed, untrimmable}) {
+    FakeEventFileSystem fs;
+    fs.files[kPath] = Shift(content);
+    const auto text = message::FormatEventList(fs, kPath, content.size(), nullptr);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_LE(fs.largest_read, EVENT_FILE_KEEP_BYTES);
+    const std::string last = content.substr(content.size() - EVENT_FILE_KEEP_BYTES);
+    const size_t start = last.find('\x02');
+    EXPECT_EQ(*text, Layout(start == std::string::npos ? last : last.substr(start)));
+  }
 }
 
 }  // namespace

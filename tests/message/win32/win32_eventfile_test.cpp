@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr std::uint64_t kAll = UINT64_MAX;
+
 class Win32EventFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -23,6 +25,7 @@ class Win32EventFiles : public ::testing::Test {
     path_ = dir_ + "\\QsStat.sta";
     DeleteFileA(path_.c_str());
     DeleteFileA((path_ + ".tmp").c_str());
+    DeleteFileA((path_ + ".bak").c_str());
   }
   std::string dir_, path_;
   Win32EventFileSystem fs_;
@@ -38,7 +41,7 @@ TEST_F(Win32EventFiles, ModuleDirIsTheExecutablesFolder) {
 
 TEST_F(Win32EventFiles, WritesReadsAppendsAndReplaces) {
   EXPECT_FALSE(fs_.FileSize(path_).has_value());
-  EXPECT_FALSE(fs_.ReadFrom(path_, 0).has_value());
+  EXPECT_FALSE(fs_.ReadFrom(path_, 0, kAll).has_value());
   EXPECT_FALSE(fs_.FileSize(dir_).has_value()) << "a folder has no event size";
   const std::string bytes(
       "a\0\x02\xFF"
@@ -46,20 +49,27 @@ TEST_F(Win32EventFiles, WritesReadsAppendsAndReplaces) {
       6);
   ASSERT_TRUE(fs_.WriteWhole(path_, bytes));
   EXPECT_EQ(fs_.FileSize(path_), 6u);
-  EXPECT_EQ(fs_.ReadFrom(path_, 0), bytes);
-  EXPECT_EQ(fs_.ReadFrom(path_, 4), "bc");
-  EXPECT_EQ(fs_.ReadFrom(path_, 10), "");
+  EXPECT_EQ(fs_.ReadFrom(path_, 0, kAll), bytes);
+  EXPECT_EQ(fs_.ReadFrom(path_, 4, kAll), "bc");
+  EXPECT_EQ(fs_.ReadFrom(path_, 1, 2), std::string("\0\x02", 2));
+  EXPECT_EQ(fs_.ReadFrom(path_, 10, kAll), "");
   ASSERT_TRUE(fs_.Append(path_, "de"));
-  EXPECT_EQ(fs_.ReadFrom(path_, 6), "de");
+  EXPECT_EQ(fs_.ReadFrom(path_, 6, kAll), "de");
 
-  const std::string other = dir_ + "\\other";
+  // The replaced file keeps its attributes; the old one waits as the backup.
+  const std::string other = dir_ + "\\other", backup = path_ + ".bak";
+  ASSERT_TRUE(SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(fs_.WriteWhole(other, "new"));
-  ASSERT_TRUE(fs_.Replace(other, path_));
-  EXPECT_EQ(fs_.ReadFrom(path_, 0), "new");
+  ASSERT_TRUE(fs_.Replace(other, path_, backup));
+  EXPECT_EQ(fs_.ReadFrom(path_, 0, kAll), "new");
+  EXPECT_EQ(fs_.ReadFrom(backup, 0, kAll), bytes + "de");
+  EXPECT_TRUE(GetFileAttributesA(path_.c_str()) & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_FALSE(fs_.FileSize(other).has_value());
   // Nothing to put in place: the target stays.
-  EXPECT_FALSE(fs_.Replace(other, path_));
-  EXPECT_EQ(fs_.ReadFrom(path_, 0), "new");
+  EXPECT_FALSE(fs_.Replace(other, path_, backup));
+  EXPECT_EQ(fs_.ReadFrom(path_, 0, kAll), "new");
+  fs_.Remove(backup);
+  SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
   fs_.Remove(path_);
   EXPECT_FALSE(fs_.FileSize(path_).has_value());
 }
@@ -72,7 +82,8 @@ TEST_F(Win32EventFiles, TrimsARealFileAndLeavesNoTemporaryFile) {
   EXPECT_LE(size, message::EVENT_FILE_KEEP_BYTES);
   EXPECT_EQ(fs_.FileSize(path_), size);
   EXPECT_FALSE(fs_.FileSize(path_ + ".tmp").has_value());
-  const auto kept = fs_.ReadFrom(path_, 0);
+  EXPECT_FALSE(fs_.FileSize(path_ + ".bak").has_value());
+  const auto kept = fs_.ReadFrom(path_, 0, kAll);
   ASSERT_TRUE(kept.has_value());
   EXPECT_EQ(stored.substr(stored.size() - kept->size()), *kept);
 }
@@ -87,8 +98,9 @@ TEST_F(Win32EventFiles, ATrimThatCannotReplaceLeavesTheFile) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(message::TrimEventFile(fs_, path_, stored.size()), stored.size());
   CloseHandle(held);
-  EXPECT_EQ(fs_.ReadFrom(path_, 0), stored);
+  EXPECT_EQ(fs_.ReadFrom(path_, 0, kAll), stored);
   EXPECT_FALSE(fs_.FileSize(path_ + ".tmp").has_value());
+  EXPECT_FALSE(fs_.FileSize(path_ + ".bak").has_value());
 }
 
 }  // namespace
