@@ -110,10 +110,11 @@ class TMainForm {
   bool target_known_ = false;
   bool delete_known_ = false;
   bool settings_pending_ = false;
-  // The source folder's identity in this cycle, and the target folders
-  // already tested against it.
+  // The source folder's identity and resolved path in this cycle, and the
+  // target folders already tested against them.
   bool has_source_id_ = false;
   FolderId source_id_;
+  std::string resolved_source_;
   std::map<std::string, bool> inside_source_;
   // The source's network form below the target's, when the target holds the
   // source; empty otherwise. Set by each cycle before its search.

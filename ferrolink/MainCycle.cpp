@@ -44,6 +44,12 @@ bool Unchanged(Platform& platform, const std::string& path, const TFoundFile& fi
          platform.ToLocalFileTime(last_write) == file.LastWriteTime;
 }
 
+// True when both resolved directories are known and `inner` is `outer` or
+// lies below it.
+bool Below(const std::string& inner, const std::string& outer) {
+  return !inner.empty() && !outer.empty() && inner.compare(0, outer.size(), outer) == 0;
+}
+
 }  // namespace
 
 std::string ErrorText(std::exception_ptr error) {
@@ -116,6 +122,7 @@ void TMainForm::TimerFindTimer() {
               ? source_form.substr(target_form.size())
               : std::string();
       has_source_id_ = !source.empty() && platform_.FolderIdentity(source, source_id_);
+      resolved_source_ = source.empty() ? std::string() : ResolvedDirectory(platform_, source);
       inside_source_.clear();
       if (!source.empty() && FileSearcher) {
         FileSearcher->Start(source + "*.*");
@@ -150,17 +157,25 @@ bool TMainForm::TargetInsideSource(const std::string& source, const std::string&
   if (source_form.empty()) return false;
   if (NetworkForm(target).compare(0, source_form.size(), source_form) == 0) return true;
   // Other spellings of the source (a short name, a share, a subst drive, a
-  // link) pass the text test: the folders' identities decide.
-  FolderId source_id;
+  // link) pass the text test: the folders' identities decide, and the paths
+  // with every link followed, for a link that leads below the source's top.
+  const std::string source_dir = NormalDirectory(platform_, source);
   const std::string target_dir = NormalDirectory(platform_, target);
-  return !target_dir.empty() &&
-         platform_.FolderIdentity(NormalDirectory(platform_, source), source_id) &&
-         LiesInside(platform_, target_dir, source_id, std::string());
+  if (target_dir.empty()) return false;
+  FolderId source_id;
+  if (platform_.FolderIdentity(source_dir, source_id) &&
+      LiesInside(platform_, target_dir, source_id, std::string())) {
+    return true;
+  }
+  return Below(ResolvedDirectory(platform_, target_dir), ResolvedDirectory(platform_, source_dir));
 }
 
 bool TMainForm::InsideSource(const std::string& directory, const std::string& target_dir) {
   auto [known, added] = inside_source_.try_emplace(directory, false);
-  if (added) known->second = LiesInside(platform_, directory, source_id_, target_dir);
+  if (added) {
+    known->second = (has_source_id_ && LiesInside(platform_, directory, source_id_, target_dir)) ||
+                    Below(ResolvedDirectory(platform_, directory), resolved_source_);
+  }
   return known->second;
 }
 
@@ -205,8 +220,8 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
                                               source_below_target_) == 0) {
       return;
     }
-    // The same by identity, whatever the spelling of the target.
-    if (has_source_id_ && InsideSource(DirectoryPart(target_file), target_dir)) return;
+    // The same by identity and with links followed, whatever the spelling.
+    if (InsideSource(DirectoryPart(target_file), target_dir)) return;
     if (!CreateDirectoryPath(platform_, DirectoryPart(target_file))) return;
     if (!Deliver(source_file, target_file, file.Size)) return;
 

@@ -147,6 +147,10 @@ class Platform {
   // The identity of an existing folder (a path ending in a backslash); false
   // when it does not exist or the file system gives no identity.
   virtual bool FolderIdentity(const std::string& path, FolderId& id) = 0;
+  // The path of an existing folder with every link on its way followed
+  // (GetFinalPathNameByHandleA), ending in a backslash; empty when it does
+  // not exist or the file system cannot tell.
+  virtual std::string FinalPath(const std::string& path) = 0;
 
   // ---- the main window ---------------------------------------------------
   virtual void SetCaption(const std::string& text) = 0;

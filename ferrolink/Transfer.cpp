@@ -190,6 +190,16 @@ bool LiesInside(Platform& platform, const std::string& directory, const FolderId
   return false;
 }
 
+std::string ResolvedDirectory(Platform& platform, const std::string& directory) {
+  std::string missing;
+  for (std::string level = directory; !level.empty(); level = ParentDirectory(level)) {
+    const std::string final_path = platform.FinalPath(level);
+    if (!final_path.empty()) return platform.UpperCase(final_path + missing);
+    missing = level.substr(ParentDirectory(level).size()) + missing;
+  }
+  return std::string();
+}
+
 bool DirectoryExists(Platform& platform, const std::string& path) {
   const uint32_t attributes = platform.FileAttributes(path);
   return attributes != kInvalidAttributes && (attributes & kAttrDirectory) != 0;

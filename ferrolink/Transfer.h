@@ -62,6 +62,11 @@ std::string ParentDirectory(const std::string& directory);
 bool LiesInside(Platform& platform, const std::string& directory, const FolderId& folder,
                 const std::string& stop);
 
+// A normal directory with every link on its way followed, in upper case:
+// the nearest existing level's final path, then the levels below it that do
+// not exist yet. Empty when no level can be resolved.
+std::string ResolvedDirectory(Platform& platform, const std::string& directory);
+
 // True when `path` exists as a directory.
 bool DirectoryExists(Platform& platform, const std::string& path);
 

@@ -344,11 +344,38 @@ bool Win32System::FlushFileAt(const std::string& path) {
   return CloseHandle(h) && ok;
 }
 
+namespace {
+
+// A folder opens only with backup semantics; no access right is needed to
+// read its identity or its final path, and every sharing mode lets others
+// go on.
+HANDLE OpenFolder(const std::string& path) {
+  return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+}  // namespace
+
+std::string Win32System::FinalPath(const std::string& path) {
+  HANDLE h = OpenFolder(path);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  char buf[MAX_PATH + 8];
+  const DWORD n = GetFinalPathNameByHandleA(h, buf, sizeof buf, FILE_NAME_NORMALIZED);
+  CloseHandle(h);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  std::string final_path(buf, n);
+  // "\\?\C:\..." and "\\?\UNC\server\share\..." in their usual forms.
+  if (final_path.rfind("\\\\?\\UNC\\", 0) == 0) {
+    final_path = "\\\\" + final_path.substr(8);
+  } else if (final_path.rfind("\\\\?\\", 0) == 0) {
+    final_path = final_path.substr(4);
+  }
+  if (final_path.back() != '\\') final_path += '\\';
+  return final_path;
+}
+
 bool Win32System::FolderIdentity(const std::string& path, FolderId& id) {
-  // A folder opens only with backup semantics; no access right is needed to
-  // read its identity, and every sharing mode lets others go on.
-  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h = OpenFolder(path);
   if (h == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   const bool ok = GetFileInformationByHandle(h, &info) != 0;

@@ -52,6 +52,7 @@ class Win32System : public Platform {
   bool MoveFileOver(const std::string& from, const std::string& to) override;
   bool FlushFileAt(const std::string& path) override;
   bool FolderIdentity(const std::string& path, FolderId& id) override;
+  std::string FinalPath(const std::string& path) override;
 
  private:
   HKEY key_ = nullptr;

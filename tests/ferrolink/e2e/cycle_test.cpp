@@ -211,11 +211,16 @@ TEST_F(FerrolinkCycle, ALockedSettingsFileMovesNothingUntilItReads) {
 TEST_F(FerrolinkCycle, SecondSpellingsOfTheSourceAreFoundByIdentity) {
   Put("m.dfq");
   Put("teil\\n.dfq");
+  ASSERT_TRUE(e2e::MakeDirs(source + "archiv"));
   ASSERT_TRUE(e2e::LinuxSymlink(source, dir / "zweitname"));
-  Start(dir / "zweitname\\archiv", true);
-  Tick();
-  ASSERT_TRUE(WaitCaption("Ferrolink - Fehlkonfiguration"));
-  Close();
+  ASSERT_TRUE(e2e::LinuxSymlink(source + "archiv", dir / "verweis"));
+  for (const std::string& target : {dir / "zweitname\\archiv", dir / "verweis\\neu"}) {
+    SCOPED_TRACE(target);
+    Start(target, true);
+    Tick();
+    EXPECT_TRUE(WaitCaption("Ferrolink - Fehlkonfiguration"));
+    Close();
+  }
 
   ASSERT_TRUE(e2e::LinuxSymlink(source, source + "schleife"));
   ASSERT_TRUE(e2e::MakeDirs(dir / "server"));

@@ -400,6 +400,11 @@ class FakePlatform : public Platform {
   }
   std::vector<std::string> flushed;
   bool flush_fails = false;
+  std::string FinalPath(const std::string& path) override {
+    Node* n = Find(path);
+    if (!identities || !n || !n->dir) return std::string();
+    return Resolve(path) + "\\";
+  }
   bool FolderIdentity(const std::string& path, FolderId& id) override {
     Node* n = Find(path);
     if (!identities || !n || !n->dir) return false;

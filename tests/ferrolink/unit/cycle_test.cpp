@@ -444,11 +444,13 @@ TEST_F(Cycle, ATargetInsideTheSourceIsFoundWhateverItsSpelling) {
   p.AddLink("\\\\localhost\\C$", "C:\\");
   p.AddLink("S:", "C:\\Daten");
   p.AddLink("T:", "D:\\Ziel");
+  p.AddLink("J:", "C:\\Daten\\Archiv");  // a junction to a folder below the source's top
   const std::pair<const char*, int> targets[] = {{"C:\\DATENM~1\\", 2},
                                                  {"C:\\DATENM~1\\Archiv\\", 2},
                                                  {"\\\\localhost\\C$\\Daten\\Archiv\\", 2},
                                                  {"S:\\", 2},
                                                  {"S:\\Neu\\Tiefer\\", 2},
+                                                 {"J:\\Neu\\", 2},
                                                  {"T:\\", 1}};
   for (const auto& [target, state] : targets) {
     SCOPED_TRACE(target);

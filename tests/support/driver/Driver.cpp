@@ -46,7 +46,7 @@ bool StartLinux(const std::string& program, const std::vector<std::string>& args
 }
 
 bool LinuxSymlink(const std::string& target, const std::string& link) {
-  return StartLinux("/bin/ln", {"-s", LinuxPath(target), LinuxPath(link)}) &&
+  return StartLinux("/bin/ln", {"-sfn", LinuxPath(target), LinuxPath(link)}) &&
          WaitUntil([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
@@ -139,7 +139,10 @@ bool RemoveTree(const std::string& path) {
     const std::string name = fd.cFileName;
     if (name == "." || name == "..") continue;
     const std::string full = dir + name;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      // A link goes itself; what it leads to stays (it may lead back here).
+      if (!RemoveDirectoryA(full.c_str())) DeleteFileA(full.c_str());
+    } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       RemoveTree(full);
     } else {
       SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -158,6 +161,7 @@ static void ListInto(const std::string& dir, const std::string& rel,
   do {
     const std::string name = fd.cFileName;
     if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;  // links are not followed
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       ListInto(dir + name + "\\", rel + name + "\\", out);
     } else {

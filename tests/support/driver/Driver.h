@@ -52,9 +52,10 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
-bool MakeDirs(const std::string& path);  // every missing level
-bool RemoveTree(const std::string& path);
-// Relative paths of every file below dir (backslashes), sorted.
+bool MakeDirs(const std::string& path);    // every missing level
+bool RemoveTree(const std::string& path);  // removes links, not what they lead to
+// Relative paths of every file below dir (backslashes), sorted; links are
+// not followed.
 std::vector<std::string> ListFilesRecursive(const std::string& dir);
 
 // The Linux path of a Windows path under Wine ("Z:\\a\\b" gives "/a/b"),
