@@ -1,7 +1,8 @@
 // One opening of Message's event list (the trim, then the layout), on a
 // 100 MB event file that cannot be trimmed (no record start in its last
-// 20000 bytes) against a 20 KB one, side by side, with the process's peak
-// memory. One opening may cost at most twice as much for the large file.
+// 20000 bytes) against a 20 KB one of the same kind, side by side, with the
+// process's peak memory. One opening may cost at most twice as much for the
+// large file.
 // Usage: message_bench [work folder]  (default: %TEMP%\message-bench)
 #include <windows.h>
 #include <psapi.h>
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
   while (!work.empty() && work.back() == '\\') work.pop_back();
   CreateDirectoryA(work.c_str(), nullptr);
   const std::string small = work + "\\small.sta", large = work + "\\large.sta";
-  constexpr std::size_t kSmall = 20000, kLarge = 100u << 20;
+  constexpr std::size_t kSmall = 20u << 10, kLarge = 100u << 20;
+  constexpr int kRounds = 51;
   if (!WriteUntrimmable(small, kSmall) || !WriteUntrimmable(large, kLarge)) {
     std::printf("the event files could not be written in %s\n", work.c_str());
     return 1;
@@ -93,11 +95,11 @@ int main(int argc, char** argv) {
 #endif
   const double before = PeakMegabytes();
   std::size_t small_shown = 0, large_shown = 0;
-  const double small_t = OpenList(small, 9, small_shown);
-  const double large_t = OpenList(large, 9, large_shown);
+  const double small_t = OpenList(small, kRounds, small_shown);
+  const double large_t = OpenList(large, kRounds, large_shown);
   const double ratio = large_t / small_t;
-  std::printf("opening the list, median of 9 (trim, then layout)\n");
-  std::printf("  20 KB event file   %8.4f s  %zu characters shown\n", small_t, small_shown);
+  std::printf("opening the list, median of %d (trim, then layout)\n", kRounds);
+  std::printf("  20 KB, untrimmable %8.4f s  %zu characters shown\n", small_t, small_shown);
   std::printf("  100 MB, untrimmable %7.4f s  %zu characters shown  ratio %.3f\n", large_t,
               large_shown, ratio);
   std::printf("  process peak %.1f MB (%.1f MB before the openings)\n\n", PeakMegabytes(), before);
