@@ -2,9 +2,10 @@
 # Runs every test: native unit tests (ASan/UBSan); both Windows builds, with
 # the Windows and end-to-end tests of the 64-bit build under Wine and Xvfb,
 # and those of the 32-bit build too where this machine runs 32-bit code; the
-# checks of the shipped 32-bit files, which run nothing; a bounded run of each
-# fuzz target. Ends with one summary line that names what ran and, for each
-# part that failed or could not run, why; exit status non-zero on any failure.
+# checks of the shipped 32-bit files, which run nothing; the installer package
+# under Wine's msiexec; a bounded run of each fuzz target. Ends with one
+# summary line that names what ran and, for each part that failed or could not
+# run, why; exit status non-zero on any failure.
 set -u
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -115,6 +116,22 @@ else
   bad=$(grep -c ' FAILED' build/test-shipped.log)
   failed_total=$((failed_total + bad))
   fail_part "shipped files" "$bad of 4 programs differ from what ships; see build/test-shipped.log"
+fi
+
+# The Windows Installer package, installed, upgraded and removed under Wine's
+# 64-bit msiexec.
+if [ $built_win32 = 0 ] || [ $built_win64 = 0 ]; then
+  fail_part package "it needs both Windows builds"
+elif tests/package/package_test.sh >build/test-package.log 2>&1; then
+  cat build/test-package.log >>"$log"
+  checks=$(grep -Eo '^package: [0-9]+ passed' build/test-package.log | grep -Eo '[0-9]+')
+  passed_total=$((passed_total + checks))
+  part package "ok ($checks checks)"
+else
+  cat build/test-package.log | tee -a "$log"
+  bad=$(grep -Eo '[0-9]+ failed' build/test-package.log | tail -1 | grep -Eo '[0-9]+')
+  failed_total=$((failed_total + ${bad:-1}))
+  fail_part package "$(grep -m1 'FAILED' build/test-package.log || echo 'it did not run'); see build/test-package.log"
 fi
 
 # Fuzzing, bounded in time.
