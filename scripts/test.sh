@@ -142,7 +142,8 @@ else
 fi
 cat build/test-fuzz.log >>"$log"
 
-summary=$(IFS=';'; echo "${parts[*]}" | sed 's/;/; /g')
+summary=$(printf '%s; ' "${parts[@]}")
+summary=${summary%; }
 say "tests: $passed_total passed, $failed_total failed"
 if [ $failed = 0 ]; then
   say "SUMMARY: all tests passed: $summary"
