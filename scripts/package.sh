@@ -15,9 +15,9 @@ step "configuring the win32 build" cmake --preset win32
 step "building the programs" cmake --build --preset win32 --target Ferrolink Message Treecarry \
   viewerprobe
 
-year_minor=$(sed -n 's/^FILEVERSION \([0-9]*\), \([0-9]*\),.*/\1 \2/p' ferrolink/Ferrolink.rc)
+year_minor=$(sed -n 's/^FILEVERSION \([0-9]*\), \([0-9]*\),.*/\1 \2/p' ferrolink/win32/Ferrolink.rc)
 set -- $year_minor
-[ $# = 2 ] || die "no file version in ferrolink/Ferrolink.rc"
+[ $# = 2 ] || die "no file version in ferrolink/win32/Ferrolink.rc"
 build=${PACKAGE_BUILD:-$(git rev-list --count HEAD 2>/dev/null || echo 0)}
 version="$(($1 % 100)).$2.$build"
 
