@@ -24,7 +24,7 @@ TMainForm::TMainForm(Platform& platform) : platform_(platform) {}
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FormCreate() {
-  NetState = -1;
+  NetState = TNetState::Start;
   TFileVersion version;
   ReadFileVersion(platform_, platform_.ModuleFileName(), version);
   LoadSettings();

@@ -42,6 +42,14 @@ inline constexpr int kIntervalNewTarget = 1000;
 inline constexpr int kIntervalReachable = 10000;
 inline constexpr int kIntervalUnreachable = 60000;
 
+// The target's state as the window shows it (caption, task-bar text, labels).
+enum class TNetState : int32_t {
+  Start = -1,         // searching, before the first cycle
+  NoNetwork = 0,      // the target cannot be reached
+  Reachable = 1,      // the target is there: files are transferred
+  Misconfigured = 2,  // the target lies inside the source
+};
+
 // The width of EditTarget, which the path display must fit.
 inline constexpr int kDisplayPathWidth = 305;
 
@@ -52,7 +60,7 @@ class TMainForm {
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
-  int32_t NetState = -1;  // -1 start, 0 no network, 1 reachable, 2 misconfigured
+  TNetState NetState = TNetState::Start;
   int32_t CopyCount = 0;
   std::string SourceDir;
   std::string TargetDir;
@@ -86,21 +94,17 @@ class TMainForm {
   bool Busy() const { return busy_; }
 
  private:
-  void ShowState(int32_t state);
+  // Takes the state and shows it, when it differs from the one shown.
+  void EnterState(TNetState state);
   void SetBusy(bool busy);
   std::string ReadSettingsPath(bool& ok, bool report);
   // Reads the settings and takes every value that could be read; `report`
   // says a file that exists but cannot be read (at start, not at each tick).
   void ReadSettings(bool report);
-  // The whole-file transfer of a source file to its target name.
-  bool Deliver(const std::string& source_file, const std::string& target_file, int64_t size);
   // True when a target folder of this cycle is the source folder or lies in
   // it, by identity, below the target directory.
   bool InsideSource(const std::string& directory, const std::string& target_dir);
   std::string IniPath(const std::string& settings_path) const;
-  // A directory's normal network form in upper case, as the directories
-  // are compared.
-  std::string NetworkForm(const std::string& directory);
 
   Platform& platform_;
   bool delete_checked_ = false;

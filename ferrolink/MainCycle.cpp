@@ -21,33 +21,18 @@ struct StateLook {
   bool label_message;
 };
 
-StateLook LookOf(int32_t state) {
+StateLook LookOf(TNetState state) {
   switch (state) {
-    case 0:
+    case TNetState::NoNetwork:
       return {"Ferrolink - Kein Netz", "Ferrolink: Kein Netz", true, false};
-    case 1:
+    case TNetState::Reachable:
       return {"Ferrolink - Netz OK", "Ferrolink: Netz OK", false, false};
-    case 2:
+    case TNetState::Misconfigured:
       return {"Ferrolink - Fehlkonfiguration", "Ferrolink: Fehlkonfiguration", false, true};
-    default:
-      return {kCaptionStart, kAppTitle, true, false};
+    case TNetState::Start:
+      break;
   }
-}
-
-// True when the source file still has the size and last-write time of its
-// record, so deleting it or clearing its archive bit loses no later write.
-// The record holds local times.
-bool Unchanged(Platform& platform, const std::string& path, const TFoundFile& file) {
-  uint64_t size = 0, last_write = 0;
-  if (!platform.FileStamp(path, size, last_write)) return false;
-  return size == static_cast<uint64_t>(file.Size) &&
-         platform.ToLocalFileTime(last_write) == file.LastWriteTime;
-}
-
-// True when both resolved directories are known and `inner` is `outer` or
-// lies below it.
-bool Below(const std::string& inner, const std::string& outer) {
-  return !inner.empty() && !outer.empty() && inner.compare(0, outer.size(), outer) == 0;
+  return {kCaptionStart, kAppTitle, true, false};
 }
 
 }  // namespace
@@ -64,7 +49,9 @@ std::string ErrorText(std::exception_ptr error) {
   return kMsgUnexpected;
 }
 
-void TMainForm::ShowState(int32_t state) {
+void TMainForm::EnterState(TNetState state) {
+  if (NetState == state) return;
+  NetState = state;
   const StateLook look = LookOf(state);
   platform_.SetCaption(look.caption);
   platform_.SetAppTitle(look.app_title);
@@ -97,30 +84,20 @@ void TMainForm::TimerFindTimer() {
       platform_.SetText(Control::LabelSource, DisplayPath(SourceDir));
     }
     if (TargetInsideSource(SourceDir, TargetDir)) {
-      if (NetState != 2) {
-        NetState = 2;
-        ShowState(2);
-      }
+      EnterState(TNetState::Misconfigured);
       return;
     }
     SetBusy(true);
     const bool reachable =
         platform_.AddConnection(TargetDir) || DirectoryExists(platform_, TargetDir);
     if (reachable) {
-      if (NetState != 1) {
-        NetState = 1;
-        ShowState(1);
-      }
+      EnterState(TNetState::Reachable);
       if (platform_.TimerInterval() == kIntervalStart) platform_.MinimizeApplication();
       // An empty source (the registry key missing) has no normal form and
       // is not searched: that would walk the current directory.
       const std::string source = NormalDirectory(platform_, SourceDir);
-      const std::string source_form = NetworkForm(SourceDir);
-      const std::string target_form = NetworkForm(TargetDir);
       source_below_target_ =
-          !target_form.empty() && source_form.compare(0, target_form.size(), target_form) == 0
-              ? source_form.substr(target_form.size())
-              : std::string();
+          PartBelow(NetworkForm(platform_, SourceDir), NetworkForm(platform_, TargetDir));
       has_source_id_ = !source.empty() && platform_.FolderIdentity(source, source_id_);
       resolved_source_ = source.empty() ? std::string() : ResolvedDirectory(platform_, source);
       inside_source_.clear();
@@ -129,10 +106,7 @@ void TMainForm::TimerFindTimer() {
       }
       platform_.SetTimerInterval(kIntervalReachable);
     } else {
-      if (NetState != 0) {
-        NetState = 0;
-        ShowState(0);
-      }
+      EnterState(TNetState::NoNetwork);
       platform_.SetTimerInterval(kIntervalUnreachable);
     }
     SetBusy(false);
@@ -146,16 +120,8 @@ void TMainForm::TimerFindTimer() {
   }
 }
 
-std::string TMainForm::NetworkForm(const std::string& directory) {
-  // The normal form first, so that "." and ".." parts, forward slashes or
-  // doubled separators cannot hide one directory inside another.
-  return platform_.UpperCase(ExpandToUnc(platform_, NormalDirectory(platform_, directory)));
-}
-
 bool TMainForm::TargetInsideSource(const std::string& source, const std::string& target) {
-  const std::string source_form = NetworkForm(source);
-  if (source_form.empty()) return false;
-  if (NetworkForm(target).compare(0, source_form.size(), source_form) == 0) return true;
+  if (LiesBelow(NetworkForm(platform_, target), NetworkForm(platform_, source))) return true;
   // Other spellings of the source (a short name, a share, a subst drive, a
   // link) pass the text test: the folders' identities decide, and the paths
   // with every link followed, for a link that leads below the source's top.
@@ -167,33 +133,17 @@ bool TMainForm::TargetInsideSource(const std::string& source, const std::string&
       LiesInside(platform_, target_dir, source_id, std::string())) {
     return true;
   }
-  return Below(ResolvedDirectory(platform_, target_dir), ResolvedDirectory(platform_, source_dir));
+  return LiesBelow(ResolvedDirectory(platform_, target_dir),
+                   ResolvedDirectory(platform_, source_dir));
 }
 
 bool TMainForm::InsideSource(const std::string& directory, const std::string& target_dir) {
   auto [known, added] = inside_source_.try_emplace(directory, false);
   if (added) {
     known->second = (has_source_id_ && LiesInside(platform_, directory, source_id_, target_dir)) ||
-                    Below(ResolvedDirectory(platform_, directory), resolved_source_);
+                    LiesBelow(ResolvedDirectory(platform_, directory), resolved_source_);
   }
   return known->second;
-}
-
-bool TMainForm::Deliver(const std::string& source_file, const std::string& target_file,
-                        int64_t size) {
-  // The copy takes its final name in one step once it is whole; in delete
-  // mode it is on the server's disk before that, since the source goes next.
-  const std::string temporary = TemporaryName(target_file);
-  if (!platform_.CopyFileOver(source_file, temporary) ||
-      (delete_checked_ && !platform_.FlushFileAt(temporary)) ||
-      !platform_.MoveFileOver(temporary, target_file)) {
-    platform_.DeleteFileAt(temporary);
-    return false;
-  }
-  // A copy that reported success is trusted only with the source's size.
-  uint64_t copied = 0, last_write = 0;
-  return platform_.FileStamp(target_file, copied, last_write) &&
-         copied == static_cast<uint64_t>(size);
 }
 
 void TMainForm::CopyFoundFile(TFoundFile& file) {
@@ -215,15 +165,12 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     // Below a target that holds the source, the files whose relative path
     // begins with the source's own part below the target would land back in
     // the source tree, over the files there: such files are left alone.
-    if (!source_below_target_.empty() &&
-        platform_.UpperCase(relative).compare(0, source_below_target_.size(),
-                                              source_below_target_) == 0) {
-      return;
-    }
+    if (LiesBelow(platform_.UpperCase(relative), source_below_target_)) return;
     // The same by identity and with links followed, whatever the spelling.
     if (InsideSource(DirectoryPart(target_file), target_dir)) return;
     if (!CreateDirectoryPath(platform_, DirectoryPart(target_file))) return;
-    if (!Deliver(source_file, target_file, file.Size)) return;
+    // In delete mode the copy is on the server's disk before the source goes.
+    if (!DeliverWhole(platform_, source_file, target_file, file.Size, delete_checked_)) return;
 
     platform_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
     // The count stops at its largest value instead of overflowing.
@@ -232,10 +179,10 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     if (delete_checked_) {
       platform_.SetText(Control::LabelStatus,
                         std::to_string(CopyCount) + " Datei(en) transferiert.");
-      if (Unchanged(platform_, source_file, file)) platform_.DeleteFileAt(source_file);
+      if (SourceUnchanged(platform_, source_file, file)) platform_.DeleteFileAt(source_file);
     } else {
       platform_.SetText(Control::LabelStatus, std::to_string(CopyCount) + " Datei(en) dupliziert.");
-      if (Unchanged(platform_, source_file, file)) {
+      if (SourceUnchanged(platform_, source_file, file)) {
         platform_.SetFileAttributesAt(source_file, file.Attributes & 0xFF & 0xDF);
       }
     }

@@ -1,15 +1,38 @@
 #include "Paths.h"
 
+#include <vector>
+
 namespace ferrolink {
 
 namespace {
 
-bool IsAsciiLetter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+// The non-empty names between the backslashes of `path`.
+std::vector<std::string> Names(const std::string& path) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) names.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
 }
 
-char AsciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+// A name that Windows would trim away or read as "." or "..": only dots and
+// blanks.
+bool IsDotsAndBlanks(const std::string& name) {
+  return name.find_first_not_of(". ") == std::string::npos;
+}
+
+// A name that Windows reads as a device, whatever its extension.
+bool IsDeviceName(const std::string& name) {
+  std::string base = name.substr(0, name.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = FoldCase(c);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '1' && base[3] <= '9';
 }
 
 size_t LastDelimiter(const std::string& path) {
@@ -17,6 +40,39 @@ size_t LastDelimiter(const std::string& path) {
 }
 
 }  // namespace
+
+// Case folding of the ANSI code page (1252) for comparing names: ASCII
+// letters, the accented letters 0xE0-0xFE (not the division sign 0xF7) and
+// the four letters whose capitals lie in 0x80-0x9F.
+char FoldCase(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
+  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 32);
+  switch (u) {
+    case 0x9A:
+      return static_cast<char>(0x8A);
+    case 0x9C:
+      return static_cast<char>(0x8C);
+    case 0x9E:
+      return static_cast<char>(0x8E);
+    case 0xFF:
+      return static_cast<char>(0x9F);
+    default:
+      return c;
+  }
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
+}
+
+bool IsDriveLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 std::string ExtractFilePath(const std::string& path) {
   const size_t cut = LastDelimiter(path);
@@ -35,7 +91,7 @@ std::string IncludeTrailingBackslash(const std::string& path) {
 
 std::string ExpandToUnc(Platform& platform, const std::string& path) {
   const std::string full = platform.FullPathName(path);
-  if (full.size() > 2 && full[1] == ':' && IsAsciiLetter(full[0])) {
+  if (full.size() > 2 && full[1] == ':' && IsDriveLetter(full[0])) {
     if (!platform.IsWin9x()) {
       std::string unc;
       return platform.UniversalName(full, unc) ? unc : full;
@@ -44,7 +100,7 @@ std::string ExpandToUnc(Platform& platform, const std::string& path) {
     // the connected disk resources.
     if (full[2] == '\\') {
       for (const NetResource& res : platform.ConnectedDisks()) {
-        if (!res.LocalName.empty() && AsciiUpper(res.LocalName[0]) == AsciiUpper(full[0])) {
+        if (!res.LocalName.empty() && FoldCase(res.LocalName[0]) == FoldCase(full[0])) {
           return res.RemoteName + full.substr(2);
         }
       }
@@ -69,7 +125,7 @@ SplitResult SplitDirectory(const std::string& directory) {
     r.Directories = d.substr(pos);
   } else if (d.size() >= 2 && d[1] == ':') {
     d = IncludeTrailingBackslash(d);
-    r.Root = std::string{AsciiUpper(d[0]), ':', '\\'};
+    r.Root = std::string{FoldCase(d[0]), ':', '\\'};
     r.Directories = d.substr(2);
     if (!r.Directories.empty() && r.Directories[0] == '\\') r.Directories.erase(0, 1);
   }
@@ -97,6 +153,150 @@ std::string ShortenPath(Platform& platform, const std::string& path, int width) 
     result = parts.Root + "...\\" + parts.Directories + parts.Name;
   }
   return result;
+}
+
+std::string RootPart(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+    const size_t server_end = path.find('\\', 2);
+    if (server_end == std::string::npos) return path;
+    const size_t share_end = path.find('\\', server_end + 1);
+    return share_end == std::string::npos ? path : path.substr(0, share_end);
+  }
+  return std::string();
+}
+
+std::string DirectoryPart(const std::string& path) {
+  const size_t cut = path.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string RelativePath(const std::string& source_dir, const std::string& file) {
+  const std::string source_root = RootPart(source_dir);
+  const std::string file_root = RootPart(file);
+  if (!SameText(source_root, file_root)) return file;
+  const std::vector<std::string> source_names = Names(source_dir.substr(source_root.size()));
+  const std::string file_dir = DirectoryPart(file);
+  const std::vector<std::string> file_names =
+      Names(file_dir.size() > file_root.size() ? file_dir.substr(file_root.size()) : std::string());
+  size_t common = 0;
+  while (common < source_names.size() && common < file_names.size() &&
+         SameText(source_names[common], file_names[common])) {
+    ++common;
+  }
+  std::string relative;
+  for (size_t i = common; i < source_names.size(); ++i) relative += "..\\";
+  for (size_t i = common; i < file_names.size(); ++i) relative += file_names[i] + "\\";
+  return relative + file.substr(file_dir.size());
+}
+
+bool StaysBelow(const std::string& relative) {
+  if (relative.empty() || relative.find_first_of(":/") != std::string::npos) return false;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = relative.find('\\', start);
+    const std::string name =
+        relative.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (IsDotsAndBlanks(name)) return false;  // also an empty name
+    if (end == std::string::npos) return true;
+    start = end + 1;
+  }
+}
+
+bool KeepsItsNames(const std::string& relative) {
+  for (const std::string& name : Names(relative)) {
+    if (name.back() == '.' || name.back() == ' ' || IsDeviceName(name)) return false;
+  }
+  return true;
+}
+
+std::string TemporaryName(const std::string& file) {
+  const std::string name = file.substr(file.find_last_of('\\') + 1);
+  const size_t dot = name.find_last_of('.');
+  const bool taken = dot != std::string::npos && SameText(name.substr(dot), ".~ft");
+  return file + (taken ? ".~fu" : ".~ft");
+}
+
+std::string LexicalDirectory(const std::string& full) {
+  std::string path = full;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  std::string root;
+  size_t rest = 0;
+  if (path.size() >= 2 && path[1] == ':' && IsDriveLetter(path[0])) {
+    if (path.size() > 2 && path[2] != '\\') return std::string();  // drive-relative
+    root = path.substr(0, 2) + "\\";
+    rest = 2;
+  } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+    const std::vector<std::string> parts = Names(path.substr(2));
+    // A server and a share; device paths ("\\?\", "\\.\") and shares named
+    // "." or ".." are no directories.
+    if (parts.size() < 2 || parts[0] == "?" || IsDotsAndBlanks(parts[0]) ||
+        IsDotsAndBlanks(parts[1])) {
+      return std::string();
+    }
+    root = "\\\\" + parts[0] + "\\" + parts[1] + "\\";
+    rest = path.find(parts[1], 2 + parts[0].size()) + parts[1].size();
+  } else {
+    return std::string();
+  }
+  std::vector<std::string> names;
+  for (std::string& name : Names(path.substr(rest))) {
+    if (name == ".") continue;
+    if (name == "..") {
+      if (!names.empty()) names.pop_back();
+      continue;
+    }
+    names.push_back(std::move(name));
+  }
+  std::string normal = root;
+  for (const std::string& name : names) normal += name + "\\";
+  return normal;
+}
+
+std::string NormalDirectory(Platform& platform, const std::string& directory) {
+  if (directory.empty()) return std::string();
+  return LexicalDirectory(platform.FullPathName(directory));
+}
+
+std::string ParentDirectory(const std::string& directory) {
+  if (directory.size() <= RootPart(directory).size() + 1) return std::string();
+  return DirectoryPart(directory.substr(0, directory.size() - 1));
+}
+
+bool LiesInside(Platform& platform, const std::string& directory, const FolderId& folder,
+                const std::string& stop) {
+  for (std::string level = directory; !level.empty() && !SameText(level, stop);
+       level = ParentDirectory(level)) {
+    FolderId id;
+    if (platform.FolderIdentity(level, id) && id == folder) return true;
+  }
+  return false;
+}
+
+std::string ResolvedDirectory(Platform& platform, const std::string& directory) {
+  std::string missing;
+  for (std::string level = directory; !level.empty(); level = ParentDirectory(level)) {
+    const std::string final_path = platform.FinalPath(level);
+    if (!final_path.empty()) return platform.UpperCase(final_path + missing);
+    missing = level.substr(ParentDirectory(level).size()) + missing;
+  }
+  return std::string();
+}
+
+std::string NetworkForm(Platform& platform, const std::string& directory) {
+  // The normal form first, so that "." and ".." parts, forward slashes or
+  // doubled separators cannot hide one directory inside another.
+  return platform.UpperCase(ExpandToUnc(platform, NormalDirectory(platform, directory)));
+}
+
+bool LiesBelow(const std::string& inner, const std::string& outer) {
+  return !inner.empty() && !outer.empty() && inner.compare(0, outer.size(), outer) == 0;
+}
+
+std::string PartBelow(const std::string& inner, const std::string& outer) {
+  return LiesBelow(inner, outer) ? inner.substr(outer.size()) : std::string();
 }
 
 }  // namespace ferrolink

@@ -1,6 +1,8 @@
-// Paths as Ferrolink shows and compares them: in their network form (a
-// network drive letter replaced by the share's universal name), split into
-// root, directories and name, and shortened from the left to fit a width.
+// Ferrolink's path rules, all in one place: how a path splits into root,
+// directories and name; its normal form and its network form; how it is
+// shortened for display; the relative path of a source file and the tests
+// that it stays below the target and keeps its names; the folder identities
+// and resolved paths that decide whether one folder lies inside another.
 #pragma once
 
 #include <string>
@@ -8,6 +10,36 @@
 #include "Platform.h"
 
 namespace ferrolink {
+
+// ---- text rules (names compare in the ANSI code page 1252, without regard
+// to case) ------------------------------------------------------------------
+
+// The capital of a letter of the ANSI code page, any other character as it is.
+char FoldCase(char c);
+// True when two names are the same without regard to case.
+bool SameText(const std::string& a, const std::string& b);
+// True when `c` can be a drive letter.
+bool IsDriveLetter(char c);
+
+// ---- parts of a path -------------------------------------------------------
+
+// "X:" for a path with a colon as its second character; "\\server\share"
+// (without the backslash behind the share) for a path that begins with two
+// backslashes; empty otherwise.
+std::string RootPart(const std::string& path);
+
+// Everything up to and including the last backslash; empty without one. The
+// directory of a normal path: a colon never ends a directory there.
+std::string DirectoryPart(const std::string& path);
+
+// A path as a user or the registry gives it, where a drive's colon also ends
+// the folder ("C:name" is "name" in drive C's current folder): everything up
+// to and including the last backslash or colon, and everything behind it.
+std::string ExtractFilePath(const std::string& path);
+std::string ExtractFileName(const std::string& path);
+
+// The path with a final backslash.
+std::string IncludeTrailingBackslash(const std::string& path);
 
 // Root: "X:\" (letter in upper case) or "\\server\share\"; empty otherwise.
 // Directories: the names below the root, each followed by a backslash.
@@ -17,9 +49,6 @@ struct SplitResult {
   std::string Directories;
   std::string Name;
 };
-
-// The full path, with a network drive letter replaced by its universal name.
-std::string ExpandToUnc(Platform& platform, const std::string& path);
 
 // Root and directories of a directory path.
 SplitResult SplitDirectory(const std::string& directory);
@@ -33,11 +62,74 @@ SplitResult SplitPath(Platform& platform, const std::string& path);
 // cut.
 std::string ShortenPath(Platform& platform, const std::string& path, int width);
 
-// Everything up to and including the last backslash or colon.
-std::string ExtractFilePath(const std::string& path);
-// Everything behind the last backslash or colon.
-std::string ExtractFileName(const std::string& path);
-// The path with a final backslash.
-std::string IncludeTrailingBackslash(const std::string& path);
+// ---- normal and network forms ----------------------------------------------
+
+// The lexical normal form of a full directory path: backslashes only, no "."
+// or ".." names (".." never climbs above the root), no doubled separators,
+// one final backslash. Empty when the path has no root.
+std::string LexicalDirectory(const std::string& full);
+
+// The normal form of a configured directory: its full path
+// (GetFullPathNameA, relative to the current directory) in lexical normal
+// form. Empty when it has none.
+std::string NormalDirectory(Platform& platform, const std::string& directory);
+
+// The directory above a normal directory path ("C:\\a\\b\\" gives "C:\\a\\");
+// empty for a root.
+std::string ParentDirectory(const std::string& directory);
+
+// The full path, with a network drive letter replaced by its universal name.
+std::string ExpandToUnc(Platform& platform, const std::string& path);
+
+// A directory's normal form with a network drive letter replaced by its
+// universal name, in upper case: the form in which directories are compared.
+std::string NetworkForm(Platform& platform, const std::string& directory);
+
+// True when both paths are known and `inner` is `outer` or lies below it, as
+// text (both in one form, such as the network form).
+bool LiesBelow(const std::string& inner, const std::string& outer);
+
+// The part of `inner` below `outer` when `inner` lies strictly below it;
+// empty otherwise.
+std::string PartBelow(const std::string& inner, const std::string& outer);
+
+// ---- a source file's way to its target --------------------------------------
+
+// The path of `file` relative to `source_dir` (a directory ending in a
+// backslash): `file` whole when the root parts differ, else "..\" once per
+// name of `source_dir` beyond the names both share, then the rest of
+// `file`'s directory names and its file name. Names compare without regard
+// to case; the result keeps the case of `file`.
+std::string RelativePath(const std::string& source_dir, const std::string& file);
+
+// True when `relative`, joined to a directory, names a file below that
+// directory: not empty, no root, no drive or stream colon, no empty, "." or
+// ".." name, no forward slash, not ending in a backslash.
+bool StaysBelow(const std::string& relative);
+
+// True when the file system keeps every name of `relative` as it is: no
+// name ends in a dot or a blank (Windows would drop them and act on another
+// file), and none is a device name (CON, PRN, AUX, NUL, COM1-COM9,
+// LPT1-LPT9), with or without an extension.
+bool KeepsItsNames(const std::string& relative);
+
+// The name under which a file is copied before it takes its final name: in
+// the same folder, with an extension other than the file's own, so that a
+// program that picks up files by their extension never reads a half copy.
+std::string TemporaryName(const std::string& file);
+
+// ---- folders under every spelling -------------------------------------------
+
+// True when the normal directory `directory`, or a folder above it up to but
+// not including `stop` (empty: up to the root), is the folder `folder` by
+// identity. Levels that do not exist yet are passed over, so the nearest
+// existing one decides.
+bool LiesInside(Platform& platform, const std::string& directory, const FolderId& folder,
+                const std::string& stop);
+
+// A normal directory with every link on its way followed, in upper case:
+// the nearest existing level's final path, then the levels below it that do
+// not exist yet. Empty when no level can be resolved.
+std::string ResolvedDirectory(Platform& platform, const std::string& directory);
 
 }  // namespace ferrolink

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "Transfer.h"
+#include "Paths.h"
 
 namespace {
 

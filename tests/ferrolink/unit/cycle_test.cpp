@@ -17,6 +17,7 @@ using ferrolink::Control;
 using ferrolink::CursorOwner;
 using ferrolink::TFoundFile;
 using ferrolink::TMainForm;
+using ferrolink::TNetState;
 using ferrolink::test::FakePlatform;
 
 namespace {
@@ -55,7 +56,7 @@ class Cycle : public ::testing::Test {
 
 TEST_F(Cycle, ShowsEachStateWithItsTextsOnlyWhenItChanges) {
   Tick();
-  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(form.NetState, TNetState::Reachable);
   EXPECT_EQ(p.caption, "Ferrolink - Netz OK");
   EXPECT_EQ(p.app_title, "Ferrolink: Netz OK");
   EXPECT_FALSE(p.visible[Control::FailedImage]);
@@ -66,7 +67,7 @@ TEST_F(Cycle, ShowsEachStateWithItsTextsOnlyWhenItChanges) {
 
   p.Remove("D:\\Ziel");
   Tick();
-  EXPECT_EQ(form.NetState, 0);
+  EXPECT_EQ(form.NetState, TNetState::NoNetwork);
   EXPECT_EQ(p.caption, "Ferrolink - Kein Netz");
   EXPECT_EQ(p.app_title, "Ferrolink: Kein Netz");
   EXPECT_TRUE(p.visible[Control::FailedImage]);
@@ -74,7 +75,7 @@ TEST_F(Cycle, ShowsEachStateWithItsTextsOnlyWhenItChanges) {
 
   form.TargetDir = "C:\\Daten\\Archiv\\";
   Tick();
-  EXPECT_EQ(form.NetState, 2);
+  EXPECT_EQ(form.NetState, TNetState::Misconfigured);
   EXPECT_EQ(p.caption, "Ferrolink - Fehlkonfiguration");
   EXPECT_EQ(p.app_title, "Ferrolink: Fehlkonfiguration");
   EXPECT_FALSE(p.visible[Control::FailedImage]);
@@ -101,7 +102,7 @@ TEST_F(Cycle, MisconfigurationNeitherConnectsNorSearchesNorTouchesTheInterval) {
   form.TargetDir = "C:\\Daten\\Archiv\\";
   Source("m.dat");
   Tick();
-  EXPECT_EQ(form.NetState, 2);
+  EXPECT_EQ(form.NetState, TNetState::Misconfigured);
   EXPECT_EQ(p.timer_interval, 2000);
   EXPECT_TRUE(p.connection_attempts.empty());
   EXPECT_EQ(p.list_calls, 0);
@@ -150,20 +151,20 @@ TEST_F(Cycle, MinimisesOnlyAtAFirstTickThatReachesTheTarget) {
   late.TimerFindTimer();  // unreachable
   q.AddDir("D:\\Ziel");
   late.TimerFindTimer();
-  EXPECT_EQ(late.NetState, 1);
+  EXPECT_EQ(late.NetState, TNetState::Reachable);
   EXPECT_EQ(q.minimized, 0);
 }
 
 TEST_F(Cycle, TargetCountsAsReachableByTheConnectionOrByItsDirectory) {
   form.TargetDir = "D:\\Fehlt\\";
   Tick();
-  EXPECT_EQ(form.NetState, 0);
+  EXPECT_EQ(form.NetState, TNetState::NoNetwork);
   EXPECT_FALSE(p.Exists("D:\\Fehlt"));  // the tick does not create it
   ASSERT_EQ(p.connection_attempts.size(), 1u);
   EXPECT_EQ(p.connection_attempts[0], "D:\\Fehlt\\");
   p.connection_succeeds = true;
   Tick();
-  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(form.NetState, TNetState::Reachable);
 }
 
 TEST_F(Cycle, BusyMarkerCoversTheCycleInOrderAndBlocksANestedTick) {
@@ -369,7 +370,7 @@ TEST_F(Cycle, ATargetAboveTheSourceNeverWritesIntoTheSource) {
   Source("Andere\\n.dat");
   Tick();
   Tick();
-  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(form.NetState, TNetState::Reachable);
   EXPECT_EQ(p.Content("C:\\m.dat"), "inhalt m.dat");
   EXPECT_EQ(p.Content("C:\\Andere\\n.dat"), "inhalt Andere\\n.dat");
   EXPECT_EQ(p.Content("C:\\Daten\\Daten\\m.dat"), "inhalt Daten\\m.dat");
@@ -396,7 +397,7 @@ TEST_F(Cycle, AnEmptySourceIsNeverSearched) {
   p.current_dir = "C:\\Daten\\";
   Source("m.dat");
   Tick();
-  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(form.NetState, TNetState::Reachable);
   EXPECT_EQ(p.list_calls, 0);
   EXPECT_TRUE(p.copies.empty());
 }
@@ -445,13 +446,14 @@ TEST_F(Cycle, ATargetInsideTheSourceIsFoundWhateverItsSpelling) {
   p.AddLink("S:", "C:\\Daten");
   p.AddLink("T:", "D:\\Ziel");
   p.AddLink("J:", "C:\\Daten\\Archiv");  // a junction to a folder below the source's top
-  const std::pair<const char*, int> targets[] = {{"C:\\DATENM~1\\", 2},
-                                                 {"C:\\DATENM~1\\Archiv\\", 2},
-                                                 {"\\\\localhost\\C$\\Daten\\Archiv\\", 2},
-                                                 {"S:\\", 2},
-                                                 {"S:\\Neu\\Tiefer\\", 2},
-                                                 {"J:\\Neu\\", 2},
-                                                 {"T:\\", 1}};
+  const std::pair<const char*, TNetState> targets[] = {
+      {"C:\\DATENM~1\\", TNetState::Misconfigured},
+      {"C:\\DATENM~1\\Archiv\\", TNetState::Misconfigured},
+      {"\\\\localhost\\C$\\Daten\\Archiv\\", TNetState::Misconfigured},
+      {"S:\\", TNetState::Misconfigured},
+      {"S:\\Neu\\Tiefer\\", TNetState::Misconfigured},
+      {"J:\\Neu\\", TNetState::Misconfigured},
+      {"T:\\", TNetState::Reachable}};
   for (const auto& [target, state] : targets) {
     SCOPED_TRACE(target);
     form.TargetDir = target;
@@ -473,7 +475,7 @@ TEST_F(Cycle, ATargetAboveTheSourceUnderAnotherSpellingNeverWritesIntoTheSource)
   Source("m.dat");
   Source("Daten\\m.dat");
   Tick();
-  EXPECT_EQ(form.NetState, 1);
+  EXPECT_EQ(form.NetState, TNetState::Reachable);
   EXPECT_EQ(p.Content("C:\\m.dat"), "inhalt m.dat");
   EXPECT_EQ(p.Content("C:\\Daten\\Daten\\m.dat"), "inhalt Daten\\m.dat");
   EXPECT_EQ(p.copies.size(), 1u);

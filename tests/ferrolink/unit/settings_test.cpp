@@ -8,6 +8,7 @@
 using ferrolink::Control;
 using ferrolink::SettingsValue;
 using ferrolink::TMainForm;
+using ferrolink::TNetState;
 using ferrolink::test::FakePlatform;
 
 namespace {
@@ -43,7 +44,7 @@ TEST_F(Settings, ReadsAllThreePlacesAndAddsFinalBackslashes) {
   EXPECT_TRUE(p.replaced_files.empty());  // nothing is saved at start with Delete off
   ASSERT_TRUE(form.FileSearcher);
   EXPECT_EQ(form.FileSearcher->Options, ferrolink::soFiles | ferrolink::soRecursive);
-  EXPECT_EQ(form.NetState, -1);
+  EXPECT_EQ(form.NetState, TNetState::Start);
 }
 
 TEST_F(Settings, DefaultsWhenFilesOrKeysAreMissing) {
@@ -199,7 +200,7 @@ TEST_F(Settings, AnEmptyTargetIsNoTarget) {
   Create();
   EXPECT_EQ(form.TargetDir, "D:\\Messdaten\\");
   form.TimerFindTimer();
-  EXPECT_EQ(form.NetState, 2);
+  EXPECT_EQ(form.NetState, TNetState::Misconfigured);
 }
 
 TEST_F(Settings, FailedSaveKeepsTheOldFileAndTheFolderChoiceFinishes) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FakePlatform.h"
+#include "Paths.h"
 #include "Transfer.h"
 
 using namespace ferrolink;
