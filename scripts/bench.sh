@@ -19,8 +19,7 @@ step "building the benchmarks" cmake --build --preset "$TOOLS_PRESET" --target f
   message_bench
 build=$PWD/build/$TOOLS_PRESET
 work=${1:-$build/bench-work}
-. "$build/wine-env.sh"
-step "making the Wine prefix $WINEPREFIX" scripts/wine-prefix.sh "$build"
+wine_session "$build"
 mkdir -p "$work"
 wine "$build/bin/ferrolink_bench.exe" "$(winepath -w "$work")" || die "Ferrolink's benchmark failed"
 echo

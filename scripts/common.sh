@@ -1,5 +1,5 @@
 # Shared by the scripts (sourced): which Windows build this machine can run,
-# and how a step that fails says what failed.
+# how a step that fails says what failed, and Wine's session for a build.
 
 # Whether this machine runs 32-bit code, found out once by starting Wine's
 # 32-bit loader: it fails with "Exec format error" where the kernel runs no
@@ -43,4 +43,21 @@ step() {
     die "$what"
   fi
   rm -f "$step_log"
+}
+
+# wine_session <build-dir> [prefix-dir]: Wine's environment of a Windows build
+# (its loader; its private prefix, or the given one), the prefix made, and
+# one Wine server that serves the rest of the script and ends with it. Keys
+# below HKEY_USERS and a demo's windows live only as long as that server.
+wine_session() {
+  . "$1/wine-env.sh"
+  [ $# -lt 2 ] || export WINEPREFIX="$2"
+  step "making the Wine prefix $WINEPREFIX" "$TOOLS_SOURCE_DIR/scripts/wine-prefix.sh" "$1" "$WINEPREFIX"
+  step "starting the Wine server" wineserver -p
+  trap 'wineserver -k 2>/dev/null; wineserver -w' EXIT
+}
+
+# winpath <linux-path>: the path as Wine's programs name it (drive Z:).
+winpath() {
+  echo "Z:$1" | tr / '\\'
 }

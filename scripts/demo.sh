@@ -34,9 +34,6 @@ step "building Ferrolink.exe ($preset)" cmake --build --preset "$preset" --targe
 demo=$root/build/demo
 rm -rf "$demo"
 mkdir -p "$demo/Calyrix" "$demo/Server"
-. "$build/wine-env.sh"
-export WINEPREFIX=$demo/prefix
-winpath() { echo "Z:${1//\//\\}"; }
 
 # Sample measurement files in subfolders, as the instrument software leaves them.
 src=$demo/Messdaten
@@ -54,9 +51,7 @@ printf '[Directories]\r\nDatafiles=%s\r\n' "$(winpath "$src")" >"$demo/Calyrix/K
 printf '; Ferrolink: the server folder of the demo\r\n[General]\r\nTarget=%s\r\nDelete=0\r\n' \
   "$(winpath "$demo/Server")" >"$demo/Calyrix/ferrolink.ini"
 
-step "making the Wine prefix $WINEPREFIX" scripts/wine-prefix.sh "$build" "$WINEPREFIX"
-step "starting the Wine server" wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
+wine_session "$build" "$demo/prefix"
 step "writing the instrument software's registry value" \
   wine reg add 'HKCU\Software\Quorlen\Calyrix K9Q2' /v Settings /d "$(winpath "$demo/Calyrix/K9Q2.ini")" /f
 

@@ -7,34 +7,31 @@
 # ends. It runs the shipped 32-bit build where this machine runs 32-bit code,
 # else the 64-bit build of the same sources, and says which. Any step that
 # fails ends it with a message that says what, and a non-zero status.
-# Usage: scripts/message-demo.sh [build-dir]   (default build/win32 or build/win64)
+# Usage: scripts/message-demo.sh [win32|win64]   (default: the build this machine runs)
 set -u
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 [ -n "${MESSAGE_DEMO_HEADLESS:-}" ] ||
   step "installing the packages (scripts/setup.sh)" scripts/setup.sh
 if [ $# -ge 1 ]; then
-  build=$1
-  [ -f "$build/CMakeCache.txt" ] || die "$build is no configured Windows build"
+  preset=$1
+  case $preset in win32 | win64) ;; *) die "usage: message-demo.sh [win32|win64]" ;; esac
 else
   pick_runnable_build
   preset=$TOOLS_PRESET
-  build=build/$preset
   [ "$preset" = win32 ] || echo "message-demo: $TOOLS_NO_I686: the 64-bit build runs"
-  step "configuring the $preset build" cmake --preset "$preset"
 fi
-step "building Message.exe in $build" cmake --build "$build" --target Message MessageSample WinTool
-build=$(cd "$build" && pwd)
+step "configuring the $preset build" cmake --preset "$preset"
+step "building Message.exe ($preset)" cmake --build --preset "$preset" --target Message \
+  MessageSample WinTool
+build=$PWD/build/$preset
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${MESSAGE_DEMO_HEADLESS:-}" ]; then
-  MESSAGE_DEMO_HEADLESS=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
+  MESSAGE_DEMO_HEADLESS=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$preset"
 fi
 echo "message-demo: Message.exe of $build"
 
-. "$build/wine-env.sh"
-step "making the Wine prefix $WINEPREFIX" scripts/wine-prefix.sh "$build"
-step "starting the Wine server" wineserver -p
-trap 'wineserver -k; wineserver -w' EXIT
+wine_session "$build"
 
 demo=$build/message-demo
 rm -rf "$demo"

@@ -5,20 +5,18 @@
 # Move.exe waits, the screen is saved: Treecarry itself shows nothing; a
 # folder window shows the installed files. Needs an X display (run under
 # xvfb-run). Any step that fails ends it with a message that says what.
-# Usage: scripts/treecarry-screenshot.sh <windows-build-dir> <out.png>
+# Usage: scripts/treecarry-screenshot.sh <win32|win64> <out.png>
 set -u
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/common.sh"
-[ $# = 2 ] || die "usage: treecarry-screenshot.sh <windows-build-dir> <out.png>"
-build=$(cd "$1" && pwd) || die "no build folder $1"
-out=$2
-[ -f "$build/dist/Treecarry.exe" ] || die "$build/dist/Treecarry.exe is not built"
+out=${2:+$(realpath -m "$2")}
+cd "$(dirname "$0")/.."
+. scripts/common.sh
+[ $# = 2 ] || die "usage: treecarry-screenshot.sh <win32|win64> <out.png>"
+step "configuring the $1 build" cmake --preset "$1"
+step "building Treecarry.exe ($1)" cmake --build --preset "$1" --target Treecarry \
+  treecarry_move_standin
+build=$PWD/build/$1
 [ -n "${DISPLAY:-}" ] || die "no X display (run it under xvfb-run -a)"
-. "$build/wine-env.sh"
-step "making the Wine prefix $WINEPREFIX" "$here/wine-prefix.sh" "$build"
-# Keys below HKEY_USERS live only as long as the Wine server runs.
-step "starting the Wine server" wineserver -p
-trap 'wineserver -k; wineserver -w' EXIT
+wine_session "$build"
 
 demo="$build/treecarry-demo"
 rm -rf "$demo"

@@ -4,24 +4,22 @@
 # the virtual desktop and one of the window alone, then closes the notice.
 # Needs an X display; without one it runs itself under xvfb-run. Any step
 # that fails ends it with a message that says what.
-# Usage: viewerprobe-screenshot.sh <windows-build-dir> [output.png]
+# Usage: viewerprobe-screenshot.sh <win32|win64> [output.png]
 set -u
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/common.sh"
-[ $# -ge 1 ] || die "usage: viewerprobe-screenshot.sh <windows-build-dir> [output.png]"
-build=$(cd "$1" && pwd) || die "no build folder $1"
-[ -f "$build/dist/Viewerprobe.exe" ] || die "$build/dist/Viewerprobe.exe is not built"
-out=${2:-$build/screenshots/viewerprobe-notice.png}
+[ $# -lt 2 ] || out=$(realpath -m "$2")
+cd "$(dirname "$0")/.."
+. scripts/common.sh
+[ $# -ge 1 ] || die "usage: viewerprobe-screenshot.sh <win32|win64> [output.png]"
+step "configuring the $1 build" cmake --preset "$1"
+step "building Viewerprobe.exe ($1)" cmake --build --preset "$1" --target viewerprobe WinTool
+build=$PWD/build/$1
+out=${out:-$build/screenshots/viewerprobe-notice.png}
 mkdir -p "$(dirname "$out")"
-. "$build/wine-env.sh"
-step "making the Wine prefix $WINEPREFIX" "$here/wine-prefix.sh" "$build"
-step "starting the Wine server" wineserver -p
-trap 'wineserver -k; wineserver -w' EXIT
+wine_session "$build"
 
-winpath() { echo "Z:$1" | tr / '\\'; }
 windir="$build/screenshots/windir"
 rm -rf "$windir"
 mkdir -p "$windir"

@@ -6,14 +6,9 @@
 set -u
 build=$(cd "$1" && pwd)
 shift
-. "$build/wine-env.sh"
-"$(dirname "$0")/wine-prefix.sh" "$build" || exit 1
-wineserver -p
+. "$(dirname "$0")/common.sh"
+wine_session "$build"
 # Now and then Wine fails to start a test program at all (no output, a
 # failure within milliseconds): a failed test gets one more run, and one
 # that fails twice fails.
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 300 --repeat until-pass:2 "$@"
-rc=$?
-wineserver -k
-wineserver -w
-exit $rc

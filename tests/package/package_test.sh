@@ -19,11 +19,7 @@ out=$(PACKAGE_NO_SETUP=1 PACKAGE_BUILD=2 scripts/package.sh) || die "the package
 new=$work/new.msi
 cp "$(echo "$out" | grep '\.msi$')" "$new"
 
-. build/win64/wine-env.sh
-export WINEPREFIX=$work/prefix
-step "making the Wine prefix" scripts/wine-prefix.sh build/win64 "$WINEPREFIX"
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
+wine_session build/win64 "$work/prefix"
 
 passed=0
 failed=0
@@ -37,7 +33,6 @@ check() {  # what, command...
     echo "package: FAILED: $what"
   fi
 }
-winpath() { echo "Z:${1//\//\\}"; }
 msi() { wine msiexec "$@" /qn >/dev/null 2>&1; }
 
 folder="$work/Mess Programme"
