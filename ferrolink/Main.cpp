@@ -19,42 +19,42 @@ std::string Format(const char* pattern, const std::string& arg) {
 
 }  // namespace
 
-TMainForm::TMainForm(Platform& platform) : platform_(platform) {}
+TMainForm::TMainForm(System& system, FormView& view) : system_(system), view_(view) {}
 
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FormCreate() {
   NetState = TNetState::Start;
   TFileVersion version;
-  ReadFileVersion(platform_, platform_.ModuleFileName(), version);
+  ReadFileVersion(system_, system_.ModuleFileName(), version);
   LoadSettings();
   // An unreadable version resource leaves the record at zeros.
-  platform_.SetText(Control::LabelVersion, "Version: V" + VersionText(version));
-  platform_.SetText(Control::EditTarget, DisplayPath(TargetDir));
-  platform_.SetText(Control::LabelSource, DisplayPath(SourceDir));
-  FileSearcher = std::make_unique<TSearcher>(platform_);
+  view_.SetText(Control::LabelVersion, "Version: V" + VersionText(version));
+  view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
+  view_.SetText(Control::LabelSource, DisplayPath(SourceDir));
+  FileSearcher = std::make_unique<TSearcher>(system_);
   FileSearcher->Options = soFiles | soRecursive;
   FileSearcher->OnFound = [this](TFoundFile& file) { CopyFoundFile(file); };
 }
 
 void TMainForm::FormShow() {
-  platform_.SetVisible(Control::FailedImage, true);
+  view_.SetVisible(Control::FailedImage, true);
 }
 
 void TMainForm::FormClose() {
-  platform_.SetTimerEnabled(false);
+  view_.SetTimerEnabled(false);
   FileSearcher.reset();
 }
 
 void TMainForm::ButtonMiniClick() {
-  platform_.MinimizeApplication();
+  view_.MinimizeApplication();
 }
 
 void TMainForm::SetDeleteChecked(bool checked) {
   delete_known_ = true;
   if (checked == delete_checked_) return;
   delete_checked_ = checked;
-  platform_.SetChecked(Control::CheckBoxDelete, checked);
+  view_.SetChecked(Control::CheckBoxDelete, checked);
   CheckBoxDeleteClick();
 }
 
@@ -64,7 +64,7 @@ void TMainForm::CheckBoxDeleteClick() {
 
 std::string TMainForm::ReadSettingsPath(bool& ok, bool report) {
   std::string value;
-  switch (platform_.ReadSettingsValue(value)) {
+  switch (system_.ReadSettingsValue(value)) {
     case SettingsValue::String:
       ok = true;
       return value;
@@ -75,7 +75,7 @@ std::string TMainForm::ReadSettingsPath(bool& ok, bool report) {
       break;
   }
   ok = false;
-  if (report) platform_.ShowError(Format(kMsgBadType, kSettingsValueName));
+  if (report) view_.ShowError(Format(kMsgBadType, kSettingsValueName));
   return std::string();
 }
 
@@ -88,7 +88,7 @@ void TMainForm::LoadSettings() {
 }
 
 void TMainForm::ReadSettings(bool report) {
-  if (!platform_.OpenSettingsKey()) return;
+  if (!system_.OpenSettingsKey()) return;
   bool ok = false;
   const std::string settings_path = ReadSettingsPath(ok, report);
   IniFile settings, own;
@@ -96,10 +96,10 @@ void TMainForm::ReadSettings(bool report) {
   if (ok) {
     auto read = [&](const std::string& path, IniFile& ini) {
       std::string bytes;
-      const FileRead result = platform_.ReadWholeFile(path, bytes);
+      const FileRead result = system_.ReadWholeFile(path, bytes);
       if (result == FileRead::Ok) ini = IniFile::Parse(bytes);
       if (result == FileRead::Failed && report) {
-        platform_.ShowError(Format(kMsgCannotOpen, path));
+        view_.ShowError(Format(kMsgCannotOpen, path));
       }
       return result;
     };
@@ -114,7 +114,7 @@ void TMainForm::ReadSettings(bool report) {
   std::string source, target;
   if (settings_read != FileRead::Failed) {
     source = settings.ReadString("Directories", "Datafiles", "");
-    if (source.empty()) source = ExtractFilePath(platform_.ModuleFileName());
+    if (source.empty()) source = ExtractFilePath(system_.ModuleFileName());
   }
   if (own_read != FileRead::Failed) {
     target = own.ReadString("General", "Target", "");
@@ -125,21 +125,21 @@ void TMainForm::ReadSettings(bool report) {
   target_known_ = !target.empty();
   settings_pending_ = source.empty() || target.empty();
   if (own_read != FileRead::Failed) SetDeleteChecked(own.ReadBool("General", "Delete", false));
-  platform_.CloseSettingsKey();
+  system_.CloseSettingsKey();
 }
 
 void TMainForm::SaveSettings() {
-  if (!platform_.OpenSettingsKey()) return;
+  if (!system_.OpenSettingsKey()) return;
   bool ok = false;
   const std::string settings_path = ReadSettingsPath(ok, true);
   if (ok) {
     const std::string path = IniPath(settings_path);
     std::string bytes;
     IniFile ini;
-    const FileRead read = platform_.ReadWholeFile(path, bytes);
+    const FileRead read = system_.ReadWholeFile(path, bytes);
     if (read == FileRead::Failed) {
       // Writing now would drop what the file holds.
-      platform_.ShowError(Format(kMsgCannotOpen, path));
+      view_.ShowError(Format(kMsgCannotOpen, path));
     } else {
       if (read == FileRead::Ok) ini = IniFile::Parse(bytes);
       // A value that was never read nor chosen keeps what the file says.
@@ -149,33 +149,33 @@ void TMainForm::SaveSettings() {
         ini.WriteString("General", "Target", target);
       }
       if (delete_known_) ini.WriteBool("General", "Delete", delete_checked_);
-      if (!platform_.ReplaceWholeFile(path, ini.Serialize())) {
-        platform_.ShowError(Format(kMsgCannotCreate, path));
+      if (!system_.ReplaceWholeFile(path, ini.Serialize())) {
+        view_.ShowError(Format(kMsgCannotCreate, path));
       }
     }
   }
-  platform_.CloseSettingsKey();
+  system_.CloseSettingsKey();
 }
 
 void TMainForm::SpeedButtonDirClick() {
-  platform_.SetTimerEnabled(false);
+  view_.SetTimerEnabled(false);
   std::string chosen;
-  if (platform_.BrowseForFolder(kFolderDialogTitle, chosen)) {
+  if (view_.BrowseForFolder(kFolderDialogTitle, chosen)) {
     TargetDir = IncludeTrailingBackslash(chosen);
     target_known_ = true;
-    platform_.SetText(Control::EditTarget, DisplayPath(TargetDir));
+    view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
     SaveSettings();
-    platform_.SetTimerInterval(kIntervalNewTarget);
+    view_.SetTimerInterval(kIntervalNewTarget);
   }
-  platform_.FocusMainForm();
-  platform_.SetTimerEnabled(true);
+  view_.FocusMainForm();
+  view_.SetTimerEnabled(true);
 }
 
 std::string TMainForm::DisplayPath(const std::string& path) {
   // Nothing to show for no directory (the settings key is missing); the
   // bare shortening would show the current directory instead.
   if (path.empty()) return std::string();
-  return ShortenPath(platform_, ExpandToUnc(platform_, path), kDisplayPathWidth);
+  return ShortenPath(system_, ExpandToUnc(system_, path), kDisplayPathWidth);
 }
 
 }  // namespace ferrolink

@@ -1,7 +1,7 @@
 // TMainForm: Ferrolink's main window as logic: its fields, the start-up, the
 // settings, the user's actions and the watch cycle. The Win32 window turns
 // window messages into calls of the handlers below; everything the handlers
-// do to the system or the window goes through Platform.
+// do to the system goes through System, what they show through FormView.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "Platform.h"
+#include "FormView.h"
 #include "Searcher.h"
+#include "System.h"
 
 namespace ferrolink {
 
@@ -55,7 +56,7 @@ inline constexpr int kDisplayPathWidth = 305;
 
 class TMainForm {
  public:
-  explicit TMainForm(Platform& platform);
+  TMainForm(System& system, FormView& view);
   ~TMainForm();
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
@@ -106,7 +107,8 @@ class TMainForm {
   bool InsideSource(const std::string& directory, const std::string& target_dir);
   std::string IniPath(const std::string& settings_path) const;
 
-  Platform& platform_;
+  System& system_;
+  FormView& view_;
   bool delete_checked_ = false;
   bool busy_ = false;
   // Which settings hold a value that was read or chosen: a save writes only

@@ -53,22 +53,22 @@ void TMainForm::EnterState(TNetState state) {
   if (NetState == state) return;
   NetState = state;
   const StateLook look = LookOf(state);
-  platform_.SetCaption(look.caption);
-  platform_.SetAppTitle(look.app_title);
-  platform_.SetVisible(Control::FailedImage, look.failed_image);
-  platform_.SetVisible(Control::LabelMessage, look.label_message);
+  view_.SetCaption(look.caption);
+  view_.SetAppTitle(look.app_title);
+  view_.SetVisible(Control::FailedImage, look.failed_image);
+  view_.SetVisible(Control::LabelMessage, look.label_message);
 }
 
 void TMainForm::SetBusy(bool busy) {
   busy_ = busy;
   if (busy) {
-    platform_.SetBusyCursor(CursorOwner::MainForm, true);
-    platform_.SetBusyCursor(CursorOwner::GroupBoxDone, true);
-    platform_.SetBusyCursor(CursorOwner::GroupBoxTarget, true);
+    view_.SetBusyCursor(CursorOwner::MainForm, true);
+    view_.SetBusyCursor(CursorOwner::GroupBoxDone, true);
+    view_.SetBusyCursor(CursorOwner::GroupBoxTarget, true);
   } else {
-    platform_.SetBusyCursor(CursorOwner::GroupBoxDone, false);
-    platform_.SetBusyCursor(CursorOwner::GroupBoxTarget, false);
-    platform_.SetBusyCursor(CursorOwner::MainForm, false);
+    view_.SetBusyCursor(CursorOwner::GroupBoxDone, false);
+    view_.SetBusyCursor(CursorOwner::GroupBoxTarget, false);
+    view_.SetBusyCursor(CursorOwner::MainForm, false);
   }
 }
 
@@ -80,68 +80,66 @@ void TMainForm::TimerFindTimer() {
     if (settings_pending_) {
       ReadSettings(false);
       if (settings_pending_) return;
-      platform_.SetText(Control::EditTarget, DisplayPath(TargetDir));
-      platform_.SetText(Control::LabelSource, DisplayPath(SourceDir));
+      view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
+      view_.SetText(Control::LabelSource, DisplayPath(SourceDir));
     }
     if (TargetInsideSource(SourceDir, TargetDir)) {
       EnterState(TNetState::Misconfigured);
       return;
     }
     SetBusy(true);
-    const bool reachable =
-        platform_.AddConnection(TargetDir) || DirectoryExists(platform_, TargetDir);
+    const bool reachable = system_.AddConnection(TargetDir) || DirectoryExists(system_, TargetDir);
     if (reachable) {
       EnterState(TNetState::Reachable);
-      if (platform_.TimerInterval() == kIntervalStart) platform_.MinimizeApplication();
+      if (view_.TimerInterval() == kIntervalStart) view_.MinimizeApplication();
       // An empty source (the registry key missing) has no normal form and
       // is not searched: that would walk the current directory.
-      const std::string source = NormalDirectory(platform_, SourceDir);
+      const std::string source = NormalDirectory(system_, SourceDir);
       source_below_target_ =
-          PartBelow(NetworkForm(platform_, SourceDir), NetworkForm(platform_, TargetDir));
-      has_source_id_ = !source.empty() && platform_.FolderIdentity(source, source_id_);
-      resolved_source_ = source.empty() ? std::string() : ResolvedDirectory(platform_, source);
+          PartBelow(NetworkForm(system_, SourceDir), NetworkForm(system_, TargetDir));
+      has_source_id_ = !source.empty() && system_.FolderIdentity(source, source_id_);
+      resolved_source_ = source.empty() ? std::string() : ResolvedDirectory(system_, source);
       inside_source_.clear();
       if (!source.empty() && FileSearcher) {
         FileSearcher->Start(source + "*.*");
       }
-      platform_.SetTimerInterval(kIntervalReachable);
+      view_.SetTimerInterval(kIntervalReachable);
     } else {
       EnterState(TNetState::NoNetwork);
-      platform_.SetTimerInterval(kIntervalUnreachable);
+      view_.SetTimerInterval(kIntervalUnreachable);
     }
     SetBusy(false);
   } catch (...) {
     // Ticks that fall due while the message is open find the marker set and
     // do nothing; the next one after it runs a whole cycle again, at the
     // pace of an unreachable target, and never minimises the window.
-    platform_.SetTimerInterval(kIntervalUnreachable);
-    platform_.ShowError(ErrorText(std::current_exception()));
+    view_.SetTimerInterval(kIntervalUnreachable);
+    view_.ShowError(ErrorText(std::current_exception()));
     SetBusy(false);
   }
 }
 
 bool TMainForm::TargetInsideSource(const std::string& source, const std::string& target) {
-  if (LiesBelow(NetworkForm(platform_, target), NetworkForm(platform_, source))) return true;
+  if (LiesBelow(NetworkForm(system_, target), NetworkForm(system_, source))) return true;
   // Other spellings of the source (a short name, a share, a subst drive, a
   // link) pass the text test: the folders' identities decide, and the paths
   // with every link followed, for a link that leads below the source's top.
-  const std::string source_dir = NormalDirectory(platform_, source);
-  const std::string target_dir = NormalDirectory(platform_, target);
+  const std::string source_dir = NormalDirectory(system_, source);
+  const std::string target_dir = NormalDirectory(system_, target);
   if (target_dir.empty()) return false;
   FolderId source_id;
-  if (platform_.FolderIdentity(source_dir, source_id) &&
-      LiesInside(platform_, target_dir, source_id, std::string())) {
+  if (system_.FolderIdentity(source_dir, source_id) &&
+      LiesInside(system_, target_dir, source_id, std::string())) {
     return true;
   }
-  return LiesBelow(ResolvedDirectory(platform_, target_dir),
-                   ResolvedDirectory(platform_, source_dir));
+  return LiesBelow(ResolvedDirectory(system_, target_dir), ResolvedDirectory(system_, source_dir));
 }
 
 bool TMainForm::InsideSource(const std::string& directory, const std::string& target_dir) {
   auto [known, added] = inside_source_.try_emplace(directory, false);
   if (added) {
-    known->second = (has_source_id_ && LiesInside(platform_, directory, source_id_, target_dir)) ||
-                    LiesBelow(ResolvedDirectory(platform_, directory), resolved_source_);
+    known->second = (has_source_id_ && LiesInside(system_, directory, source_id_, target_dir)) ||
+                    LiesBelow(ResolvedDirectory(system_, directory), resolved_source_);
   }
   return known->second;
 }
@@ -154,8 +152,8 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     const std::string source_file = directory.empty() || directory.back() == '\\'
                                         ? directory + file.Name
                                         : directory + "\\" + file.Name;
-    const std::string source_dir = NormalDirectory(platform_, SourceDir);
-    const std::string target_dir = NormalDirectory(platform_, TargetDir);
+    const std::string source_dir = NormalDirectory(system_, SourceDir);
+    const std::string target_dir = NormalDirectory(system_, TargetDir);
     if (source_dir.empty() || target_dir.empty()) return;
     // A file whose relative path would leave the target, or that Windows
     // would take for another file or a device, is left alone.
@@ -165,29 +163,28 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     // Below a target that holds the source, the files whose relative path
     // begins with the source's own part below the target would land back in
     // the source tree, over the files there: such files are left alone.
-    if (LiesBelow(platform_.UpperCase(relative), source_below_target_)) return;
+    if (LiesBelow(system_.UpperCase(relative), source_below_target_)) return;
     // The same by identity and with links followed, whatever the spelling.
     if (InsideSource(DirectoryPart(target_file), target_dir)) return;
-    if (!CreateDirectoryPath(platform_, DirectoryPart(target_file))) return;
+    if (!CreateDirectoryPath(system_, DirectoryPart(target_file))) return;
     // In delete mode the copy is on the server's disk before the source goes.
-    if (!DeliverWhole(platform_, source_file, target_file, file.Size, delete_checked_)) return;
+    if (!DeliverWhole(system_, source_file, target_file, file.Size, delete_checked_)) return;
 
-    platform_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
+    view_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
     // The count stops at its largest value instead of overflowing.
     if (CopyCount < std::numeric_limits<int32_t>::max()) ++CopyCount;
-    platform_.SetText(Control::LabelBranch, relative);
+    view_.SetText(Control::LabelBranch, relative);
     if (delete_checked_) {
-      platform_.SetText(Control::LabelStatus,
-                        std::to_string(CopyCount) + " Datei(en) transferiert.");
-      if (SourceUnchanged(platform_, source_file, file)) platform_.DeleteFileAt(source_file);
+      view_.SetText(Control::LabelStatus, std::to_string(CopyCount) + " Datei(en) transferiert.");
+      if (SourceUnchanged(system_, source_file, file)) system_.DeleteFileAt(source_file);
     } else {
-      platform_.SetText(Control::LabelStatus, std::to_string(CopyCount) + " Datei(en) dupliziert.");
-      if (SourceUnchanged(platform_, source_file, file)) {
-        platform_.SetFileAttributesAt(source_file, file.Attributes & 0xFF & 0xDF);
+      view_.SetText(Control::LabelStatus, std::to_string(CopyCount) + " Datei(en) dupliziert.");
+      if (SourceUnchanged(system_, source_file, file)) {
+        system_.SetFileAttributesAt(source_file, file.Attributes & 0xFF & 0xDF);
       }
     }
   }();
-  if (!platform_.TimerEnabled() && FileSearcher) FileSearcher->Stop();
+  if (!view_.TimerEnabled() && FileSearcher) FileSearcher->Stop();
 }
 
 }  // namespace ferrolink

@@ -89,17 +89,17 @@ std::string IncludeTrailingBackslash(const std::string& path) {
   return path + "\\";
 }
 
-std::string ExpandToUnc(Platform& platform, const std::string& path) {
-  const std::string full = platform.FullPathName(path);
+std::string ExpandToUnc(System& system, const std::string& path) {
+  const std::string full = system.FullPathName(path);
   if (full.size() > 2 && full[1] == ':' && IsDriveLetter(full[0])) {
-    if (!platform.IsWin9x()) {
+    if (!system.IsWin9x()) {
       std::string unc;
-      return platform.UniversalName(full, unc) ? unc : full;
+      return system.UniversalName(full, unc) ? unc : full;
     }
     // No universal-name query on the 9x platform: look the drive up among
     // the connected disk resources.
     if (full[2] == '\\') {
-      for (const NetResource& res : platform.ConnectedDisks()) {
+      for (const NetResource& res : system.ConnectedDisks()) {
         if (!res.LocalName.empty() && FoldCase(res.LocalName[0]) == FoldCase(full[0])) {
           return res.RemoteName + full.substr(2);
         }
@@ -132,21 +132,21 @@ SplitResult SplitDirectory(const std::string& directory) {
   return r;
 }
 
-SplitResult SplitPath(Platform& platform, const std::string& path) {
+SplitResult SplitPath(System& system, const std::string& path) {
   SplitResult r;
   if (path.find('\\') != std::string::npos || (path.size() >= 2 && path[1] == ':')) {
     r = SplitDirectory(ExtractFilePath(path));
   } else {
-    r = SplitDirectory(platform.CurrentDirectory());
+    r = SplitDirectory(system.CurrentDirectory());
   }
   r.Name = ExtractFileName(path);
   return r;
 }
 
-std::string ShortenPath(Platform& platform, const std::string& path, int width) {
-  SplitResult parts = SplitPath(platform, path);
+std::string ShortenPath(System& system, const std::string& path, int width) {
+  SplitResult parts = SplitPath(system, path);
   std::string result = parts.Root + parts.Directories + parts.Name;
-  while (!parts.Directories.empty() && platform.TextWidth(result) > width) {
+  while (!parts.Directories.empty() && system.TextWidth(result) > width) {
     const size_t cut = parts.Directories.find('\\');
     parts.Directories =
         cut == std::string::npos ? std::string() : parts.Directories.substr(cut + 1);
@@ -255,9 +255,9 @@ std::string LexicalDirectory(const std::string& full) {
   return normal;
 }
 
-std::string NormalDirectory(Platform& platform, const std::string& directory) {
+std::string NormalDirectory(System& system, const std::string& directory) {
   if (directory.empty()) return std::string();
-  return LexicalDirectory(platform.FullPathName(directory));
+  return LexicalDirectory(system.FullPathName(directory));
 }
 
 std::string ParentDirectory(const std::string& directory) {
@@ -265,30 +265,30 @@ std::string ParentDirectory(const std::string& directory) {
   return DirectoryPart(directory.substr(0, directory.size() - 1));
 }
 
-bool LiesInside(Platform& platform, const std::string& directory, const FolderId& folder,
+bool LiesInside(System& system, const std::string& directory, const FolderId& folder,
                 const std::string& stop) {
   for (std::string level = directory; !level.empty() && !SameText(level, stop);
        level = ParentDirectory(level)) {
     FolderId id;
-    if (platform.FolderIdentity(level, id) && id == folder) return true;
+    if (system.FolderIdentity(level, id) && id == folder) return true;
   }
   return false;
 }
 
-std::string ResolvedDirectory(Platform& platform, const std::string& directory) {
+std::string ResolvedDirectory(System& system, const std::string& directory) {
   std::string missing;
   for (std::string level = directory; !level.empty(); level = ParentDirectory(level)) {
-    const std::string final_path = platform.FinalPath(level);
-    if (!final_path.empty()) return platform.UpperCase(final_path + missing);
+    const std::string final_path = system.FinalPath(level);
+    if (!final_path.empty()) return system.UpperCase(final_path + missing);
     missing = level.substr(ParentDirectory(level).size()) + missing;
   }
   return std::string();
 }
 
-std::string NetworkForm(Platform& platform, const std::string& directory) {
+std::string NetworkForm(System& system, const std::string& directory) {
   // The normal form first, so that "." and ".." parts, forward slashes or
   // doubled separators cannot hide one directory inside another.
-  return platform.UpperCase(ExpandToUnc(platform, NormalDirectory(platform, directory)));
+  return system.UpperCase(ExpandToUnc(system, NormalDirectory(system, directory)));
 }
 
 bool LiesBelow(const std::string& inner, const std::string& outer) {

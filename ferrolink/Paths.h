@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "Platform.h"
+#include "System.h"
 
 namespace ferrolink {
 
@@ -55,12 +55,12 @@ SplitResult SplitDirectory(const std::string& directory);
 
 // Root, directories and name of a path; a bare name lies in the current
 // directory.
-SplitResult SplitPath(Platform& platform, const std::string& path);
+SplitResult SplitPath(System& system, const std::string& path);
 
 // The path, with its outer directory names replaced by "...\" one by one
 // while it is strictly wider than `width` pixels; root and name are never
 // cut.
-std::string ShortenPath(Platform& platform, const std::string& path, int width);
+std::string ShortenPath(System& system, const std::string& path, int width);
 
 // ---- normal and network forms ----------------------------------------------
 
@@ -72,18 +72,18 @@ std::string LexicalDirectory(const std::string& full);
 // The normal form of a configured directory: its full path
 // (GetFullPathNameA, relative to the current directory) in lexical normal
 // form. Empty when it has none.
-std::string NormalDirectory(Platform& platform, const std::string& directory);
+std::string NormalDirectory(System& system, const std::string& directory);
 
 // The directory above a normal directory path ("C:\\a\\b\\" gives "C:\\a\\");
 // empty for a root.
 std::string ParentDirectory(const std::string& directory);
 
 // The full path, with a network drive letter replaced by its universal name.
-std::string ExpandToUnc(Platform& platform, const std::string& path);
+std::string ExpandToUnc(System& system, const std::string& path);
 
 // A directory's normal form with a network drive letter replaced by its
 // universal name, in upper case: the form in which directories are compared.
-std::string NetworkForm(Platform& platform, const std::string& directory);
+std::string NetworkForm(System& system, const std::string& directory);
 
 // True when both paths are known and `inner` is `outer` or lies below it, as
 // text (both in one form, such as the network form).
@@ -124,12 +124,12 @@ std::string TemporaryName(const std::string& file);
 // not including `stop` (empty: up to the root), is the folder `folder` by
 // identity. Levels that do not exist yet are passed over, so the nearest
 // existing one decides.
-bool LiesInside(Platform& platform, const std::string& directory, const FolderId& folder,
+bool LiesInside(System& system, const std::string& directory, const FolderId& folder,
                 const std::string& stop);
 
 // A normal directory with every link on its way followed, in upper case:
 // the nearest existing level's final path, then the levels below it that do
 // not exist yet. Empty when no level can be resolved.
-std::string ResolvedDirectory(Platform& platform, const std::string& directory);
+std::string ResolvedDirectory(System& system, const std::string& directory);
 
 }  // namespace ferrolink

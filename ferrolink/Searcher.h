@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform.h"
+#include "System.h"
 
 namespace ferrolink {
 
@@ -41,7 +41,7 @@ static_assert(sizeof(TFoundFile) <= 96, "a record of the 32-bit build outgrew 96
 
 class TSearcher {
  public:
-  explicit TSearcher(Platform& platform);
+  explicit TSearcher(System& system);
   ~TSearcher();
   TSearcher(const TSearcher&) = delete;
   TSearcher& operator=(const TSearcher&) = delete;
@@ -71,7 +71,7 @@ class TSearcher {
   // the folders entered before it too.
   bool FirstEntry(const std::string& directory, bool is_link);
   void ForgetEntered();
-  Platform& platform_;
+  System& system_;
   std::vector<std::string> entered_before_link_;
   bool link_met_ = false;
   std::set<FolderId> entered_;

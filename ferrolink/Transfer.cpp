@@ -4,20 +4,20 @@
 
 namespace ferrolink {
 
-bool DirectoryExists(Platform& platform, const std::string& path) {
-  const uint32_t attributes = platform.FileAttributes(path);
+bool DirectoryExists(System& system, const std::string& path) {
+  const uint32_t attributes = system.FileAttributes(path);
   return attributes != kInvalidAttributes && (attributes & kAttrDirectory) != 0;
 }
 
-bool CreateDirectoryPath(Platform& platform, const std::string& directory) {
+bool CreateDirectoryPath(System& system, const std::string& directory) {
   // Most transfers go to a directory that is there already: one test.
-  if (DirectoryExists(platform, directory)) return true;
+  if (DirectoryExists(system, directory)) return true;
   const std::string root = RootPart(directory);
   size_t end = directory.find('\\', root.size() + 1);
   while (end != std::string::npos) {
     const std::string level = directory.substr(0, end);
-    if (!DirectoryExists(platform, level) && !platform.CreateDirectoryLevel(level) &&
-        !DirectoryExists(platform, level)) {
+    if (!DirectoryExists(system, level) && !system.CreateDirectoryLevel(level) &&
+        !DirectoryExists(system, level)) {
       return false;
     }
     end = directory.find('\\', end + 1);
@@ -25,26 +25,24 @@ bool CreateDirectoryPath(Platform& platform, const std::string& directory) {
   return true;
 }
 
-bool SourceUnchanged(Platform& platform, const std::string& path, const TFoundFile& file) {
+bool SourceUnchanged(System& system, const std::string& path, const TFoundFile& file) {
   uint64_t size = 0, last_write = 0;
-  if (!platform.FileStamp(path, size, last_write)) return false;
+  if (!system.FileStamp(path, size, last_write)) return false;
   return size == static_cast<uint64_t>(file.Size) &&
-         platform.ToLocalFileTime(last_write) == file.LastWriteTime;
+         system.ToLocalFileTime(last_write) == file.LastWriteTime;
 }
 
-bool DeliverWhole(Platform& platform, const std::string& source_file,
-                  const std::string& target_file, int64_t size, bool flush) {
+bool DeliverWhole(System& system, const std::string& source_file, const std::string& target_file,
+                  int64_t size, bool flush) {
   const std::string temporary = TemporaryName(target_file);
-  if (!platform.CopyFileOver(source_file, temporary) ||
-      (flush && !platform.FlushFileAt(temporary)) ||
-      !platform.MoveFileOver(temporary, target_file)) {
-    platform.DeleteFileAt(temporary);
+  if (!system.CopyFileOver(source_file, temporary) || (flush && !system.FlushFileAt(temporary)) ||
+      !system.MoveFileOver(temporary, target_file)) {
+    system.DeleteFileAt(temporary);
     return false;
   }
   // A copy that reported success is trusted only with the source's size.
   uint64_t copied = 0, last_write = 0;
-  return platform.FileStamp(target_file, copied, last_write) &&
-         copied == static_cast<uint64_t>(size);
+  return system.FileStamp(target_file, copied, last_write) && copied == static_cast<uint64_t>(size);
 }
 
 }  // namespace ferrolink

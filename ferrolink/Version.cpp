@@ -31,9 +31,9 @@ double DosDateTimeToDays(uint32_t stamp) {
          (hour * 3600 + minute * 60 + second) / 86400.0;
 }
 
-bool ReadFileVersion(Platform& platform, const std::string& path, TFileVersion& record) {
+bool ReadFileVersion(System& system, const std::string& path, TFileVersion& record) {
   FixedVersionInfo info;
-  if (!platform.ReadVersionInfo(path, info)) return false;
+  if (!system.ReadVersionInfo(path, info)) return false;
   record.FileVersion[0] = info.FileVersionMS >> 16;
   record.FileVersion[1] = info.FileVersionMS & 0xFFFF;
   record.FileVersion[2] = info.FileVersionLS >> 16;
@@ -49,7 +49,7 @@ bool ReadFileVersion(Platform& platform, const std::string& path, TFileVersion& 
   record.PrivateBuild = flags & 0x08;
   record.SpecialBuild = flags & 0x20;
   uint32_t stamp = 0;
-  record.FileDate = platform.FileDosDateTime(path, stamp) ? DosDateTimeToDays(stamp) : 0;
+  record.FileDate = system.FileDosDateTime(path, stamp) ? DosDateTimeToDays(stamp) : 0;
   return true;
 }
 

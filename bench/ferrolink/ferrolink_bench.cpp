@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "FakeView.h"
 #include "Main.h"
-#include "HeadlessSystem.h"
 #include "Win32System.h"
 
 // ---- a counting allocator: live bytes and blocks asked for by the program ----
@@ -49,7 +49,7 @@ void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-using BenchSystem = ferrolink::test::HeadlessSystem;
+using BenchSystem = ferrolink::Win32System;
 
 // A listing of a virtual tree of `folders` folders of `files` files each
 // below V:\, for the million-file walk without a million files on disk.
@@ -247,7 +247,8 @@ int main(int argc, char** argv) {
 #endif
 
   BenchSystem sys;
-  ferrolink::TMainForm form(sys);
+  ferrolink::test::FakeView view;  // shows nothing, keeps the errors
+  ferrolink::TMainForm form(sys, view);
   form.FormCreate();
 
   // ---- walk: nothing to copy over 20000 read-only files in 1000 folders ----
@@ -293,7 +294,8 @@ int main(int argc, char** argv) {
 
   {
     VirtualTree virtual_tree(1000, 1000);
-    ferrolink::TMainForm big(virtual_tree);
+    ferrolink::test::FakeView big_view;
+    ferrolink::TMainForm big(virtual_tree, big_view);
     big.FormCreate();
     big.SourceDir = "V:\\";
     big.TargetDir = work + "\\walk-target\\";
@@ -414,7 +416,7 @@ int main(int argc, char** argv) {
   Verdict("walk", cycle_walk / bare_walk, 1.15);
   Verdict("transfer", ours_t / bare_t, 1.15);
   Verdict("memory", per_record / memory_limit, 1.0);
-  for (const std::string& error : sys.errors) std::printf("error in a cycle: %s\n", error.c_str());
+  for (const std::string& error : view.errors) std::printf("error in a cycle: %s\n", error.c_str());
   RemoveTree(work);
-  return sys.errors.empty() ? 0 : 1;
+  return view.errors.empty() ? 0 : 1;
 }

@@ -1,30 +1,23 @@
-// Ferrolink's program: the single-instance start, the application window (its
-// caption is the task-bar text), the main window with its controls, and the
-// message loop. Window messages become calls of TMainForm's handlers; the
-// window operations of Platform are implemented here.
-#include <windows.h>
+#include "MainWindow.h"
+
 #include <objbase.h>
 #include <shlobj.h>
 
 #include <cstring>
 #include <exception>
-#include <map>
-#include <string>
 
-#include "Main.h"
-#include "Win32System.h"
+#include "DrawTransparent.h"
+#include "SpeedButton.h"
 #include "resource.h"
 
 namespace ferrolink {
+
 namespace {
 
-constexpr char kMutexName[] = "Ferrolink";
 constexpr char kAppClass[] = "TApplication";
 constexpr char kFormClass[] = "TMainForm";
-constexpr char kSpeedButtonClass[] = "TSpeedButton";
 constexpr int kClientWidth = 449;
 constexpr int kClientHeight = 417;
-constexpr COLORREF kTransparent = RGB(255, 0, 255);  // the pictures' see-through colour
 constexpr COLORREF kGreyText = RGB(128, 128, 128);
 
 constexpr char kCopyright[] = "Copyright \xA9 2012 Quorlen";
@@ -32,8 +25,13 @@ constexpr char kMessageText[] =
     "Das Zielverzeichnis befindet sich innerhalb des Quellverzeichnisses. Bitte neu "
     "konfigurieren ...";
 
-// One control of the main window. Width 0: as wide and high as its text
-// (a label that sizes itself).
+// The fonts a control can show. All show the form's font, the one the
+// system measures the path display in.
+enum class ControlFont { Form };
+
+// One control of the main window. Width 0: as wide and high as its text in
+// its font (a label that sizes itself). A control with WS_EX_CONTROLPARENT
+// holds controls and passes their notifications on to the window.
 struct ControlDef {
   int id;
   const char* cls;
@@ -41,45 +39,67 @@ struct ControlDef {
   int x, y, w, h;
   const char* text;
   DWORD style;
+  DWORD exstyle;
+  ControlFont font;
 };
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kLabel = kChild | SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kPicture = kChild | SS_OWNERDRAW | WS_CLIPSIBLINGS;
 constexpr DWORD kGroup = kChild | BS_GROUPBOX | WS_CLIPSIBLINGS;
+constexpr DWORD kHolder = WS_EX_CONTROLPARENT;
+constexpr ControlFont kForm = ControlFont::Form;
 
 // In creation order, which is the tab order: ButtonMini, GroupBoxTarget,
 // GroupBoxDone, GroupBoxSetup among the window's direct children.
 // FailedImage comes before Network so that it lies above it.
+// clang-format off
 constexpr ControlDef kControls[] = {
-    {IDC_BUTTONMINI, "BUTTON", 0, 328, 376, 105, 25, "Minimieren",
-     kChild | WS_TABSTOP | BS_PUSHBUTTON},
-    {IDC_GROUPBOXTARGET, "BUTTON", 0, 16, 184, 417, 105, "Server", kGroup},
-    {IDC_FAILEDIMAGE, "STATIC", IDC_GROUPBOXTARGET, 24, 41, 15, 12, "", kPicture},
-    {IDC_NETWORK, "STATIC", IDC_GROUPBOXTARGET, 16, 24, 32, 32, "", kPicture},
-    {IDC_LABELDIR, "STATIC", IDC_GROUPBOXTARGET, 64, 20, 0, 0, "Verzeichnis", kLabel},
-    {IDC_EDITTARGET, "EDIT", IDC_GROUPBOXTARGET, 64, 36, 305, 21, "",
-     kChild | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL},
-    {IDC_SPEEDBUTTONDIR, kSpeedButtonClass, IDC_GROUPBOXTARGET, 376, 36, 23, 22, "", kChild},
-    {IDC_LABELMESSAGE, "STATIC", IDC_GROUPBOXTARGET, 64, 64, 337, 33, kMessageText,
-     WS_CHILD | SS_LEFT | SS_NOPREFIX},
-    {IDC_GROUPBOXDONE, "BUTTON", 0, 16, 80, 417, 89, "Erledigt", kGroup},
-    {IDC_LABEL1, "STATIC", IDC_GROUPBOXDONE, 16, 20, 0, 0, "Pfad:", kLabel},
-    {IDC_LABELSOURCE, "STATIC", IDC_GROUPBOXDONE, 64, 20, 337, 13, "---", kLabel},
-    {IDC_LABEL2, "STATIC", IDC_GROUPBOXDONE, 16, 42, 0, 0, "Datei:", kLabel},
-    {IDC_LABELBRANCH, "STATIC", IDC_GROUPBOXDONE, 64, 42, 337, 13, "---", kLabel},
-    {IDC_LABEL3, "STATIC", IDC_GROUPBOXDONE, 16, 64, 0, 0, "Anzahl:", kLabel},
-    {IDC_LABELSTATUS, "STATIC", IDC_GROUPBOXDONE, 64, 64, 337, 13, "---",
-     kLabel | SS_LEFTNOWORDWRAP},
-    {IDC_GROUPBOXSETUP, "BUTTON", 0, 16, 304, 417, 57, "Einstellungen", kGroup},
-    {IDC_CHECKBOXDELETE, "BUTTON", IDC_GROUPBOXSETUP, 16, 24, 209, 17,
-     "Quelldateien nach \xDC"
-     "bertragung l\xF6schen.",
-     kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
-    {IDC_IMAGELOGO, "STATIC", 0, 16, 16, 185, 52, "", kPicture},
-    {IDC_LABELCOPYRIGHT, "STATIC", 0, 232, 16, 201, 13, kCopyright, kLabel},
-    {IDC_LABELVERSION, "STATIC", 0, 232, 40, 201, 13, "---", kLabel},
+    // id                 class              parent              x    y    w    h   text
+    //   style                                          exstyle           font
+    {IDC_BUTTONMINI,      "BUTTON",          0,                  328, 376, 105, 25, "Minimieren",
+         kChild | WS_TABSTOP | BS_PUSHBUTTON,            0,                kForm},
+    {IDC_GROUPBOXTARGET,  "BUTTON",          0,                  16,  184, 417, 105, "Server",
+         kGroup,                                         kHolder,          kForm},
+    {IDC_FAILEDIMAGE,     "STATIC",          IDC_GROUPBOXTARGET, 24,  41,  15,  12, "",
+         kPicture,                                       0,                kForm},
+    {IDC_NETWORK,         "STATIC",          IDC_GROUPBOXTARGET, 16,  24,  32,  32, "",
+         kPicture,                                       0,                kForm},
+    {IDC_LABELDIR,        "STATIC",          IDC_GROUPBOXTARGET, 64,  20,  0,   0,  "Verzeichnis",
+         kLabel,                                         0,                kForm},
+    {IDC_EDITTARGET,      "EDIT",            IDC_GROUPBOXTARGET, 64,  36,  305, 21, "",
+         kChild | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kForm},
+    {IDC_SPEEDBUTTONDIR,  kSpeedButtonClass, IDC_GROUPBOXTARGET, 376, 36,  23,  22, "",
+         kChild,                                         0,                kForm},
+    {IDC_LABELMESSAGE,    "STATIC",          IDC_GROUPBOXTARGET, 64,  64,  337, 33, kMessageText,
+         WS_CHILD | SS_LEFT | SS_NOPREFIX,               0,                kForm},
+    {IDC_GROUPBOXDONE,    "BUTTON",          0,                  16,  80,  417, 89, "Erledigt",
+         kGroup,                                         kHolder,          kForm},
+    {IDC_LABEL1,          "STATIC",          IDC_GROUPBOXDONE,   16,  20,  0,   0,  "Pfad:",
+         kLabel,                                         0,                kForm},
+    {IDC_LABELSOURCE,     "STATIC",          IDC_GROUPBOXDONE,   64,  20,  337, 13, "---",
+         kLabel,                                         0,                kForm},
+    {IDC_LABEL2,          "STATIC",          IDC_GROUPBOXDONE,   16,  42,  0,   0,  "Datei:",
+         kLabel,                                         0,                kForm},
+    {IDC_LABELBRANCH,     "STATIC",          IDC_GROUPBOXDONE,   64,  42,  337, 13, "---",
+         kLabel,                                         0,                kForm},
+    {IDC_LABEL3,          "STATIC",          IDC_GROUPBOXDONE,   16,  64,  0,   0,  "Anzahl:",
+         kLabel,                                         0,                kForm},
+    {IDC_LABELSTATUS,     "STATIC",          IDC_GROUPBOXDONE,   64,  64,  337, 13, "---",
+         kLabel | SS_LEFTNOWORDWRAP,                     0,                kForm},
+    {IDC_GROUPBOXSETUP,   "BUTTON",          0,                  16,  304, 417, 57, "Einstellungen",
+         kGroup,                                         kHolder,          kForm},
+    {IDC_CHECKBOXDELETE,  "BUTTON",          IDC_GROUPBOXSETUP,  16,  24,  209, 17,
+         "Quelldateien nach \xDC" "bertragung l\xF6schen.",
+         kChild | WS_TABSTOP | BS_AUTOCHECKBOX,          kHolder,          kForm},
+    {IDC_IMAGELOGO,       "STATIC",          0,                  16,  16,  185, 52, "",
+         kPicture,                                       0,                kForm},
+    {IDC_LABELCOPYRIGHT,  "STATIC",          0,                  232, 16,  201, 13, kCopyright,
+         kLabel,                                         0,                kForm},
+    {IDC_LABELVERSION,    "STATIC",          0,                  232, 40,  201, 13, "---",
+         kLabel,                                         0,                kForm},
 };
+// clang-format on
 
 int ControlId(Control c) {
   switch (c) {
@@ -103,87 +123,31 @@ int ControlId(Control c) {
   return 0;
 }
 
-void DrawTransparent(HDC dc, HBITMAP bmp, int x, int y) {
-  BITMAP info;
-  if (!bmp || !GetObjectA(bmp, sizeof info, &info)) return;
-  HDC mem = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  TransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, info.bmWidth, info.bmHeight,
-                 kTransparent);
-  SelectObject(mem, old);
-  DeleteDC(mem);
+// The object a window was bound to; null before the binding.
+MainWindow* BoundTo(HWND hwnd) {
+  return reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-class MainWindow : public Win32System {
- public:
-  explicit MainWindow(HINSTANCE instance) : instance_(instance), form_(*this) {}
-  ~MainWindow() override {
-    for (HBITMAP b : {logo_, network_, failed_, folder_}) {
-      if (b) DeleteObject(b);
-    }
-    DeleteObject(face_brush_);
+// Binds a window to the object CreateWindowExA was given, at its first
+// message that carries it.
+void BindOnCreate(HWND hwnd, UINT msg, LPARAM lp) {
+  if (msg != WM_NCCREATE) return;
+  const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lp);
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), form_(system_, *this) {}
+
+MainWindow::~MainWindow() {
+  // A window left by a failed start must no longer reach this object.
+  if (IsWindow(app_wnd_)) SetWindowLongPtrA(app_wnd_, GWLP_USERDATA, 0);
+  for (HBITMAP b : {logo_, network_, failed_, folder_}) {
+    if (b) DeleteObject(b);
   }
-
-  bool Create();
-  int Run();
-
-  // ---- Platform: the window ----
-  void SetCaption(const std::string& text) override { SetWindowTextA(form_wnd_, text.c_str()); }
-  void SetAppTitle(const std::string& text) override { SetWindowTextA(app_wnd_, text.c_str()); }
-  void SetText(Control c, const std::string& text) override {
-    SetWindowTextA(controls_[ControlId(c)], text.c_str());
-  }
-  void SetVisible(Control c, bool visible) override {
-    ShowWindow(controls_[ControlId(c)], visible ? SW_SHOW : SW_HIDE);
-  }
-  void SetChecked(Control c, bool checked) override {
-    SendMessageA(controls_[ControlId(c)], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
-  void SetBusyCursor(CursorOwner owner, bool busy) override;
-  bool TimerEnabled() override { return timer_on_; }
-  void SetTimerEnabled(bool enabled) override;
-  int TimerInterval() override { return interval_; }
-  void SetTimerInterval(int milliseconds) override;
-  void MinimizeApplication() override;
-  void FocusMainForm() override { SetFocus(form_wnd_); }
-  void ShowError(const std::string& text) override {
-    MessageBoxA(form_wnd_ ? form_wnd_ : app_wnd_, text.c_str(), kAppTitle,
-                MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-  }
-  bool BrowseForFolder(const std::string& title, std::string& path) override;
-
- private:
-  static LRESULT CALLBACK AppProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK GroupProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK SpeedButtonProc(HWND, UINT, WPARAM, LPARAM);
-
-  LRESULT OnFormMessage(HWND, UINT, WPARAM, LPARAM);
-  void CreateControls();
-  void OnCommand(int id, int code, HWND control);
-  void DrawPicture(const DRAWITEMSTRUCT& item);
-  bool CursorBusyOver(HWND hwnd) const;
-  void RestoreFromTaskBar();
-  // Runs a handler; an error it raises is shown, never carried into Windows.
-  template <typename F>
-  void Guard(F&& handler);
-
-  HINSTANCE instance_;
-  TMainForm form_;
-  HWND app_wnd_ = nullptr;
-  HWND form_wnd_ = nullptr;
-  std::map<int, HWND> controls_;
-  WNDPROC group_default_proc_ = nullptr;
-  HBITMAP logo_ = nullptr, network_ = nullptr, failed_ = nullptr, folder_ = nullptr;
-  HBRUSH face_brush_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-  std::map<CursorOwner, bool> busy_;
-  bool timer_on_ = false;
-  int interval_ = kIntervalStart;
-  bool minimized_ = false;
-  bool closing_ = false;
-};
-
-MainWindow* g_window = nullptr;  // the one window of the process, for the window procedures
+  DeleteObject(face_brush_);
+}
 
 template <typename F>
 void MainWindow::Guard(F&& handler) {
@@ -206,10 +170,7 @@ bool MainWindow::Create() {
   wc.lpfnWndProc = FormProc;
   wc.lpszClassName = kFormClass;
   if (!RegisterClassA(&wc)) return false;
-  wc.lpfnWndProc = SpeedButtonProc;
-  wc.lpszClassName = kSpeedButtonClass;
-  wc.hIcon = nullptr;
-  if (!RegisterClassA(&wc)) return false;
+  if (!RegisterSpeedButton(instance_)) return false;
 
   logo_ = LoadBitmapA(instance_, MAKEINTRESOURCEA(IDB_LOGO));
   network_ = LoadBitmapA(instance_, MAKEINTRESOURCEA(IDB_NETWORK));
@@ -221,7 +182,7 @@ bool MainWindow::Create() {
   // the program's task-bar entry; it owns the main window.
   app_wnd_ = CreateWindowExA(WS_EX_APPWINDOW, kAppClass, kAppTitle,
                              WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, sw / 2,
-                             sh / 2, 0, 0, nullptr, nullptr, instance_, nullptr);
+                             sh / 2, 0, 0, nullptr, nullptr, instance_, this);
   if (!app_wnd_) return false;
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -230,10 +191,12 @@ bool MainWindow::Create() {
   AdjustWindowRectEx(&r, style, FALSE, exstyle);
   const int w = r.right - r.left, h = r.bottom - r.top;
   form_wnd_ = CreateWindowExA(exstyle, kFormClass, kCaptionStart, style, (sw - w) / 2, (sh - h) / 2,
-                              w, h, app_wnd_, nullptr, instance_, nullptr);
+                              w, h, app_wnd_, nullptr, instance_, this);
   if (!form_wnd_) return false;
-  SendMessageA(form_wnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  SendMessageA(form_wnd_, WM_SETFONT, reinterpret_cast<WPARAM>(system_.Font()), FALSE);
   CreateControls();
+  SendMessageA(controls_[IDC_SPEEDBUTTONDIR], BM_SETIMAGE, IMAGE_BITMAP,
+               reinterpret_cast<LPARAM>(folder_));
 
   Guard([this] { form_.FormCreate(); });
   // The first tick comes only after the start-up is complete.
@@ -246,34 +209,37 @@ bool MainWindow::Create() {
 }
 
 void MainWindow::CreateControls() {
+  const auto font_of = [this](ControlFont font) -> HFONT {
+    switch (font) {
+      case ControlFont::Form:
+        return system_.Font();
+    }
+    return nullptr;
+  };
   HDC dc = GetDC(form_wnd_);
-  HGDIOBJ old = SelectObject(dc, Font());
   for (const ControlDef& def : kControls) {
     HWND parent = def.parent ? controls_[def.parent] : form_wnd_;
+    HFONT font = font_of(def.font);
     int w = def.w, h = def.h;
     if (w == 0) {  // a label as large as its text
+      HGDIOBJ old = SelectObject(dc, font);
       SIZE size{};
       GetTextExtentPoint32A(dc, def.text, static_cast<int>(strlen(def.text)), &size);
+      SelectObject(dc, old);
       w = size.cx;
       h = 13;
     }
-    DWORD exstyle = 0;
-    if (def.id == IDC_EDITTARGET) exstyle = WS_EX_CLIENTEDGE;
-    if (std::string(def.cls) == "BUTTON" && (def.style & BS_GROUPBOX)) {
-      exstyle = WS_EX_CONTROLPARENT;
-    }
     HWND hwnd =
-        CreateWindowExA(exstyle, def.cls, def.text, def.style, def.x, def.y, w, h, parent,
+        CreateWindowExA(def.exstyle, def.cls, def.text, def.style, def.x, def.y, w, h, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id)), instance_, nullptr);
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controls_[def.id] = hwnd;
-    if (def.style & BS_GROUPBOX && std::string(def.cls) == "BUTTON") {
-      // Group boxes hold controls: pass their notifications on to the window.
+    if (def.exstyle & WS_EX_CONTROLPARENT) {
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
       group_default_proc_ = reinterpret_cast<WNDPROC>(
           SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupProc)));
     }
   }
-  SelectObject(dc, old);
   ReleaseDC(form_wnd_, dc);
 }
 
@@ -285,6 +251,39 @@ int MainWindow::Run() {
     DispatchMessageA(&msg);
   }
   return static_cast<int>(msg.wParam);
+}
+
+HWND MainWindow::Item(Control control) {
+  return controls_[ControlId(control)];
+}
+
+void MainWindow::SetCaption(const std::string& text) {
+  SetWindowTextA(form_wnd_, text.c_str());
+}
+
+void MainWindow::SetAppTitle(const std::string& text) {
+  SetWindowTextA(app_wnd_, text.c_str());
+}
+
+void MainWindow::SetText(Control control, const std::string& text) {
+  SetWindowTextA(Item(control), text.c_str());
+}
+
+void MainWindow::SetVisible(Control control, bool visible) {
+  ShowWindow(Item(control), visible ? SW_SHOW : SW_HIDE);
+}
+
+void MainWindow::SetChecked(Control control, bool checked) {
+  SendMessageA(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void MainWindow::FocusMainForm() {
+  SetFocus(form_wnd_);
+}
+
+void MainWindow::ShowError(const std::string& text) {
+  MessageBoxA(form_wnd_ ? form_wnd_ : app_wnd_, text.c_str(), kAppTitle,
+              MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
 void MainWindow::SetTimerEnabled(bool enabled) {
@@ -404,20 +403,26 @@ void MainWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT CALLBACK MainWindow::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  MainWindow* self = g_window;
+  BindOnCreate(hwnd, msg, lp);
+  MainWindow* self = BoundTo(hwnd);
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  return self->OnAppMessage(hwnd, msg, wp, lp);
+}
+
+LRESULT MainWindow::OnAppMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
-      if (self && wp == SIZE_RESTORED) self->RestoreFromTaskBar();
+      if (wp == SIZE_RESTORED) RestoreFromTaskBar();
       break;
     case WM_SYSCOMMAND:
-      if (self && (wp & 0xFFF0) == SC_RESTORE) {
+      if ((wp & 0xFFF0) == SC_RESTORE) {
         ShowWindow(hwnd, SW_RESTORE);
-        self->RestoreFromTaskBar();
+        RestoreFromTaskBar();
         return 0;
       }
       break;
     case WM_CLOSE:
-      if (self && self->form_wnd_) PostMessageA(self->form_wnd_, WM_CLOSE, 0, 0);
+      if (form_wnd_) PostMessageA(form_wnd_, WM_CLOSE, 0, 0);
       return 0;
     default:
       break;
@@ -426,8 +431,10 @@ LRESULT CALLBACK MainWindow::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 }
 
 LRESULT CALLBACK MainWindow::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (!g_window) return DefWindowProcA(hwnd, msg, wp, lp);
-  return g_window->OnFormMessage(hwnd, msg, wp, lp);
+  BindOnCreate(hwnd, msg, lp);
+  MainWindow* self = BoundTo(hwnd);
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  return self->OnFormMessage(hwnd, msg, wp, lp);
 }
 
 LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -479,16 +486,19 @@ LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK MainWindow::GroupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  MainWindow* self = g_window;
+  return BoundTo(hwnd)->OnGroupMessage(hwnd, msg, wp, lp);
+}
+
+LRESULT MainWindow::OnGroupMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
     case WM_DRAWITEM:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
-      return self->OnFormMessage(self->form_wnd_, msg, wp, lp);
+      return OnFormMessage(form_wnd_, msg, wp, lp);
     case WM_SETCURSOR:
-      if (LOWORD(lp) == HTCLIENT && self->CursorBusyOver(reinterpret_cast<HWND>(wp))) {
+      if (LOWORD(lp) == HTCLIENT && CursorBusyOver(reinterpret_cast<HWND>(wp))) {
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
@@ -496,79 +506,13 @@ LRESULT CALLBACK MainWindow::GroupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     case WM_ERASEBKGND: {
       RECT r;
       GetClientRect(hwnd, &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, self->face_brush_);
+      FillRect(reinterpret_cast<HDC>(wp), &r, face_brush_);
       return TRUE;
     }
     default:
       break;
   }
-  return CallWindowProcA(self->group_default_proc_, hwnd, msg, wp, lp);
+  return CallWindowProcA(group_default_proc_, hwnd, msg, wp, lp);
 }
 
-// A small flat button that never takes the focus, showing the folder glyph.
-LRESULT CALLBACK MainWindow::SpeedButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  MainWindow* self = g_window;
-  auto click = [hwnd] {
-    const int id = GetDlgCtrlID(hwnd);
-    SendMessageA(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(hwnd));
-  };
-  switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      RECT r;
-      GetClientRect(hwnd, &r);
-      const bool down = GetPropA(hwnd, "down") != nullptr;
-      FillRect(dc, &r, self->face_brush_);
-      DrawEdge(dc, &r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-      DrawTransparent(dc, self->folder_, (r.right - 16) / 2 + (down ? 1 : 0),
-                      (r.bottom - 16) / 2 + (down ? 1 : 0));
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_LBUTTONDOWN:
-      SetPropA(hwnd, "down", reinterpret_cast<HANDLE>(1));
-      SetCapture(hwnd);
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
-    case WM_LBUTTONUP: {
-      const bool was_down = RemovePropA(hwnd, "down") != nullptr;
-      ReleaseCapture();
-      InvalidateRect(hwnd, nullptr, TRUE);
-      RECT r;
-      GetClientRect(hwnd, &r);
-      const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-      if (was_down && PtInRect(&r, pt)) click();
-      return 0;
-    }
-    case BM_CLICK:
-      click();
-      return 0;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    default:
-      break;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-}  // namespace
 }  // namespace ferrolink
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  // One instance per log-on: a second start ends at once, silently. The
-  // handle stays open until the process ends.
-  CreateMutexA(nullptr, FALSE, ferrolink::kMutexName);
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
-  CoInitialize(nullptr);  // for the folder-browsing dialog
-  int code = 1;
-  {
-    ferrolink::MainWindow window(instance);
-    ferrolink::g_window = &window;
-    if (window.Create()) code = window.Run();
-    ferrolink::g_window = nullptr;
-  }
-  CoUninitialize();
-  return code;
-}

@@ -1,15 +1,15 @@
-// The real system behind Platform: registry, files, network names, version
-// resources, text measuring and the transfer's file operations over Win32.
-// The window operations stay abstract; MainWindow supplies them.
+// The real System: registry, files, network names, version resources, text
+// measuring and the transfer's file operations over Win32. It owns the
+// window's font, so that a path is measured in the font it is shown in.
 #pragma once
 
 #include <windows.h>
 
-#include "Platform.h"
+#include "System.h"
 
 namespace ferrolink {
 
-class Win32System : public Platform {
+class Win32System : public System {
  public:
   Win32System();
   ~Win32System() override;

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "FakePlatform.h"
+#include "FakeComputer.h"
 #include "Main.h"
 
 using ferrolink::Control;
@@ -18,16 +18,18 @@ using ferrolink::CursorOwner;
 using ferrolink::TFoundFile;
 using ferrolink::TMainForm;
 using ferrolink::TNetState;
-using ferrolink::test::FakePlatform;
+using ferrolink::test::FakeComputer;
+using ferrolink::test::FakeSystem;
+using ferrolink::test::FakeView;
 
 namespace {
 
 // The fake, with the order of the cursor changes kept.
-class CursorLog : public FakePlatform {
+class CursorLog : public FakeComputer {
  public:
   void SetBusyCursor(CursorOwner owner, bool busy) override {
     cursor_log.emplace_back(owner, busy);
-    FakePlatform::SetBusyCursor(owner, busy);
+    FakeView::SetBusyCursor(owner, busy);
   }
   std::vector<std::pair<CursorOwner, bool>> cursor_log;
 };
@@ -43,13 +45,13 @@ class Cycle : public ::testing::Test {
     form.TargetDir = "D:\\Ziel\\";
   }
   void Tick() { form.TimerFindTimer(); }
-  FakePlatform::Node& Source(const std::string& rel, uint32_t attrs = 0x20) {
+  FakeSystem::Node& Source(const std::string& rel, uint32_t attrs = 0x20) {
     return p.AddFile("C:\\Daten\\" + rel, "inhalt " + rel, attrs);
   }
   std::string Status() { return p.texts[Control::LabelStatus]; }
 
   CursorLog p;
-  TMainForm form{p};
+  TMainForm form{p, p};
 };
 
 }  // namespace
@@ -129,9 +131,9 @@ TEST(TargetInsideSource, ComparesNormalNetworkFormsInUpperCase) {
       {"", "C:\\Daten\\", false},
   };
   for (const Case& c : cases) {
-    FakePlatform p;
+    FakeComputer p;
     p.unc_by_drive["Q"] = "\\\\srv\\share";
-    TMainForm form(p);
+    TMainForm form(p, p);
     EXPECT_EQ(form.TargetInsideSource(c.source, c.target), c.inside)
         << c.source << " / " << c.target;
   }
@@ -144,7 +146,7 @@ TEST_F(Cycle, MinimisesOnlyAtAFirstTickThatReachesTheTarget) {
 
   CursorLog q;
   q.AddDir("C:\\Daten");
-  TMainForm late(q);
+  TMainForm late(q, q);
   late.FormCreate();
   late.SourceDir = "C:\\Daten\\";
   late.TargetDir = "D:\\Ziel\\";
@@ -211,7 +213,7 @@ TEST_F(Cycle, CopyModeClearsTheArchiveBitSoTheNextCycleCopiesNothingNew) {
   Tick();
   EXPECT_EQ(p.copies.size(), 3u);
 
-  FakePlatform::Node& rewritten = *p.Find("C:\\Daten\\m1.dat");  // the instrument writes again
+  FakeSystem::Node& rewritten = *p.Find("C:\\Daten\\m1.dat");  // the instrument writes again
   rewritten.attrs |= 0x20;
   rewritten.wtime += 50;
   Tick();
@@ -284,7 +286,7 @@ TEST_F(Cycle, AFileRewrittenAfterItsCopyIsNeitherDeletedNorUnmarked) {
     Source("zeit.dat");
     Source("groesse.dat");
     p.after_copy = [&](const std::string& from, const std::string&) {
-      FakePlatform::Node& n = *p.Find(from);
+      FakeSystem::Node& n = *p.Find(from);
       if (from.find("zeit") != std::string::npos) n.wtime += 1;  // same size, later write
       if (from.find("groesse") != std::string::npos) n.size += 1;
     };

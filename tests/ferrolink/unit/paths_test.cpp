@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "FakePlatform.h"
+#include "FakeSystem.h"
 
 using ferrolink::ExpandToUnc;
 using ferrolink::ShortenPath;
 using ferrolink::SplitDirectory;
 using ferrolink::SplitPath;
-using ferrolink::test::FakePlatform;
+using ferrolink::test::FakeSystem;
 
 namespace {
 
@@ -30,7 +30,7 @@ TEST(Split, DirectoryForms) {
 }
 
 TEST(Split, PathForms) {
-  FakePlatform p;
+  FakeSystem p;
   p.current_dir = "D:\\Work\\";
   EXPECT_EQ(Joined(SplitPath(p, "c:\\a\\b\\name.txt")), "C:\\|a\\b\\|name.txt");
   EXPECT_EQ(Joined(SplitPath(p, "c:name.txt")), "C:\\||name.txt");
@@ -39,7 +39,7 @@ TEST(Split, PathForms) {
 }
 
 TEST(Shorten, FitsOrLosesOuterDirectoriesFirst) {
-  FakePlatform p;                                                 // 7 pixels per character
+  FakeSystem p;                                                   // 7 pixels per character
   const std::string fits = "c:\\" + std::string(40, 'a') + "\\";  // 44 characters: 308 px
   EXPECT_EQ(ShortenPath(p, fits, 308), "C:\\" + std::string(40, 'a') + "\\");  // exactly W fits
   EXPECT_EQ(ShortenPath(p, fits, 307), "C:\\...\\");
@@ -57,7 +57,7 @@ TEST(Shorten, FitsOrLosesOuterDirectoriesFirst) {
 }
 
 TEST(ExpandToUnc, NetworkDrivesAndOtherPaths) {
-  FakePlatform p;
+  FakeSystem p;
   p.current_dir = "C:\\Work\\";
   p.unc_by_drive["Q"] = "\\\\server\\share";
   EXPECT_EQ(ExpandToUnc(p, "q:\\Daten\\"), "\\\\server\\share\\Daten\\");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "FakePlatform.h"
+#include "FakeSystem.h"
 #include "Searcher.h"
 
 using ferrolink::soDirectories;
@@ -13,7 +13,7 @@ using ferrolink::soFiles;
 using ferrolink::soRecursive;
 using ferrolink::TFoundFile;
 using ferrolink::TSearcher;
-using ferrolink::test::FakePlatform;
+using ferrolink::test::FakeSystem;
 
 namespace {
 
@@ -34,7 +34,7 @@ class Searcher : public ::testing::Test {
     p.AddFile("C:\\Daten\\s\\c");
   }
 
-  FakePlatform p;
+  FakeSystem p;
   TSearcher searcher{p};
   std::vector<std::string> seen;
 };
@@ -126,7 +126,7 @@ TEST_F(Searcher, SecondStartReleasesTheFirstRecordsAndTheirAttachmentsFirst) {
 }
 
 TEST_F(Searcher, FillsTheRecordFromTheListing) {
-  FakePlatform::Node& big = p.AddFile("C:\\Daten\\big.raw", "", 0x21);
+  FakeSystem::Node& big = p.AddFile("C:\\Daten\\big.raw", "", 0x21);
   big.size = (5ULL << 32) + 17;  // 20 GiB and a bit
   big.ctime = 100;
   big.wtime = 200;

@@ -1,7 +1,7 @@
 // Start-up, settings and the user's actions of the main window, over the fake.
 #include <gtest/gtest.h>
 
-#include "FakePlatform.h"
+#include "FakeComputer.h"
 #include "Main.h"
 #include "Version.h"
 
@@ -9,7 +9,8 @@ using ferrolink::Control;
 using ferrolink::SettingsValue;
 using ferrolink::TMainForm;
 using ferrolink::TNetState;
-using ferrolink::test::FakePlatform;
+using ferrolink::test::FakeComputer;
+using ferrolink::test::FakeSystem;
 
 namespace {
 
@@ -25,8 +26,8 @@ class Settings : public ::testing::Test {
   void Create() { form.FormCreate(); }
 
   static constexpr const char* kIni = "C:\\Calyrix\\ferrolink.ini";
-  FakePlatform p;
-  TMainForm form{p};
+  FakeComputer p;
+  TMainForm form{p, p};
 };
 
 }  // namespace
@@ -143,7 +144,7 @@ TEST_F(Settings, UnreadSettingsMoveNothingUntilTheyRead) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FakePlatform q;
+    FakeComputer q;
     q.settings_value = "C:\\Calyrix\\settings.ini";
     q.AddDir("E:\\Ziel");
     q.AddFile("C:\\Tools\\Ferrolink.ini.dat");
@@ -154,7 +155,7 @@ TEST_F(Settings, UnreadSettingsMoveNothingUntilTheyRead) {
     q.Find("C:\\Calyrix\\settings.ini")->read_fails = c.instrument_locked;
     q.Find("C:\\Calyrix\\ferrolink.ini")->read_fails = c.own_locked;
     if (c.no_module_path) q.module_file.clear();
-    TMainForm f{q};
+    TMainForm f{q, q};
     f.FormCreate();
     EXPECT_EQ(q.errors,
               c.error[0] ? std::vector<std::string>{c.error} : std::vector<std::string>{});
@@ -271,7 +272,7 @@ TEST_F(Settings, WindowEvents) {
 }
 
 TEST(Version, RecordAndText) {
-  FakePlatform p;
+  FakeSystem p;
   p.version = {0x07DC0001, 0x00020003, 0x00040005, 0x00060007, 0x0B, 0x2B};
   ferrolink::TFileVersion v;
   ASSERT_TRUE(ferrolink::ReadFileVersion(p, "x.exe", v));

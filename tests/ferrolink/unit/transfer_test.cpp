@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "FakePlatform.h"
+#include "FakeSystem.h"
 #include "Paths.h"
 #include "Transfer.h"
 
 using namespace ferrolink;
-using ferrolink::test::FakePlatform;
+using ferrolink::test::FakeSystem;
 
 TEST(RelativePath, FollowsTheRootAndNameRules) {
   EXPECT_EQ(RootPart("C:\\Daten\\x"), "C:");
@@ -50,14 +50,14 @@ TEST(LexicalDirectory, GivesOneNormalForm) {
        {"", "\\\\srv", "\\\\srv\\.\\x", "relative\\x", "\\x", "C:x", "\\\\?\\C:\\x"}) {
     EXPECT_EQ(LexicalDirectory(none), "") << none;
   }
-  FakePlatform p;
+  FakeSystem p;
   p.current_dir = "C:\\Work\\";
   EXPECT_EQ(NormalDirectory(p, "in\\..\\out\\"), "C:\\Work\\out\\");
   EXPECT_EQ(NormalDirectory(p, ""), "");
 }
 
 TEST(CreateDirectoryPath, CreatesMissingLevelsOutermostFirst) {
-  FakePlatform p;
+  FakeSystem p;
   p.AddDir("D:\\Ziel");
   EXPECT_TRUE(CreateDirectoryPath(p, "D:\\Ziel\\a\\b\\"));
   EXPECT_EQ(p.created_dirs, (std::vector<std::string>{"D:\\Ziel\\a", "D:\\Ziel\\a\\b"}));
@@ -69,7 +69,7 @@ TEST(CreateDirectoryPath, CreatesMissingLevelsOutermostFirst) {
   EXPECT_TRUE(CreateDirectoryPath(p, "\\\\srv\\share\\Ziel\\n\\"));
   EXPECT_EQ(p.created_dirs.back(), "\\\\srv\\share\\Ziel\\n");
 
-  p.unwritable_dirs.insert(FakePlatform::Key("D:\\Ziel"));
+  p.unwritable_dirs.insert(FakeSystem::Key("D:\\Ziel"));
   EXPECT_FALSE(CreateDirectoryPath(p, "D:\\Ziel\\c\\d\\"));
   EXPECT_FALSE(p.Exists("D:\\Ziel\\c"));
 }

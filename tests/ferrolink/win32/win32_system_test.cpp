@@ -5,21 +5,19 @@
 #include <gtest/gtest.h>
 
 #include "Driver.h"
-#include "HeadlessSystem.h"
+#include "Win32System.h"
 
 namespace {
 
 using ferrolink::FileRead;
 using ferrolink::SettingsValue;
 
-using SystemOnly = ferrolink::test::HeadlessSystem;
-
 const char kKey[] = "Software\\Quorlen\\Calyrix K9Q2";
 
 class Win32SystemTest : public ::testing::Test {
  protected:
   void TearDown() override { e2e::RegRemoveTree(HKEY_CURRENT_USER, kKey); }
-  SystemOnly sys;
+  ferrolink::Win32System sys;
   e2e::WorkDir dir = e2e::TestWorkDir();
 };
 

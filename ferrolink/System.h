@@ -1,7 +1,9 @@
-// Everything Ferrolink needs of the operating system and of its window, as
-// one small interface: the logic (settings, paths, version text, searcher,
-// watch cycle) calls only this. Win32Platform implements it over the real
-// API and the main window; the tests implement it with fakes.
+// What Ferrolink's logic needs of the operating system: the instrument
+// software's registry value, files and folders, network names, version
+// resources, text measuring and the clock. The settings, paths, version text,
+// searcher and watch cycle reach the system only through this; Win32System
+// implements it over the real API, the tests with a fake. What the window
+// shows goes through FormView instead.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +13,7 @@
 
 namespace ferrolink {
 
-// File attribute bits as the platform gives them.
+// File attribute bits as the system gives them.
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
@@ -66,24 +68,9 @@ struct FolderId {
 enum class FileRead { Ok, Missing, Failed };
 enum class SettingsValue { Missing, String, OtherType };
 
-// Controls whose text or visibility the logic sets.
-enum class Control {
-  LabelVersion,
-  LabelSource,
-  LabelBranch,
-  LabelStatus,
-  EditTarget,
-  FailedImage,
-  LabelMessage,
-  CheckBoxDelete,
-};
-
-// Windows whose mouse cursor the busy marker sets.
-enum class CursorOwner { MainForm, GroupBoxDone, GroupBoxTarget };
-
-class Platform {
+class System {
  public:
-  virtual ~Platform() = default;
+  virtual ~System() = default;
 
   // ---- the instrument software's registry key (HKCU, open only) ----------
   virtual bool OpenSettingsKey() = 0;
@@ -118,10 +105,12 @@ class Platform {
   // The file's last modification as a DOS date (high word) and time.
   virtual bool FileDosDateTime(const std::string& path, uint32_t& stamp) = 0;
 
-  // ---- text --------------------------------------------------------------
+  // ---- text and clock ----------------------------------------------------
   // The locale's upper case in the ANSI code page.
   virtual std::string UpperCase(const std::string& text) = 0;
-  // Width in pixels of text in the main window's font.
+  // Width in pixels of text in the main window's font. A measure, not a
+  // display: the path rules shorten a path to fit a width with it, and the
+  // real system owns the font the window then shows the text in.
   virtual int TextWidth(const std::string& text) = 0;
 
   // ---- the transfer's file operations -------------------------------------
@@ -151,25 +140,6 @@ class Platform {
   // (GetFinalPathNameByHandleA), ending in a backslash; empty when it does
   // not exist or the file system cannot tell.
   virtual std::string FinalPath(const std::string& path) = 0;
-
-  // ---- the main window ---------------------------------------------------
-  virtual void SetCaption(const std::string& text) = 0;
-  // The application title: the text of the task-bar entry.
-  virtual void SetAppTitle(const std::string& text) = 0;
-  virtual void SetText(Control control, const std::string& text) = 0;
-  virtual void SetVisible(Control control, bool visible) = 0;
-  virtual void SetChecked(Control control, bool checked) = 0;
-  virtual void SetBusyCursor(CursorOwner owner, bool busy) = 0;
-  virtual bool TimerEnabled() = 0;
-  virtual void SetTimerEnabled(bool enabled) = 0;
-  virtual int TimerInterval() = 0;
-  // Restarts the count only when the interval differs from the current one.
-  virtual void SetTimerInterval(int milliseconds) = 0;
-  virtual void MinimizeApplication() = 0;
-  virtual void FocusMainForm() = 0;
-  virtual void ShowError(const std::string& text) = 0;
-  // The folder-browsing dialog; true and the chosen path on a choice.
-  virtual bool BrowseForFolder(const std::string& title, std::string& path) = 0;
 };
 
 }  // namespace ferrolink

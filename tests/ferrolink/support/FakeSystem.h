@@ -1,8 +1,7 @@
-// A fake of everything Ferrolink asks of the system and its window: a file
-// system that keeps attributes, sizes, times, listing order and folder
-// identities, with links that give a folder a second spelling, a registry
-// value, a network provider, a text measure of 7 pixels per character, and a
-// record of what the window was told.
+// A fake of what Ferrolink asks of the system: a file system that keeps
+// attributes, sizes, times, listing order and folder identities, with links
+// that give a folder a second spelling, a registry value, a network provider
+// and a text measure of 7 pixels per character.
 #pragma once
 
 #include <algorithm>
@@ -13,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "Platform.h"
+#include "System.h"
 
 namespace ferrolink::test {
 
-class FakePlatform : public Platform {
+class FakeSystem : public System {
  public:
   // ---- file system ----
   struct Node {
@@ -147,26 +146,9 @@ class FakePlatform : public Platform {
   bool has_version = true;
   FixedVersionInfo version{0x07DC0001, 0x00000000, 0x07DC0001, 0x00000000, 0x3F, 0};
 
-  // ---- window record ----
-  std::string caption, app_title;
-  std::map<Control, std::string> texts;
-  std::map<Control, bool> visible;
-  std::map<Control, bool> checked;
-  std::map<CursorOwner, bool> busy_cursor;
-  std::vector<std::string> errors;
-  std::vector<std::string> app_titles;  // every title set, in order
-  bool timer_enabled = true;
-  int timer_interval = 2000;
-  int timer_restarts = 0;
-  int minimized = 0;
-  int focused = 0;
-  bool browse_result = false;
-  std::string browse_path;
-  std::string browse_title;
-  int browses = 0;
   std::vector<std::string> replaced_files;  // paths written, in order
 
-  // ---- Platform ----
+  // ---- System ----
   bool OpenSettingsKey() override {
     ++key_opens;
     return key_exists;
@@ -411,37 +393,6 @@ class FakePlatform : public Platform {
     id = {7, n->id};
     return true;
   }
-
-  void SetCaption(const std::string& text) override { caption = text; }
-  void SetAppTitle(const std::string& text) override {
-    app_title = text;
-    app_titles.push_back(text);
-  }
-  void SetText(Control control, const std::string& text) override { texts[control] = text; }
-  void SetVisible(Control control, bool v) override { visible[control] = v; }
-  void SetChecked(Control control, bool c) override { checked[control] = c; }
-  void SetBusyCursor(CursorOwner owner, bool busy) override { busy_cursor[owner] = busy; }
-  bool TimerEnabled() override { return timer_enabled; }
-  void SetTimerEnabled(bool enabled) override {
-    if (enabled && !timer_enabled) ++timer_restarts;
-    timer_enabled = enabled;
-  }
-  int TimerInterval() override { return timer_interval; }
-  void SetTimerInterval(int ms) override {
-    if (ms != timer_interval) ++timer_restarts;
-    timer_interval = ms;
-  }
-  void MinimizeApplication() override { ++minimized; }
-  void FocusMainForm() override { ++focused; }
-  void ShowError(const std::string& text) override { errors.push_back(text); }
-  bool BrowseForFolder(const std::string& title, std::string& path) override {
-    ++browses;
-    browse_title = title;
-    browse_timer_was_on = timer_enabled;
-    if (browse_result) path = browse_path;
-    return browse_result;
-  }
-  bool browse_timer_was_on = false;
 };
 
 }  // namespace ferrolink::test

@@ -1,0 +1,31 @@
+// Ferrolink's entry point: one instance per log-on, then the main window
+// until it closes.
+#include <windows.h>
+#include <objbase.h>
+
+#include "MainWindow.h"
+
+namespace {
+
+constexpr char kMutexName[] = "Ferrolink";
+
+// True when another instance runs in this log-on. The mutex handle stays
+// open until the process ends, so that later starts see this one.
+bool AnotherInstanceRuns() {
+  CreateMutexA(nullptr, FALSE, kMutexName);
+  return GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  if (AnotherInstanceRuns()) return 0;  // a second start ends at once, silently
+  CoInitialize(nullptr);                // for the folder-browsing dialog
+  int code = 1;
+  {
+    ferrolink::MainWindow window(instance);
+    if (window.Create()) code = window.Run();
+  }
+  CoUninitialize();
+  return code;
+}
