@@ -89,6 +89,8 @@ constexpr ControlDef kControls[] = {
          kLabel | SS_LEFTNOWORDWRAP,                     0,                kForm},
     {IDC_GROUPBOXSETUP,   "BUTTON",          0,                  16,  304, 417, 57, "Einstellungen",
          kGroup,                                         kHolder,          kForm},
+    // The check box is a holder too: it takes the group boxes' procedure,
+    // which paints its background in the face colour and shows the busy cursor.
     {IDC_CHECKBOXDELETE,  "BUTTON",          IDC_GROUPBOXSETUP,  16,  24,  209, 17,
          "Quelldateien nach \xDC" "bertragung l\xF6schen.",
          kChild | WS_TABSTOP | BS_AUTOCHECKBOX,          kHolder,          kForm},
