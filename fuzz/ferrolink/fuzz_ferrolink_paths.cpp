@@ -4,16 +4,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "FakePlatform.h"
+#include "FakeSystem.h"
 #include "Paths.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const int width = data[0] * 4;
   const std::string path(reinterpret_cast<const char*>(data + 1), size - 1);
-  ferrolink::test::FakePlatform platform;
-  const ferrolink::SplitResult parts = ferrolink::SplitPath(platform, path);
-  const std::string shown = ferrolink::ShortenPath(platform, path, width);
+  ferrolink::test::FakeSystem system;
+  const ferrolink::SplitResult parts = ferrolink::SplitPath(system, path);
+  const std::string shown = ferrolink::ShortenPath(system, path, width);
   if (shown.compare(0, parts.Root.size(), parts.Root) != 0) std::abort();
   if (shown.size() < parts.Name.size() ||
       shown.compare(shown.size() - parts.Name.size(), parts.Name.size(), parts.Name) != 0) {
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (shown.size() > parts.Root.size() + parts.Directories.size() + parts.Name.size() + 4) {
     std::abort();
   }
-  ferrolink::ExpandToUnc(platform, path);
+  ferrolink::ExpandToUnc(system, path);
   ferrolink::SplitDirectory(path);
   return 0;
 }
