@@ -16,11 +16,6 @@
 
 namespace ferrolink {
 
-// The registry key below HKEY_CURRENT_USER that names the instrument
-// software's settings file in its value "Settings".
-inline constexpr char kSettingsKey[] = "\\Software\\Quorlen\\Calyrix K9Q2";
-inline constexpr char kSettingsValueName[] = "Settings";
-
 // Texts of the window.
 inline constexpr char kCaptionStart[] = "Ferrolink - Netzwerksuche ...";
 inline constexpr char kAppTitle[] = "Ferrolink";

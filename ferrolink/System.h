@@ -68,13 +68,19 @@ struct FolderId {
 enum class FileRead { Ok, Missing, Failed };
 enum class SettingsValue { Missing, String, OtherType };
 
+// The registry key below HKEY_CURRENT_USER whose value "Settings" names the
+// instrument software's settings file.
+inline constexpr char kSettingsKey[] = "Software\\Quorlen\\Calyrix K9Q2";
+inline constexpr char kSettingsValueName[] = "Settings";
+
 class System {
  public:
   virtual ~System() = default;
 
   // ---- the instrument software's registry key (HKCU, open only) ----------
+  // Opens kSettingsKey.
   virtual bool OpenSettingsKey() = 0;
-  // The value "Settings" of the open key.
+  // The value kSettingsValueName of the open key.
   virtual SettingsValue ReadSettingsValue(std::string& value) = 0;
   virtual void CloseSettingsKey() = 0;
 

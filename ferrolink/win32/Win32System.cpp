@@ -8,9 +8,6 @@ namespace ferrolink {
 
 namespace {
 
-// The key as RegOpenKeyExA takes it: relative to HKEY_CURRENT_USER.
-constexpr char kKeyPath[] = "Software\\Quorlen\\Calyrix K9Q2";
-
 uint64_t FromFileTime(const FILETIME& ft) {
   return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
@@ -70,20 +67,20 @@ Win32System::~Win32System() {
 
 bool Win32System::OpenSettingsKey() {
   CloseSettingsKey();
-  return RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+  return RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
 }
 
 SettingsValue Win32System::ReadSettingsValue(std::string& value) {
   value.clear();
   DWORD type = 0, size = 0;
-  LONG rc = RegQueryValueExA(key_, "Settings", nullptr, &type, nullptr, &size);
+  LONG rc = RegQueryValueExA(key_, kSettingsValueName, nullptr, &type, nullptr, &size);
   if (rc == ERROR_FILE_NOT_FOUND) return SettingsValue::Missing;
   if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return SettingsValue::Missing;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return SettingsValue::OtherType;
   std::string buf(size + 1, '\0');
   size = static_cast<DWORD>(buf.size());
-  rc = RegQueryValueExA(key_, "Settings", nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
-                        &size);
+  rc = RegQueryValueExA(key_, kSettingsValueName, nullptr, &type,
+                        reinterpret_cast<BYTE*>(buf.data()), &size);
   if (rc != ERROR_SUCCESS) return SettingsValue::Missing;
   // The text ends at the first NUL or at the data's length, whichever is first.
   buf.resize(std::min<size_t>(size, buf.size()));

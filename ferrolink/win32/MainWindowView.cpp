@@ -1,0 +1,117 @@
+// The window half of FormView: what the logic shows (captions, control
+// texts, the busy cursor, the timer, the minimised state, messages and the
+// folder dialog) done on Ferrolink's windows.
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "MainWindow.h"
+#include "resource.h"
+
+namespace ferrolink {
+
+void MainWindow::SetCaption(const std::string& text) {
+  SetWindowTextA(form_wnd_, text.c_str());
+}
+
+void MainWindow::SetAppTitle(const std::string& text) {
+  SetWindowTextA(app_wnd_, text.c_str());
+}
+
+void MainWindow::SetText(Control control, const std::string& text) {
+  SetWindowTextA(Item(control), text.c_str());
+}
+
+void MainWindow::SetVisible(Control control, bool visible) {
+  ShowWindow(Item(control), visible ? SW_SHOW : SW_HIDE);
+}
+
+void MainWindow::SetChecked(Control control, bool checked) {
+  SendMessageA(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void MainWindow::FocusMainForm() {
+  SetFocus(form_wnd_);
+}
+
+void MainWindow::ShowError(const std::string& text) {
+  MessageBoxA(form_wnd_ ? form_wnd_ : app_wnd_, text.c_str(), kAppTitle,
+              MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+}
+
+void MainWindow::SetTimerEnabled(bool enabled) {
+  if (enabled == timer_on_) return;
+  timer_on_ = enabled;
+  if (enabled) {
+    SetTimer(form_wnd_, IDT_TIMERFIND, static_cast<UINT>(interval_), nullptr);
+  } else {
+    KillTimer(form_wnd_, IDT_TIMERFIND);
+  }
+}
+
+void MainWindow::SetTimerInterval(int milliseconds) {
+  // The same interval again leaves the count running from its last start.
+  if (milliseconds == interval_) return;
+  interval_ = milliseconds;
+  if (timer_on_) SetTimer(form_wnd_, IDT_TIMERFIND, static_cast<UINT>(interval_), nullptr);
+}
+
+void MainWindow::MinimizeApplication() {
+  if (minimized_) return;
+  minimized_ = true;
+  ShowWindow(form_wnd_, SW_HIDE);
+  ShowWindow(app_wnd_, SW_MINIMIZE);
+}
+
+void MainWindow::RestoreFromTaskBar() {
+  if (!minimized_) return;
+  minimized_ = false;
+  ShowWindow(form_wnd_, SW_SHOW);
+  SetForegroundWindow(form_wnd_);
+}
+
+bool MainWindow::CursorBusyOver(HWND hwnd) const {
+  auto busy = [this](CursorOwner o) {
+    auto it = busy_.find(o);
+    return it != busy_.end() && it->second;
+  };
+  if (busy(CursorOwner::MainForm)) return true;
+  for (HWND h = hwnd; h && h != form_wnd_; h = GetParent(h)) {
+    if (h == controls_.at(IDC_GROUPBOXDONE) && busy(CursorOwner::GroupBoxDone)) return true;
+    if (h == controls_.at(IDC_GROUPBOXTARGET) && busy(CursorOwner::GroupBoxTarget)) return true;
+  }
+  return false;
+}
+
+void MainWindow::SetBusyCursor(CursorOwner owner, bool busy) {
+  busy_[owner] = busy;
+  // No messages are handled while a cycle runs: show the change at once
+  // when the mouse is over the window.
+  POINT pt;
+  if (!GetCursorPos(&pt)) return;
+  HWND under = WindowFromPoint(pt);
+  if (under && (under == form_wnd_ || IsChild(form_wnd_, under))) {
+    SetCursor(LoadCursorA(nullptr, CursorBusyOver(under) ? IDC_WAIT : IDC_ARROW));
+  }
+}
+
+bool MainWindow::BrowseForFolder(const std::string& title, std::string& path) {
+  char display[MAX_PATH] = {};
+  BROWSEINFOA info{};
+  info.hwndOwner = app_wnd_;
+  info.pidlRoot = nullptr;  // the desktop
+  info.pszDisplayName = display;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  // The dialog disables its owner; the main window is disabled with it.
+  EnableWindow(form_wnd_, FALSE);
+  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  EnableWindow(form_wnd_, TRUE);
+  if (!chosen) return false;
+  char buf[MAX_PATH] = {};
+  const bool ok = SHGetPathFromIDListA(chosen, buf) && buf[0];
+  CoTaskMemFree(chosen);
+  if (ok) path = buf;
+  return ok;
+}
+
+}  // namespace ferrolink
