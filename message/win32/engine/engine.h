@@ -44,25 +44,23 @@ inline constexpr int CTRL_PICTURE = 480;
 // Colours are 0xRRGGBB. Point sizes are character cell heights in pixels.
 enum EngineAttribute {
   // panels and controls
-  ATTR_TOP = 1,        // (i) panels: client top on the screen, or VAL_AUTO_CENTER
-  ATTR_LEFT,           // (i) panels: client left on the screen, or VAL_AUTO_CENTER
-  ATTR_HEIGHT,         // (i) client height; panels scale their controls with it
+  ATTR_HEIGHT = 1,     // (i) client height; panels scale their controls with it
   ATTR_WIDTH,          // (i) client width; panels scale their controls with it
   ATTR_CONSTANT_NAME,  // (s) the name the program knows the object by
-  ATTR_VISIBLE,        // (i) 0/1
   // panels
-  ATTR_TITLE,         // (s)
+  ATTR_TOP,           // (i) client top on the screen, or VAL_AUTO_CENTER
+  ATTR_LEFT,          // (i) client left on the screen, or VAL_AUTO_CENTER
   ATTR_BACKCOLOR,     // (i)
   ATTR_CLOSE_CTRL,    // (i) control whose callback the close box commits; 0 = none
   ATTR_SIZABLE,       // (i) 0/1, default 1
   ATTR_CAN_MAXIMIZE,  // (i) 0/1, default 1
   // controls
+  ATTR_VISIBLE,                    // (i) 0/1
   ATTR_DIMMED,                     // (i) 0/1: shown, but takes no input
   ATTR_CTRL_MODE,                  // (i) VAL_HOT or VAL_INDICATOR
   ATTR_CALLBACK_FUNCTION_POINTER,  // (c)
   ATTR_CMD_BUTTON_COLOR,           // (i)
   ATTR_SHORTCUT_KEY,               // (i) VAL_ESC_KEY or 0
-  ATTR_LABEL_TEXT,                 // (s)
   ATTR_LABEL_COLOR,                // (i)
   ATTR_LABEL_BGCOLOR,              // (i)
   ATTR_LABEL_TOP,                  // (i) in the panel's client area
@@ -105,9 +103,8 @@ inline constexpr const char* VAL_DIALOG_FONT = "EngineDialog";
 inline constexpr int VAL_DEFAULT_CURSOR = -1;
 inline constexpr int VAL_WAIT_CURSOR = 17;
 
-// SystemHelp commands.
-inline constexpr int SYSTEM_HELP_CONTEXT = 1;  // show the topic with a context number
-inline constexpr int SYSTEM_HELP_CONTENTS = 3;
+// SystemHelp command: show the topic with a context number.
+inline constexpr int SYSTEM_HELP_CONTEXT = 1;
 
 inline constexpr int ENGINE_MAX_PATHNAME_LEN = 260;
 
@@ -126,12 +123,11 @@ int GetModuleDir(void* module, char* dir, int dirSize);
 int CVI_GetFileSize(const char* path, std::int64_t* size);
 
 // ---- panels ------------------------------------------------------------------------
-// parent 0: a top-level window. Made hidden, sizable, with the title and the
-// client geometry given.
+// A top-level window (parent 0; any other parent is ENGINE_ERR_PANEL). Made
+// hidden, sizable, with the title and the client geometry given.
 int NewPanel(int parent, const char* title, int top, int left, int height, int width);
 int SetPanelAttribute(int panel, int attribute, int value);
 int SetPanelAttribute(int panel, int attribute, const char* value);
-int GetPanelAttribute(int panel, int attribute, int* value);
 int DisplayPanel(int panel);
 int DiscardPanel(int panel);
 
@@ -143,7 +139,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* value);
 int SetCtrlAttribute(int panel, int control, int attribute, CtrlCallbackPtr value);
 // Sets the control to its default value (ATTR_DFLT_VALUE).
 int DefaultCtrl(int panel, int control);
-// Slides: the value. Text messages: the text. Text boxes: appends the text.
+// Slides: the value. Text boxes: appends the text.
 int SetCtrlVal(int panel, int control, double value);
 int SetCtrlVal(int panel, int control, const char* value);
 // Replaces the whole content of a text box.
@@ -174,6 +170,6 @@ int SetMouseCursor(int cursor);
 // ---- dialogs and help ----------------------------------------------------------------
 // A modal box with the title, the text and one OK button.
 int MessagePopup(const char* title, const char* message);
-// Opens a Windows Help file: SYSTEM_HELP_CONTEXT with a context number in
-// data, or SYSTEM_HELP_CONTENTS.
+// Opens a Windows Help file at the topic with the context number in data
+// (command SYSTEM_HELP_CONTEXT).
 int SystemHelp(const char* helpFile, int command, int data, const char* string);
