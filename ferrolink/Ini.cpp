@@ -3,17 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "Text.h"
+
 namespace ferrolink {
 
 namespace {
-
-unsigned char FoldCase(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  // Code page 1252: small letters 0xE0..0xFE (but the division sign 0xF7)
-  // have their capitals 32 below.
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
-  return c;
-}
 
 // The text before the line's first "="; a line without one has no key.
 std::optional<std::string> KeyOf(const std::string& line) {
@@ -23,16 +17,6 @@ std::optional<std::string> KeyOf(const std::string& line) {
 }
 
 }  // namespace
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 std::optional<long long> ParseIniInteger(const std::string& text) {
   size_t i = 0;
@@ -100,7 +84,7 @@ IniFile IniFile::Parse(const std::string& bytes) {
 
 IniFile::Section* IniFile::FindSection(const std::string& name) {
   for (Section& s : sections_) {
-    if (SameName(s.name, name)) return &s;
+    if (SameText(s.name, name)) return &s;
   }
   return nullptr;
 }
@@ -112,7 +96,7 @@ const IniFile::Section* IniFile::FindSection(const std::string& name) const {
 std::optional<size_t> IniFile::FindKey(const Section& section, const std::string& key) {
   for (size_t i = 0; i < section.lines.size(); ++i) {
     const auto line_key = KeyOf(section.lines[i]);
-    if (line_key && SameName(*line_key, key)) return i;
+    if (line_key && SameText(*line_key, key)) return i;
   }
   return std::nullopt;
 }

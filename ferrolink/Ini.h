@@ -51,8 +51,4 @@ class IniFile {
 // number and fit 32 bits.
 std::optional<long long> ParseIniInteger(const std::string& text);
 
-// Compares two names as the INI files do: without regard to case (ASCII and
-// the letters of code page 1252).
-bool SameName(const std::string& a, const std::string& b);
-
 }  // namespace ferrolink

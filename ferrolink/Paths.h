@@ -11,16 +11,6 @@
 
 namespace ferrolink {
 
-// ---- text rules (names compare in the ANSI code page 1252, without regard
-// to case) ------------------------------------------------------------------
-
-// The capital of a letter of the ANSI code page, any other character as it is.
-char FoldCase(char c);
-// True when two names are the same without regard to case.
-bool SameText(const std::string& a, const std::string& b);
-// True when `c` can be a drive letter.
-bool IsDriveLetter(char c);
-
 // ---- parts of a path -------------------------------------------------------
 
 // "X:" for a path with a colon as its second character; "\\server\share"
