@@ -120,7 +120,11 @@ void TMainForm::TimerFindTimer() {
 }
 
 bool TMainForm::TargetInsideSource(const std::string& source, const std::string& target) {
-  if (LiesBelow(NetworkForm(system_, target), NetworkForm(system_, source))) return true;
+  // A source without a network form (no path, or one too long for it) holds
+  // nothing.
+  const std::string source_form = NetworkForm(system_, source);
+  if (source_form.empty()) return false;
+  if (LiesBelow(NetworkForm(system_, target), source_form)) return true;
   // Other spellings of the source (a short name, a share, a subst drive, a
   // link) pass the text test: the folders' identities decide, and the paths
   // with every link followed, for a link that leads below the source's top.

@@ -1,6 +1,6 @@
 // What Ferrolink's logic needs of the operating system: the instrument
 // software's registry value, files and folders, network names, version
-// resources, text measuring and the clock. The settings, paths, version text,
+// resources, text measuring and file times. The settings, paths, version text,
 // searcher and watch cycle reach the system only through this; Win32System
 // implements it over the real API, the tests with a fake. What the window
 // shows goes through FormView instead.
@@ -111,7 +111,7 @@ class System {
   // The file's last modification as a DOS date (high word) and time.
   virtual bool FileDosDateTime(const std::string& path, uint32_t& stamp) = 0;
 
-  // ---- text and clock ----------------------------------------------------
+  // ---- text ----------------------------------------------------------
   // The locale's upper case in the ANSI code page.
   virtual std::string UpperCase(const std::string& text) = 0;
   // Width in pixels of text in the main window's font. A measure, not a

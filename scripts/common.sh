@@ -52,12 +52,16 @@ step() {
 wine_session() {
   . "$1/wine-env.sh"
   [ $# -lt 2 ] || export WINEPREFIX="$2"
+  [ -n "${TOOLS_SOURCE_DIR:-}" ] || die "$1 was configured by an older version: run cmake --preset again"
   step "making the Wine prefix $WINEPREFIX" "$TOOLS_SOURCE_DIR/scripts/wine-prefix.sh" "$1" "$WINEPREFIX"
-  step "starting the Wine server" wineserver -p
-  trap 'wineserver -k 2>/dev/null; wineserver -w' EXIT
+  # A server that runs already (another script's, on the same prefix) is
+  # used and left running.
+  if wineserver -p >/dev/null 2>&1; then
+    trap 'wineserver -k 2>/dev/null; wineserver -w' EXIT
+  fi
 }
 
 # winpath <linux-path>: the path as Wine's programs name it (drive Z:).
 winpath() {
-  echo "Z:$1" | tr / '\\'
+  printf '%s\n' "Z:$1" | tr / '\\'
 }

@@ -10,12 +10,12 @@ set -u
 out=${2:+$(realpath -m "$2")}
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-[ $# = 2 ] || die "usage: treecarry-screenshot.sh <win32|win64> <out.png>"
+case $#:${1:-} in 2:win32 | 2:win64) ;; *) die "usage: treecarry-screenshot.sh <win32|win64> <out.png>" ;; esac
+[ -n "${DISPLAY:-}" ] || die "no X display (run it under xvfb-run -a)"
 step "configuring the $1 build" cmake --preset "$1"
 step "building Treecarry.exe ($1)" cmake --build --preset "$1" --target Treecarry \
   treecarry_move_standin
 build=$PWD/build/$1
-[ -n "${DISPLAY:-}" ] || die "no X display (run it under xvfb-run -a)"
 wine_session "$build"
 
 demo="$build/treecarry-demo"

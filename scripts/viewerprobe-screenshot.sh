@@ -12,7 +12,7 @@ fi
 [ $# -lt 2 ] || out=$(realpath -m "$2")
 cd "$(dirname "$0")/.."
 . scripts/common.sh
-[ $# -ge 1 ] || die "usage: viewerprobe-screenshot.sh <win32|win64> [output.png]"
+case ${1:-} in win32 | win64) ;; *) die "usage: viewerprobe-screenshot.sh <win32|win64> [output.png]" ;; esac
 step "configuring the $1 build" cmake --preset "$1"
 step "building Viewerprobe.exe ($1)" cmake --build --preset "$1" --target viewerprobe WinTool
 build=$PWD/build/$1

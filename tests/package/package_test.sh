@@ -19,6 +19,7 @@ out=$(PACKAGE_NO_SETUP=1 PACKAGE_BUILD=2 scripts/package.sh) || die "the package
 new=$work/new.msi
 cp "$(echo "$out" | grep '\.msi$')" "$new"
 
+step "configuring the win64 build (its Wine environment)" cmake --preset win64
 wine_session build/win64 "$work/prefix"
 
 passed=0

@@ -33,7 +33,7 @@ using CtrlCallbackPtr = int (*)(int panel, int control, int event, void* callbac
 
 // ---- control styles (NewCtrl) ----------------------------------------------------
 inline constexpr int CTRL_NUMERIC_HSLIDE = 110;  // horizontal slide, drawn as a progress bar
-inline constexpr int CTRL_TEXT_MSG = 160;        // static text; its value is the text
+inline constexpr int CTRL_TEXT_MSG = 160;        // static text, set by DefaultCtrl
 inline constexpr int CTRL_TEXT_BOX = 170;        // multi-line text, read only
 inline constexpr int CTRL_SQUARE_COMMAND_BUTTON = 200;
 inline constexpr int CTRL_ROUNDED_COMMAND_BUTTON = 202;
