@@ -7,7 +7,6 @@
 //             allocator, and a walk over a million listed files.
 // Usage: ferrolink_bench [work folder]  (default: %TEMP%\ferrolink-bench)
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,9 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "FakeView.h"
 #include "Main.h"
 #include "Win32System.h"
+
+using namespace bench;
 
 // ---- a counting allocator: live bytes and blocks asked for by the program ----
 namespace {
@@ -89,13 +91,6 @@ class VirtualTree : public BenchSystem {
   };
   int folders_, files_;
 };
-
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 bool WriteSmallFile(const std::string& path, size_t size) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -206,11 +201,6 @@ size_t CountFiles(const std::string& dir) {
   return BareWalk(dir + "\\");
 }
 
-void Verdict(const char* target, double ratio, double limit) {
-  std::printf("verdict %-9s %s (ratio %.3f, limit %.2f)\n", target,
-              ratio <= limit ? "MET" : "MISSED", ratio, limit);
-}
-
 // The bytes a kept record may cost besides its name: 96 in the shipped 32-bit
 // build (its compiler asserts the record's size too); the 64-bit build's
 // record holds six pointer-sized words (the name's text and length, the
@@ -221,30 +211,13 @@ constexpr int kRecordLimit = 96 + 6 * 4;
 constexpr int kRecordLimit = 96;
 #endif
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string work;
-  if (argc > 1) {
-    work = argv[1];
-  } else {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    work = std::string(temp) + "ferrolink-bench";
-  }
-  while (!work.empty() && work.back() == '\\') work.pop_back();
+  const std::string work = WorkFolder(argc, argv, "ferrolink-bench");
   RemoveTree(work);
   CreateDirectoryA(work.c_str(), nullptr);
-#ifdef _WIN64
-  std::printf("Ferrolink benchmark, x86_64 build of the shipped sources, in %s\n\n", work.c_str());
-#else
-  std::printf("Ferrolink benchmark, i686 build (the shipped one), in %s\n\n", work.c_str());
-#endif
+  Heading("Ferrolink", work);
 
   BenchSystem sys;
   ferrolink::test::FakeView view;  // shows nothing, keeps the errors
@@ -303,15 +276,12 @@ int main(int argc, char** argv) {
     const double t = Now();
     big.TimerFindTimer();
     const double seconds = Now() - t;
-    PROCESS_MEMORY_COUNTERS pmc{};
-    pmc.cb = sizeof pmc;
-    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
     std::printf(
         "  a million listed files: %zu records, %.1f MB kept (%.1f bytes each), %.2f s,"
         " process peak %.1f MB\n",
         big.FileSearcher->Items.size(), (g_live_bytes - before) / 1048576.0,
         static_cast<double>(g_live_bytes - before) / big.FileSearcher->Items.size(), seconds,
-        pmc.PeakPagefileUsage / 1048576.0);
+        PeakMegabytes());
   }
 
   // ---- transfer: 5000 small files in delete mode ----

@@ -5,7 +5,6 @@
 // large file.
 // Usage: message_bench [work folder]  (default: %TEMP%\message-bench)
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,17 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "Win32EventFileSystem.h"
 #include "eventfile.h"
 
-namespace {
+using namespace bench;
 
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
+namespace {
 
 // An event file of `size` stored bytes: one record start, then field bytes
 // without any record start, so that no trim can cut it.
@@ -57,29 +52,13 @@ double OpenList(const std::string& path, int rounds, std::size_t& shown) {
     times.push_back(Now() - t);
     shown = text ? text->size() : 0;
   }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-double PeakMegabytes() {
-  PROCESS_MEMORY_COUNTERS pmc{};
-  pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-  return static_cast<double>(pmc.PeakPagefileUsage) / 1048576.0;
+  return Median(times);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string work;
-  if (argc > 1) {
-    work = argv[1];
-  } else {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    work = std::string(temp) + "message-bench";
-  }
-  while (!work.empty() && work.back() == '\\') work.pop_back();
+  const std::string work = WorkFolder(argc, argv, "message-bench");
   CreateDirectoryA(work.c_str(), nullptr);
   const std::string small = work + "\\small.sta", large = work + "\\large.sta";
   constexpr std::size_t kSmall = 20u << 10, kLarge = 100u << 20;
@@ -88,11 +67,7 @@ int main(int argc, char** argv) {
     std::printf("the event files could not be written in %s\n", work.c_str());
     return 1;
   }
-#ifdef _WIN64
-  std::printf("Message benchmark, x86_64 build of the shipped sources, in %s\n\n", work.c_str());
-#else
-  std::printf("Message benchmark, i686 build (the shipped one), in %s\n\n", work.c_str());
-#endif
+  Heading("Message", work);
   const double before = PeakMegabytes();
   std::size_t small_shown = 0, large_shown = 0;
   const double small_t = OpenList(small, kRounds, small_shown);
@@ -103,8 +78,7 @@ int main(int argc, char** argv) {
   std::printf("  100 MB, untrimmable %7.4f s  %zu characters shown  ratio %.3f\n", large_t,
               large_shown, ratio);
   std::printf("  process peak %.1f MB (%.1f MB before the openings)\n\n", PeakMegabytes(), before);
-  std::printf("verdict %-9s %s (ratio %.3f, limit %.2f)\n", "opening",
-              ratio <= 2.0 ? "MET" : "MISSED", ratio, 2.0);
+  Verdict("opening", ratio, 2.0);
   DeleteFileA(small.c_str());
   DeleteFileA(large.c_str());
   RemoveDirectoryA(work.c_str());
