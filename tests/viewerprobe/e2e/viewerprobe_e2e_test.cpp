@@ -67,6 +67,15 @@ void ExpectRect(HWND control, LONG left, LONG top, LONG width, LONG height) {
 class Viewerprobe : public ::testing::Test {
  protected:
   void TearDown() override { e2e::SetWindowsVersion(kExeName, ""); }
+  // Starts the program as the given Windows version: the notice must appear,
+  // and closing it must end the program with 0.
+  void ExpectNoticeClosedEnds(const std::string& windowsVersion, const char* why = "") {
+    e2e::Program program = StartProbe(windowsVersion, winDir);
+    HWND notice = WaitForNotice(program);
+    ASSERT_TRUE(notice) << why;
+    e2e::Close(notice);
+    EXPECT_EQ(program.Wait(), 0u);
+  }
   e2e::WorkDir winDir = e2e::TestWorkDir();
 };
 
@@ -121,11 +130,7 @@ TEST_F(Viewerprobe, NoticeWindowFollowsTheLayoutAndEnterOnOkEndsIt) {
 }
 
 TEST_F(Viewerprobe, ClosingTheNoticeEndsTheProgram) {
-  e2e::Program program = StartProbe("win8", winDir);
-  HWND notice = WaitForNotice(program);
-  ASSERT_TRUE(notice);
-  e2e::Close(notice);
-  EXPECT_EQ(program.Wait(), 0u);
+  ExpectNoticeClosedEnds("win8");
 }
 
 TEST_F(Viewerprobe, LoggingOffEndsTheProgram) {
@@ -138,31 +143,15 @@ TEST_F(Viewerprobe, LoggingOffEndsTheProgram) {
 
 TEST_F(Viewerprobe, SmallFileOrDirectoryOfTheViewerNameGetsTheNotice) {
   ASSERT_TRUE(e2e::WriteFileBytes(winDir / "Winhlp32.exe", std::string(40000, 'h')));
-  {
-    e2e::Program program = StartProbe("win8", winDir);
-    HWND notice = WaitForNotice(program);
-    ASSERT_TRUE(notice) << "40000 bytes are no viewer";
-    e2e::Close(notice);
-    EXPECT_EQ(program.Wait(), 0u);
-  }
+  ExpectNoticeClosedEnds("win8", "40000 bytes are no viewer");
   ASSERT_TRUE(DeleteFileA((winDir / "Winhlp32.exe").c_str()));
   ASSERT_TRUE(e2e::MakeDirs(winDir / "Winhlp32.exe"));
-  {
-    e2e::Program program = StartProbe("win8", winDir);
-    HWND notice = WaitForNotice(program);
-    ASSERT_TRUE(notice) << "a directory is no viewer";
-    e2e::Close(notice);
-    EXPECT_EQ(program.Wait(), 0u);
-  }
+  ExpectNoticeClosedEnds("win8", "a directory is no viewer");
 }
 
 TEST_F(Viewerprobe, Windows10StillReports62SoTheNoticeAppears) {
   // Holds only while the program declares no support for later systems.
-  e2e::Program program = StartProbe("win10", winDir);
-  HWND notice = WaitForNotice(program);
-  ASSERT_TRUE(notice);
-  e2e::Close(notice);
-  EXPECT_EQ(program.Wait(), 0u);
+  ExpectNoticeClosedEnds("win10");
 }
 
 TEST_F(Viewerprobe, Windows7EndsAtOnceWithoutWindow) {
