@@ -30,11 +30,15 @@ void TMainForm::FormCreate() {
   LoadSettings();
   // An unreadable version resource leaves the record at zeros.
   view_.SetText(Control::LabelVersion, "Version: V" + VersionText(version));
-  view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
-  view_.SetText(Control::LabelSource, DisplayPath(SourceDir));
+  ShowFolders();
   FileSearcher = std::make_unique<TSearcher>(system_);
   FileSearcher->Options = soFiles | soRecursive;
   FileSearcher->OnFound = [this](TFoundFile& file) { CopyFoundFile(file); };
+}
+
+void TMainForm::ShowFolders() {
+  view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
+  view_.SetText(Control::LabelSource, DisplayPath(SourceDir));
 }
 
 void TMainForm::FormShow() {

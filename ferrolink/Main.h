@@ -93,6 +93,8 @@ class TMainForm {
   // Takes the state and shows it, when it differs from the one shown.
   void EnterState(TNetState state);
   void SetBusy(bool busy);
+  // Shows the target and the source in the window, shortened to fit.
+  void ShowFolders();
   std::string ReadSettingsPath(bool& ok, bool report);
   // Reads the settings and takes every value that could be read; `report`
   // says a file that exists but cannot be read (at start, not at each tick).

@@ -80,8 +80,7 @@ void TMainForm::TimerFindTimer() {
     if (settings_pending_) {
       ReadSettings(false);
       if (settings_pending_) return;
-      view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
-      view_.SetText(Control::LabelSource, DisplayPath(SourceDir));
+      ShowFolders();
     }
     if (TargetInsideSource(SourceDir, TargetDir)) {
       EnterState(TNetState::Misconfigured);

@@ -14,13 +14,11 @@ if [ "$TOOLS_PRESET" = win32 ]; then
 else
   echo "bench: $TOOLS_NO_I686: the 64-bit build of the same sources (build/win64)"
 fi
-step "configuring the $TOOLS_PRESET build" cmake --preset "$TOOLS_PRESET"
-step "building the benchmarks" cmake --build --preset "$TOOLS_PRESET" --target ferrolink_bench \
-  message_bench
+build_targets "$TOOLS_PRESET" "the benchmarks" ferrolink_bench message_bench
 build=$PWD/build/$TOOLS_PRESET
-work=${1:-$build/bench-work}
+work=$(realpath -m "${1:-$build/bench-work}")
 wine_session "$build"
 mkdir -p "$work"
-wine "$build/bin/ferrolink_bench.exe" "$(winepath -w "$work")" || die "Ferrolink's benchmark failed"
+wine "$build/bin/ferrolink_bench.exe" "$(winpath "$work")" || die "Ferrolink's benchmark failed"
 echo
-wine "$build/bin/message_bench.exe" "$(winepath -w "$work")" || die "Message's benchmark failed"
+wine "$build/bin/message_bench.exe" "$(winpath "$work")" || die "Message's benchmark failed"

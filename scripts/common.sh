@@ -45,6 +45,16 @@ step() {
   rm -f "$step_log"
 }
 
+# build_targets <preset> <what> <target...>: configures a preset and builds
+# the targets; a failure says which step and shows its log's end.
+build_targets() {
+  bt_preset=$1
+  bt_what=$2
+  shift 2
+  step "configuring the $bt_preset build" cmake --preset "$bt_preset"
+  step "building $bt_what ($bt_preset)" cmake --build --preset "$bt_preset" --target "$@"
+}
+
 # wine_session <build-dir> [prefix-dir]: Wine's environment of a Windows build
 # (its loader; its private prefix, or the given one), the prefix made, and
 # one Wine server that serves the rest of the script and ends with it. Keys

@@ -28,8 +28,7 @@ if [ "$preset" = win32 ]; then
 else
   echo "demo: $TOOLS_NO_I686: Ferrolink.exe of the 64-bit build of the same sources (build/win64)"
 fi
-step "configuring the $preset build" cmake --preset "$preset"
-step "building Ferrolink.exe ($preset)" cmake --build --preset "$preset" --target Ferrolink WinTool
+build_targets "$preset" Ferrolink.exe Ferrolink WinTool
 
 demo=$root/build/demo
 rm -rf "$demo"

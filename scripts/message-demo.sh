@@ -21,14 +21,11 @@ else
   preset=$TOOLS_PRESET
   [ "$preset" = win32 ] || echo "message-demo: $TOOLS_NO_I686: the 64-bit build runs"
 fi
-step "configuring the $preset build" cmake --preset "$preset"
-step "building Message.exe ($preset)" cmake --build --preset "$preset" --target Message \
-  MessageSample WinTool
-build=$PWD/build/$preset
-
 if [ -z "${DISPLAY:-}" ] && [ -z "${MESSAGE_DEMO_HEADLESS:-}" ]; then
   MESSAGE_DEMO_HEADLESS=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$preset"
 fi
+build_targets "$preset" Message.exe Message MessageSample WinTool
+build=$PWD/build/$preset
 echo "message-demo: Message.exe of $build"
 
 wine_session "$build"
@@ -40,7 +37,7 @@ cp "$build/dist/Message.exe" "$demo/"
 sample="$build/tests/message/MessageSample.exe"
 wintool="$build/tests/WinTool.exe"
 printf 'message-demo: sample event file: '
-wine "$sample" write "$(winepath -w "$demo/QsStat.sta")" 3000 ||
+wine "$sample" write "$(winpath "$demo/QsStat.sta")" 3000 ||
   die "the sample event file could not be written"
 main_caption="Q-DAS (qs-STAT) Ereignisanzeige zu Calyrix K9Q2"
 list_caption="Q-DAS (qs-STAT) Ereignis-Liste"
@@ -86,7 +83,7 @@ ended $pid
 
 # The loading state: "Bitte warten ...", the progress bar, two dimmed buttons.
 printf 'message-demo: slowly loading event file: '
-wine "$sample" slow "$(winepath -w "$demo/QsStat.sta")" 100 ||
+wine "$sample" slow "$(winpath "$demo/QsStat.sta")" 100 ||
   die "the slowly loading event file could not be written"
 wine "$demo/Message.exe" &
 pid=$!

@@ -11,9 +11,7 @@ set -u
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 [ -n "${PACKAGE_NO_SETUP:-}" ] || step "installing the packages (scripts/setup.sh)" scripts/setup.sh
-step "configuring the win32 build" cmake --preset win32
-step "building the programs" cmake --build --preset win32 --target Ferrolink Message Treecarry \
-  viewerprobe
+build_targets win32 "the programs" Ferrolink Message Treecarry viewerprobe
 
 year_minor=$(sed -n 's/^FILEVERSION \([0-9]*\), \([0-9]*\),.*/\1 \2/p' ferrolink/win32/Ferrolink.rc)
 set -- $year_minor

@@ -12,9 +12,7 @@ cd "$(dirname "$0")/.."
 . scripts/common.sh
 case $#:${1:-} in 2:win32 | 2:win64) ;; *) die "usage: treecarry-screenshot.sh <win32|win64> <out.png>" ;; esac
 [ -n "${DISPLAY:-}" ] || die "no X display (run it under xvfb-run -a)"
-step "configuring the $1 build" cmake --preset "$1"
-step "building Treecarry.exe ($1)" cmake --build --preset "$1" --target Treecarry \
-  treecarry_move_standin
+build_targets "$1" Treecarry.exe Treecarry treecarry_move_standin
 build=$PWD/build/$1
 wine_session "$build"
 
@@ -31,8 +29,8 @@ step "naming its application directory" \
   wine reg add "HKU\\$profile\\Software\\Quorlen\\Calyrix\\Directories" /v Application \
   /d 'D:\Mess Daten\' /f
 
-TREECARRY_TEST_RECORD="$(winepath -w "$demo/record.txt")"
-TREECARRY_TEST_RELEASE="$(winepath -w "$demo/release")"
+TREECARRY_TEST_RECORD="$(winpath "$demo/record.txt")"
+TREECARRY_TEST_RELEASE="$(winpath "$demo/release")"
 export TREECARRY_TEST_RECORD TREECARRY_TEST_RELEASE
 wine "$demo/Mess Programme/Treecarry.exe" &
 treecarry=$!
@@ -42,7 +40,7 @@ if [ ! -s "$demo/record.txt" ]; then
   touch "$demo/release"
   die "Treecarry did not start Move.exe within 20 s"
 fi
-wine explorer "$(winepath -w "$demo/Mess Programme")" &
+wine explorer "$(winpath "$demo/Mess Programme")" &
 sleep 4
 import -window root "$out" || die "the screenshot $out could not be saved"
 touch "$demo/release"

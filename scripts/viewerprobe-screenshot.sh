@@ -13,8 +13,7 @@ fi
 cd "$(dirname "$0")/.."
 . scripts/common.sh
 case ${1:-} in win32 | win64) ;; *) die "usage: viewerprobe-screenshot.sh <win32|win64> [output.png]" ;; esac
-step "configuring the $1 build" cmake --preset "$1"
-step "building Viewerprobe.exe ($1)" cmake --build --preset "$1" --target viewerprobe WinTool
+build_targets "$1" Viewerprobe.exe viewerprobe WinTool
 build=$PWD/build/$1
 out=${out:-$build/screenshots/viewerprobe-notice.png}
 mkdir -p "$(dirname "$out")"

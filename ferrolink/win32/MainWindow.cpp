@@ -1,6 +1,5 @@
 #include "MainWindow.h"
 
-#include <cstring>
 #include <exception>
 
 #include "DrawTransparent.h"
@@ -215,17 +214,12 @@ void MainWindow::CreateControls() {
     }
     return nullptr;
   };
-  HDC dc = GetDC(form_wnd_);
   for (const ControlDef& def : kControls) {
     HWND parent = def.parent ? controls_[def.parent] : form_wnd_;
     HFONT font = font_of(def.font);
     int w = def.w, h = def.h;
-    if (w == 0) {  // a label as large as its text
-      HGDIOBJ old = SelectObject(dc, font);
-      SIZE size{};
-      GetTextExtentPoint32A(dc, def.text, static_cast<int>(strlen(def.text)), &size);
-      SelectObject(dc, old);
-      w = size.cx;
+    if (w == 0) {  // a label as large as its text, measured in the form's font
+      w = system_.TextWidth(def.text);
       h = 13;
     }
     HWND hwnd =
@@ -239,7 +233,6 @@ void MainWindow::CreateControls() {
           SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupProc)));
     }
   }
-  ReleaseDC(form_wnd_, dc);
 }
 
 int MainWindow::Run() {

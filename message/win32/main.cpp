@@ -50,7 +50,7 @@ int CB_OpenFile(int panel, int, int event, void*, int, int) {
   }
 
   SetLoading(panel, true);
-  if (size > message::EVENT_FILE_KEEP_BYTES) size = message::TrimEventFile(fs, path, size);
+  size = message::TrimEventFile(fs, path, size);
   const auto text = message::FormatEventList(fs, path, size, [panel](std::optional<int> percent) {
     if (percent) SetCtrlVal(panel, ui::mainCtrl[ui::SLIDE], static_cast<double>(*percent));
     ProcessDrawEvents();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "System.h"
+#include "Text.h"
 
 namespace ferrolink::test {
 
@@ -224,12 +225,7 @@ class FakeSystem : public System {
 
   std::string UpperCase(const std::string& text) override {
     std::string out = text;
-    for (char& c : out) {
-      const unsigned char u = static_cast<unsigned char>(c);
-      if (u >= 'a' && u <= 'z') c = static_cast<char>(u - 32);
-      // CP1252 letters with a capital 32 below them (not the division sign).
-      if (u >= 0xE0 && u <= 0xFE && u != 0xF7) c = static_cast<char>(u - 32);
-    }
+    for (char& c : out) c = FoldCase(c);
     return out;
   }
   int TextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
