@@ -34,6 +34,7 @@ void TMainForm::FormCreate() {
   FileSearcher = std::make_unique<TSearcher>(system_);
   FileSearcher->Options = soFiles | soRecursive;
   FileSearcher->OnFound = [this](TFoundFile& file) { CopyFoundFile(file); };
+  FileSearcher->MayEnter = [this](const std::string& directory) { return WalkEnters(directory); };
 }
 
 void TMainForm::ShowFolders() {
@@ -115,15 +116,17 @@ void TMainForm::ReadSettings(bool report) {
   // empty Datafiles or Target counts as missing: as a lone backslash it would
   // name the root of the current drive. Without its own path, Ferrolink has
   // no folder of its own to default to.
+  // The files hold their paths in the ANSI code page.
   std::string source, target;
   if (settings_read != FileRead::Failed) {
-    source = settings.ReadString("Directories", "Datafiles", "");
+    source = system_.FromAnsi(settings.ReadString("Directories", "Datafiles", ""));
     if (source.empty()) source = ExtractFilePath(system_.ModuleFileName());
   }
   if (own_read != FileRead::Failed) {
-    target = own.ReadString("General", "Target", "");
+    target = system_.FromAnsi(own.ReadString("General", "Target", ""));
     if (target.empty()) target = source;
   }
+  if (ok) settings_path_ = settings_path;
   SourceDir = source.empty() ? std::string() : IncludeTrailingBackslash(source);
   TargetDir = target.empty() ? std::string() : IncludeTrailingBackslash(target);
   target_known_ = !target.empty();
@@ -150,7 +153,14 @@ void TMainForm::SaveSettings() {
       if (target_known_) {
         std::string target = TargetDir;
         if (!target.empty() && target.back() == '\\') target.pop_back();
-        ini.WriteString("General", "Target", target);
+        // A name the code page cannot spell would be read back as another
+        // folder: the file keeps the target it had.
+        std::string stored;
+        if (system_.ToAnsi(target, stored)) {
+          ini.WriteString("General", "Target", stored);
+        } else {
+          view_.ShowError(Format(kMsgCannotStore, target));
+        }
       }
       if (delete_known_) ini.WriteBool("General", "Delete", delete_checked_);
       if (!system_.ReplaceWholeFile(path, ini.Serialize())) {

@@ -8,6 +8,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "FormView.h"
@@ -16,16 +17,16 @@
 
 namespace ferrolink {
 
-// Texts of the window.
+// Texts of the window (UTF-8, as every text of the logic).
 inline constexpr char kCaptionStart[] = "Ferrolink - Netzwerksuche ...";
 inline constexpr char kAppTitle[] = "Ferrolink";
-inline constexpr char kFolderDialogTitle[] = "W\xE4hlen Sie das Serververzeichnis";
-inline constexpr char kMsgBadType[] = "Ung\xFCltiger Datentyp f\xFCr '%s'";
-inline constexpr char kMsgCannotOpen[] =
-    "Datei %s kann nicht ge\xF6"
-    "ffnet werden";
+inline constexpr char kFolderDialogTitle[] = "Wählen Sie das Serververzeichnis";
+inline constexpr char kMsgBadType[] = "Ungültiger Datentyp für '%s'";
+inline constexpr char kMsgCannotOpen[] = "Datei %s kann nicht geöffnet werden";
 inline constexpr char kMsgCannotCreate[] = "Datei %s kann nicht erstellt werden";
-inline constexpr char kMsgNoMemory[] = "Nicht gen\xFCgend Arbeitsspeicher";
+// A chosen target whose name the settings file's code page cannot hold.
+inline constexpr char kMsgCannotStore[] = "Der Pfad %s kann nicht gespeichert werden";
+inline constexpr char kMsgNoMemory[] = "Nicht genügend Arbeitsspeicher";
 inline constexpr char kMsgUnexpected[] = "Unerwarteter Fehler";
 
 // The German text that reports an unexpected error: the memory running out,
@@ -102,6 +103,17 @@ class TMainForm {
   // True when a target folder of this cycle is the source folder or lies in
   // it, by identity, below the target directory.
   bool InsideSource(const std::string& directory, const std::string& target_dir);
+  // Takes this cycle's forms of the source and the target: normal form,
+  // identities and paths with every link followed.
+  void TakeFolders(const std::string& source);
+  // False for a folder, met by the walk through a link, that is the target or
+  // lies inside it and not in the source: files delivered there stay.
+  bool WalkEnters(const std::string& directory);
+  // Takes the identities and paths of Ferrolink's own files for this cycle:
+  // its program, both settings files and the save's helper files.
+  void TakeOwnFiles();
+  // True when the file is one of them, under whatever spelling.
+  bool IsOwnFile(const std::string& path);
   std::string IniPath(const std::string& settings_path) const;
 
   System& system_;
@@ -113,11 +125,20 @@ class TMainForm {
   bool target_known_ = false;
   bool delete_known_ = false;
   bool settings_pending_ = false;
-  // The source folder's identity and resolved path in this cycle, and the
-  // target folders already tested against them.
+  // The instrument settings file's path, as last read.
+  std::string settings_path_;
+  // The source and target folders' identities and resolved paths in this
+  // cycle, and the target folders already tested against the source.
   bool has_source_id_ = false;
-  FolderId source_id_;
+  FileId source_id_;
   std::string resolved_source_;
+  bool has_target_id_ = false;
+  FileId target_id_;
+  std::string resolved_target_;
+  // Ferrolink's own files in this cycle: identities, and full paths in upper
+  // case for file systems that give no identity.
+  std::set<FileId> own_ids_;
+  std::set<std::string> own_paths_;
   std::map<std::string, bool> inside_source_;
   // The source's network form below the target's, when the target holds the
   // source; empty otherwise. Set by each cycle before its search.

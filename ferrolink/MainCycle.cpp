@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "Main.h"
 #include "Paths.h"
@@ -94,12 +95,9 @@ void TMainForm::TimerFindTimer() {
       // An empty source (the registry key missing) has no normal form and
       // is not searched: that would walk the current directory.
       const std::string source = NormalDirectory(system_, SourceDir);
-      source_below_target_ =
-          PartBelow(NetworkForm(system_, SourceDir), NetworkForm(system_, TargetDir));
-      has_source_id_ = !source.empty() && system_.FolderIdentity(source, source_id_);
-      resolved_source_ = source.empty() ? std::string() : ResolvedDirectory(system_, source);
-      inside_source_.clear();
+      TakeFolders(source);
       if (!source.empty() && FileSearcher) {
+        TakeOwnFiles();
         FileSearcher->Start(source + "*.*");
       }
       view_.SetTimerInterval(kIntervalReachable);
@@ -130,12 +128,23 @@ bool TMainForm::TargetInsideSource(const std::string& source, const std::string&
   const std::string source_dir = NormalDirectory(system_, source);
   const std::string target_dir = NormalDirectory(system_, target);
   if (target_dir.empty()) return false;
-  FolderId source_id;
+  FileId source_id;
   if (system_.FolderIdentity(source_dir, source_id) &&
       LiesInside(system_, target_dir, source_id, std::string())) {
     return true;
   }
   return LiesBelow(ResolvedDirectory(system_, target_dir), ResolvedDirectory(system_, source_dir));
+}
+
+void TMainForm::TakeFolders(const std::string& source) {
+  source_below_target_ =
+      PartBelow(NetworkForm(system_, SourceDir), NetworkForm(system_, TargetDir));
+  has_source_id_ = !source.empty() && system_.FolderIdentity(source, source_id_);
+  resolved_source_ = source.empty() ? std::string() : ResolvedDirectory(system_, source);
+  const std::string target = NormalDirectory(system_, TargetDir);
+  has_target_id_ = !target.empty() && system_.FolderIdentity(target, target_id_);
+  resolved_target_ = target.empty() ? std::string() : ResolvedDirectory(system_, target);
+  inside_source_.clear();
 }
 
 bool TMainForm::InsideSource(const std::string& directory, const std::string& target_dir) {
@@ -145,6 +154,53 @@ bool TMainForm::InsideSource(const std::string& directory, const std::string& ta
                     LiesBelow(ResolvedDirectory(system_, directory), resolved_source_);
   }
   return known->second;
+}
+
+bool TMainForm::WalkEnters(const std::string& directory) {
+  // Where the file system cannot follow the links, the folder's own
+  // identity is all there is to go by.
+  const std::string resolved = ResolvedDirectory(system_, directory);
+  if (resolved.empty()) {
+    FileId id;
+    return !has_target_id_ || !system_.FolderIdentity(directory, id) || id != target_id_;
+  }
+  // A target that holds the source holds every folder of the source too.
+  if (LiesBelow(resolved, resolved_source_) ||
+      (has_source_id_ && LiesInside(system_, resolved, source_id_, std::string()))) {
+    return true;
+  }
+  return !LiesBelow(resolved, resolved_target_) &&
+         !(has_target_id_ && LiesInside(system_, resolved, target_id_, std::string()));
+}
+
+void TMainForm::TakeOwnFiles() {
+  own_ids_.clear();
+  own_paths_.clear();
+  std::vector<std::string> paths{system_.ModuleFileName()};
+  if (!settings_path_.empty()) paths.push_back(settings_path_);
+  // The settings file that a save replaces, and every helper file of the
+  // save beside it: they all begin with its name and a dot.
+  const std::string ini = system_.FullPathName(IniPath(settings_path_));
+  if (!ini.empty()) {
+    paths.push_back(ini);
+    if (auto listing = system_.List(ini + ".*")) {
+      ListEntry entry;
+      while (listing->Next(entry)) paths.push_back(DirectoryPart(ini) + entry.Name);
+    }
+  }
+  for (const std::string& path : paths) {
+    const std::string full = system_.FullPathName(path);
+    if (full.empty()) continue;
+    own_paths_.insert(system_.UpperCase(full));
+    FileId id;
+    if (system_.FileIdentity(full, id)) own_ids_.insert(id);
+  }
+}
+
+bool TMainForm::IsOwnFile(const std::string& path) {
+  if (own_paths_.count(system_.UpperCase(path)) != 0) return true;
+  FileId id;
+  return !own_ids_.empty() && system_.FileIdentity(path, id) && own_ids_.count(id) != 0;
 }
 
 void TMainForm::CopyFoundFile(TFoundFile& file) {
@@ -160,7 +216,7 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     if (source_dir.empty() || target_dir.empty()) return;
     // A file whose relative path would leave the target, or that Windows
     // would take for another file or a device, is left alone.
-    const std::string relative = RelativePath(source_dir, source_file);
+    const std::string relative = RelativePath(system_, source_dir, source_file);
     if (!StaysBelow(relative) || !KeepsItsNames(relative)) return;
     const std::string target_file = target_dir + relative;
     // Below a target that holds the source, the files whose relative path
@@ -169,23 +225,24 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     if (LiesBelow(system_.UpperCase(relative), source_below_target_)) return;
     // The same by identity and with links followed, whatever the spelling.
     if (InsideSource(DirectoryPart(target_file), target_dir)) return;
+    // Ferrolink's program and settings stay where they are, also when the
+    // source holds them (by default it is Ferrolink's own folder).
+    if (IsOwnFile(source_file)) return;
     if (!CreateDirectoryPath(system_, DirectoryPart(target_file))) return;
-    // In delete mode the copy is on the server's disk before the source goes.
-    if (!DeliverWhole(system_, source_file, target_file, file.Size, delete_checked_)) return;
+    if (DeliverWhole(system_, source_file, target_file, file.Size) != Delivery::Done) return;
 
     view_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
     // The count stops at its largest value instead of overflowing.
     if (CopyCount < std::numeric_limits<int32_t>::max()) ++CopyCount;
     view_.SetText(Control::LabelBranch, relative);
-    if (delete_checked_) {
-      view_.SetText(Control::LabelStatus, std::to_string(CopyCount) + " Datei(en) transferiert.");
-      if (SourceUnchanged(system_, source_file, file)) system_.DeleteFileAt(source_file);
-    } else {
-      view_.SetText(Control::LabelStatus, std::to_string(CopyCount) + " Datei(en) dupliziert.");
-      if (SourceUnchanged(system_, source_file, file)) {
-        system_.SetFileAttributesAt(source_file, file.Attributes & 0xFF & 0xDF);
-      }
-    }
+    view_.SetText(Control::LabelStatus,
+                  std::to_string(CopyCount) +
+                      (delete_checked_ ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
+    // Only the file that was delivered goes: a file written since stays,
+    // marked, for the next cycle.
+    system_.SettleSource(source_file, delete_checked_ ? SourceEnd::Delete : SourceEnd::Unmark,
+                         static_cast<uint64_t>(file.Size), file.LastWriteTime,
+                         file.Attributes & 0xFF & 0xDF);
   }();
   if (!view_.TimerEnabled() && FileSearcher) FileSearcher->Stop();
 }

@@ -47,6 +47,11 @@ bool IsDriveLetter(char c) {
 
 }  // namespace
 
+bool SameName(System& system, const std::string& a, const std::string& b) {
+  // Most names compared are spelt alike: no conversion for them.
+  return a == b || system.UpperCase(a) == system.UpperCase(b);
+}
+
 std::string ExtractFilePath(const std::string& path) {
   const size_t cut = LastDelimiter(path);
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
@@ -144,17 +149,17 @@ std::string DirectoryPart(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
-std::string RelativePath(const std::string& source_dir, const std::string& file) {
+std::string RelativePath(System& system, const std::string& source_dir, const std::string& file) {
   const std::string source_root = RootPart(source_dir);
   const std::string file_root = RootPart(file);
-  if (!SameText(source_root, file_root)) return file;
+  if (!SameName(system, source_root, file_root)) return file;
   const std::vector<std::string> source_names = Names(source_dir.substr(source_root.size()));
   const std::string file_dir = DirectoryPart(file);
   const std::vector<std::string> file_names =
       Names(file_dir.size() > file_root.size() ? file_dir.substr(file_root.size()) : std::string());
   size_t common = 0;
   while (common < source_names.size() && common < file_names.size() &&
-         SameText(source_names[common], file_names[common])) {
+         SameName(system, source_names[common], file_names[common])) {
     ++common;
   }
   std::string relative;
@@ -183,10 +188,10 @@ bool KeepsItsNames(const std::string& relative) {
   return true;
 }
 
-std::string TemporaryName(const std::string& file) {
+std::string TemporaryName(System& system, const std::string& file) {
   const std::string name = file.substr(file.find_last_of('\\') + 1);
   const size_t dot = name.find_last_of('.');
-  const bool taken = dot != std::string::npos && SameText(name.substr(dot), ".~ft");
+  const bool taken = dot != std::string::npos && SameName(system, name.substr(dot), ".~ft");
   return file + (taken ? ".~fu" : ".~ft");
 }
 
@@ -238,11 +243,11 @@ std::string ParentDirectory(const std::string& directory) {
   return DirectoryPart(directory.substr(0, directory.size() - 1));
 }
 
-bool LiesInside(System& system, const std::string& directory, const FolderId& folder,
+bool LiesInside(System& system, const std::string& directory, const FileId& folder,
                 const std::string& stop) {
-  for (std::string level = directory; !level.empty() && !SameText(level, stop);
+  for (std::string level = directory; !level.empty() && !SameName(system, level, stop);
        level = ParentDirectory(level)) {
-    FolderId id;
+    FileId id;
     if (system.FolderIdentity(level, id) && id == folder) return true;
   }
   return false;

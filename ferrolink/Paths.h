@@ -13,6 +13,10 @@ namespace ferrolink {
 
 // ---- parts of a path -------------------------------------------------------
 
+// True when two names or paths are the same without regard to case, as the
+// system compares file names.
+bool SameName(System& system, const std::string& a, const std::string& b);
+
 // "X:" for a path with a colon as its second character; "\\server\share"
 // (without the backslash behind the share) for a path that begins with two
 // backslashes; empty otherwise.
@@ -90,7 +94,7 @@ std::string PartBelow(const std::string& inner, const std::string& outer);
 // name of `source_dir` beyond the names both share, then the rest of
 // `file`'s directory names and its file name. Names compare without regard
 // to case; the result keeps the case of `file`.
-std::string RelativePath(const std::string& source_dir, const std::string& file);
+std::string RelativePath(System& system, const std::string& source_dir, const std::string& file);
 
 // True when `relative`, joined to a directory, names a file below that
 // directory: not empty, no root, no drive or stream colon, no empty, "." or
@@ -106,7 +110,7 @@ bool KeepsItsNames(const std::string& relative);
 // The name under which a file is copied before it takes its final name: in
 // the same folder, with an extension other than the file's own, so that a
 // program that picks up files by their extension never reads a half copy.
-std::string TemporaryName(const std::string& file);
+std::string TemporaryName(System& system, const std::string& file);
 
 // ---- folders under every spelling -------------------------------------------
 
@@ -114,7 +118,7 @@ std::string TemporaryName(const std::string& file);
 // not including `stop` (empty: up to the root), is the folder `folder` by
 // identity. Levels that do not exist yet are passed over, so the nearest
 // existing one decides.
-bool LiesInside(System& system, const std::string& directory, const FolderId& folder,
+bool LiesInside(System& system, const std::string& directory, const FileId& folder,
                 const std::string& stop);
 
 // A normal directory with every link on its way followed, in upper case:

@@ -63,7 +63,7 @@ bool TSearcher::FirstEntry(const std::string& directory, bool is_link) {
     entered_before_link_.push_back(directory);
     return true;
   }
-  FolderId id;
+  FileId id;
   if (!link_met_) {
     link_met_ = true;
     for (const std::string& entered : entered_before_link_) {
@@ -119,7 +119,9 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
   for (const Subdirectory& sub : subdirectories) {
     if (!Running) return;
     const std::string subdirectory = directory + sub.Name + "\\";
-    if (FirstEntry(subdirectory, sub.Link)) SearchDirectory(subdirectory + Mask);
+    if (FirstEntry(subdirectory, sub.Link) && (!link_met_ || !MayEnter || MayEnter(subdirectory))) {
+      SearchDirectory(subdirectory + Mask);
+    }
   }
 }
 

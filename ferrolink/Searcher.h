@@ -48,6 +48,10 @@ class TSearcher {
 
   bool Running = false;
   std::function<void(TFoundFile&)> OnFound;
+  // Asked, from the first link on, before each folder is entered (a path
+  // ending in a backslash); false keeps the walk out of it. Before a link,
+  // every folder lies plainly inside the start folder.
+  std::function<bool(const std::string&)> MayEnter;
   // Every record reported since the last Start, in the order of reporting.
   // A deque keeps each record at its place while the list grows and needs
   // no block of its own per record.
@@ -74,7 +78,7 @@ class TSearcher {
   System& system_;
   std::vector<std::string> entered_before_link_;
   bool link_met_ = false;
-  std::set<FolderId> entered_;
+  std::set<FileId> entered_;
 };
 
 }  // namespace ferrolink

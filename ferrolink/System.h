@@ -4,6 +4,11 @@
 // searcher and watch cycle reach the system only through this; Win32System
 // implements it over the real API, the tests with a fake. What the window
 // shows goes through FormView instead.
+//
+// Every path and text here is UTF-8, so that a file keeps its name whatever
+// its characters; the system side works with the names as the file system
+// holds them (UTF-16). Only the settings files hold text in the ANSI code
+// page: FromAnsi and ToAnsi convert their values.
 #pragma once
 
 #include <cstdint>
@@ -56,16 +61,22 @@ struct FixedVersionInfo {
   uint32_t Flags = 0;
 };
 
-// The identity of a folder, the same for every spelling of it (short names,
-// shares, drive letters, links): its volume and its file index.
-struct FolderId {
+// The identity of a file or folder, the same for every spelling of it (short
+// names, shares, drive letters, links): its volume and its file index.
+struct FileId {
   uint32_t Volume = 0;
   uint64_t Index = 0;
-  bool operator==(const FolderId&) const = default;
-  auto operator<=>(const FolderId&) const = default;
+  bool operator==(const FileId&) const = default;
+  auto operator<=>(const FileId&) const = default;
 };
 
 enum class FileRead { Ok, Missing, Failed };
+
+// What becomes of a delivered source file.
+enum class SourceEnd { Delete, Unmark };
+// How that went: done; the file is no longer the one delivered (another
+// size or last-write time); or it could not be held or changed.
+enum class Settled { Done, Changed, Failed };
 enum class SettingsValue { Missing, String, OtherType };
 
 // The registry key below HKEY_CURRENT_USER whose value "Settings" names the
@@ -90,7 +101,8 @@ class System {
   // Replaces a file's content as a whole: the old content stays untouched
   // unless the new content was written completely.
   virtual bool ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
-  // GetFullPathNameA (at most 260 characters); empty when it fails.
+  // The full path (GetFullPathName, at most 260 UTF-16 units); empty when it
+  // fails.
   virtual std::string FullPathName(const std::string& path) = 0;
   virtual std::string CurrentDirectory() = 0;
   // Full path of Ferrolink's own executable file.
@@ -99,11 +111,11 @@ class System {
   // ---- network names -----------------------------------------------------
   // Windows 95, 98 or Me (no universal-name query there).
   virtual bool IsWin9x() = 0;
-  // WNetGetUniversalNameA, universal-name level.
+  // WNetGetUniversalName, universal-name level.
   virtual bool UniversalName(const std::string& path, std::string& unc) = 0;
-  // The connected disk resources (WNetOpenEnumA / WNetEnumResourceA).
+  // The connected disk resources (WNetOpenEnum / WNetEnumResource).
   virtual std::vector<NetResource> ConnectedDisks() = 0;
-  // WNetAddConnectionA(remote, "", ""): true when it returned 0.
+  // WNetAddConnection(remote, "", ""): true when it returned 0.
   virtual bool AddConnection(const std::string& remote) = 0;
 
   // ---- version resource --------------------------------------------------
@@ -112,38 +124,51 @@ class System {
   virtual bool FileDosDateTime(const std::string& path, uint32_t& stamp) = 0;
 
   // ---- text ----------------------------------------------------------
-  // The locale's upper case in the ANSI code page.
+  // The text with every letter in upper case that the system folds when it
+  // compares names without regard to case.
   virtual std::string UpperCase(const std::string& text) = 0;
+  // Text of a settings file (ANSI code page) as UTF-8.
+  virtual std::string FromAnsi(const std::string& bytes) = 0;
+  // UTF-8 text in the ANSI code page; false when a character has no place
+  // there (the bytes would name another path).
+  virtual bool ToAnsi(const std::string& text, std::string& bytes) = 0;
   // Width in pixels of text in the main window's font. A measure, not a
   // display: the path rules shorten a path to fit a width with it, and the
   // real system owns the font the window then shows the text in.
   virtual int TextWidth(const std::string& text) = 0;
 
   // ---- the transfer's file operations -------------------------------------
-  // Lists a pattern path (FindFirstFileA/FindNextFileA); null when it cannot
+  // Lists a pattern path (FindFirstFile/FindNextFile); null when it cannot
   // be listed.
   virtual std::unique_ptr<DirectoryListing> List(const std::string& pattern) = 0;
   virtual uint64_t ToLocalFileTime(uint64_t utc) = 0;
-  // GetFileAttributesA; kInvalidAttributes when it fails.
+  // GetFileAttributes; kInvalidAttributes when it fails.
   virtual uint32_t FileAttributes(const std::string& path) = 0;
   virtual bool CreateDirectoryLevel(const std::string& path) = 0;
-  // CopyFileA, replacing an existing target.
+  // CopyFile, replacing an existing target.
   virtual bool CopyFileOver(const std::string& from, const std::string& to) = 0;
   virtual bool DeleteFileAt(const std::string& path) = 0;
-  virtual bool SetFileAttributesAt(const std::string& path, uint32_t attributes) = 0;
-  // The file's current size and last-write time (UTC), read right before a
-  // source is deleted or un-marked.
+  // The file's current size and last-write time (UTC).
   virtual bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) = 0;
-  // MoveFileExA in one step, replacing an existing file of that name.
+  // Holds a delivered source so that nobody can write it meanwhile (others
+  // may read it), and only while it still has `size` bytes and the
+  // last-write time `local_write` (local time, as the walk's records hold
+  // it) deletes it or sets its attributes to `attributes`, through that one
+  // handle. Anything but Done leaves the file as it was.
+  virtual Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size,
+                               uint64_t local_write, uint32_t attributes) = 0;
+  // MoveFileEx in one step, replacing an existing file of that name.
   virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
   // Writes the file's content through to its disk or server
   // (FlushFileBuffers).
   virtual bool FlushFileAt(const std::string& path) = 0;
   // The identity of an existing folder (a path ending in a backslash); false
   // when it does not exist or the file system gives no identity.
-  virtual bool FolderIdentity(const std::string& path, FolderId& id) = 0;
+  virtual bool FolderIdentity(const std::string& path, FileId& id) = 0;
+  // The identity of an existing file that is no folder; false as above.
+  virtual bool FileIdentity(const std::string& path, FileId& id) = 0;
   // The path of an existing folder with every link on its way followed
-  // (GetFinalPathNameByHandleA), ending in a backslash; empty when it does
+  // (GetFinalPathNameByHandle), ending in a backslash; empty when it does
   // not exist or the file system cannot tell.
   virtual std::string FinalPath(const std::string& path) = 0;
 };

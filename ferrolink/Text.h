@@ -1,5 +1,7 @@
-// Names compare in the ANSI code page 1252 without regard to case: folder
-// and file names, settings sections and keys.
+// The settings files' sections and keys compare in their ANSI code page 1252
+// without regard to case. On UTF-8 text the fold turns an ASCII letter into
+// nothing but its capital, so ASCII tests (drive letters, device names) use
+// it too; file names compare through the system's own fold.
 #pragma once
 
 #include <string>

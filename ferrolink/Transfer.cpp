@@ -25,24 +25,22 @@ bool CreateDirectoryPath(System& system, const std::string& directory) {
   return true;
 }
 
-bool SourceUnchanged(System& system, const std::string& path, const TFoundFile& file) {
-  uint64_t size = 0, last_write = 0;
-  if (!system.FileStamp(path, size, last_write)) return false;
-  return size == static_cast<uint64_t>(file.Size) &&
-         system.ToLocalFileTime(last_write) == file.LastWriteTime;
-}
-
-bool DeliverWhole(System& system, const std::string& source_file, const std::string& target_file,
-                  int64_t size, bool flush) {
-  const std::string temporary = TemporaryName(target_file);
-  if (!system.CopyFileOver(source_file, temporary) || (flush && !system.FlushFileAt(temporary)) ||
-      !system.MoveFileOver(temporary, target_file)) {
-    system.DeleteFileAt(temporary);
-    return false;
-  }
-  // A copy that reported success is trusted only with the source's size.
+Delivery DeliverWhole(System& system, const std::string& source_file,
+                      const std::string& target_file, int64_t size) {
+  const std::string temporary = TemporaryName(system, target_file);
+  Delivery result = Delivery::Done;
   uint64_t copied = 0, last_write = 0;
-  return system.FileStamp(target_file, copied, last_write) && copied == static_cast<uint64_t>(size);
+  if (!system.CopyFileOver(source_file, temporary) || !system.FlushFileAt(temporary)) {
+    result = Delivery::CopyFailed;
+  } else if (!system.FileStamp(temporary, copied, last_write) ||
+             copied != static_cast<uint64_t>(size)) {
+    // A copy that reported success is trusted only with the source's size.
+    result = Delivery::WrongSize;
+  } else if (!system.MoveFileOver(temporary, target_file)) {
+    result = Delivery::RenameFailed;
+  }
+  if (result != Delivery::Done) system.DeleteFileAt(temporary);
+  return result;
 }
 
 }  // namespace ferrolink

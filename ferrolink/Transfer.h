@@ -1,13 +1,11 @@
 // The file operations of one transfer: the target's folders made level by
-// level, the copy that reaches its final name only when whole, and the test
-// that the source is still the file that was found.
+// level and the copy that reaches its final name only when whole.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "System.h"
-#include "Searcher.h"
 
 namespace ferrolink {
 
@@ -19,17 +17,15 @@ bool DirectoryExists(System& system, const std::string& path);
 // level that exists count as done. False when a level cannot be created.
 bool CreateDirectoryPath(System& system, const std::string& directory);
 
-// Copies `source_file` to `target_file` whole: to a temporary name beside
-// it, written through to the disk first when `flush` is set (the source goes
-// next), then renamed over the final name in one step. True only when the
-// file under its final name has `size` bytes; a failed step leaves no
-// temporary file.
-bool DeliverWhole(System& system, const std::string& source_file, const std::string& target_file,
-                  int64_t size, bool flush);
+// How a delivery went.
+enum class Delivery { Done, CopyFailed, WrongSize, RenameFailed };
 
-// True when the source file still has the size and last-write time of its
-// record, so deleting it or clearing its archive bit loses no later write.
-// The record holds local times.
-bool SourceUnchanged(System& system, const std::string& path, const TFoundFile& file);
+// Copies `source_file` to `target_file` whole: to a temporary name beside
+// it, written through to the server's disk (the source is deleted or
+// un-marked next, and nothing would bring the file again), checked to have
+// `size` bytes, and only then renamed over the final name in one step. A
+// failed step leaves no temporary file and the final name as it was.
+Delivery DeliverWhole(System& system, const std::string& source_file,
+                      const std::string& target_file, int64_t size);
 
 }  // namespace ferrolink

@@ -10,16 +10,16 @@ namespace ferrolink {
 
 namespace {
 
-constexpr char kAppClass[] = "TApplication";
-constexpr char kFormClass[] = "TMainForm";
+constexpr wchar_t kAppClass[] = L"TApplication";
+constexpr wchar_t kFormClass[] = L"TMainForm";
 constexpr int kClientWidth = 449;
 constexpr int kClientHeight = 417;
 constexpr COLORREF kGreyText = RGB(128, 128, 128);
 
-constexpr char kCopyright[] = "Copyright \xA9 2012 Quorlen";
-constexpr char kMessageText[] =
-    "Das Zielverzeichnis befindet sich innerhalb des Quellverzeichnisses. Bitte neu "
-    "konfigurieren ...";
+constexpr wchar_t kCopyright[] = L"Copyright © 2012 Quorlen";
+constexpr wchar_t kMessageText[] =
+    L"Das Zielverzeichnis befindet sich innerhalb des Quellverzeichnisses. Bitte neu "
+    L"konfigurieren ...";
 
 // The fonts a control can show. All show the form's font, the one the
 // system measures the path display in.
@@ -30,10 +30,10 @@ enum class ControlFont { Form };
 // holds controls and passes their notifications on to the window.
 struct ControlDef {
   int id;
-  const char* cls;
+  const wchar_t* cls;
   int parent;  // 0: the window itself, else the id of a group box
   int x, y, w, h;
-  const char* text;
+  const wchar_t* text;
   DWORD style;
   DWORD exstyle;
   ControlFont font;
@@ -53,48 +53,48 @@ constexpr ControlFont kForm = ControlFont::Form;
 constexpr ControlDef kControls[] = {
     // id                 class              parent              x    y    w    h   text
     //   style                                          exstyle           font
-    {IDC_BUTTONMINI,      "BUTTON",          0,                  328, 376, 105, 25, "Minimieren",
+    {IDC_BUTTONMINI,      L"BUTTON",         0,                  328, 376, 105, 25, L"Minimieren",
          kChild | WS_TABSTOP | BS_PUSHBUTTON,            0,                kForm},
-    {IDC_GROUPBOXTARGET,  "BUTTON",          0,                  16,  184, 417, 105, "Server",
+    {IDC_GROUPBOXTARGET,  L"BUTTON",         0,                  16,  184, 417, 105, L"Server",
          kGroup,                                         kHolder,          kForm},
-    {IDC_FAILEDIMAGE,     "STATIC",          IDC_GROUPBOXTARGET, 24,  41,  15,  12, "",
+    {IDC_FAILEDIMAGE,     L"STATIC",         IDC_GROUPBOXTARGET, 24,  41,  15,  12, L"",
          kPicture,                                       0,                kForm},
-    {IDC_NETWORK,         "STATIC",          IDC_GROUPBOXTARGET, 16,  24,  32,  32, "",
+    {IDC_NETWORK,         L"STATIC",         IDC_GROUPBOXTARGET, 16,  24,  32,  32, L"",
          kPicture,                                       0,                kForm},
-    {IDC_LABELDIR,        "STATIC",          IDC_GROUPBOXTARGET, 64,  20,  0,   0,  "Verzeichnis",
+    {IDC_LABELDIR,        L"STATIC",         IDC_GROUPBOXTARGET, 64,  20,  0,   0,  L"Verzeichnis",
          kLabel,                                         0,                kForm},
-    {IDC_EDITTARGET,      "EDIT",            IDC_GROUPBOXTARGET, 64,  36,  305, 21, "",
+    {IDC_EDITTARGET,      L"EDIT",           IDC_GROUPBOXTARGET, 64,  36,  305, 21, L"",
          kChild | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kForm},
-    {IDC_SPEEDBUTTONDIR,  kSpeedButtonClass, IDC_GROUPBOXTARGET, 376, 36,  23,  22, "",
+    {IDC_SPEEDBUTTONDIR,  kSpeedButtonClass, IDC_GROUPBOXTARGET, 376, 36,  23,  22, L"",
          kChild,                                         0,                kForm},
-    {IDC_LABELMESSAGE,    "STATIC",          IDC_GROUPBOXTARGET, 64,  64,  337, 33, kMessageText,
+    {IDC_LABELMESSAGE,    L"STATIC",         IDC_GROUPBOXTARGET, 64,  64,  337, 33, kMessageText,
          WS_CHILD | SS_LEFT | SS_NOPREFIX,               0,                kForm},
-    {IDC_GROUPBOXDONE,    "BUTTON",          0,                  16,  80,  417, 89, "Erledigt",
+    {IDC_GROUPBOXDONE,    L"BUTTON",         0,                  16,  80,  417, 89, L"Erledigt",
          kGroup,                                         kHolder,          kForm},
-    {IDC_LABEL1,          "STATIC",          IDC_GROUPBOXDONE,   16,  20,  0,   0,  "Pfad:",
+    {IDC_LABEL1,          L"STATIC",         IDC_GROUPBOXDONE,   16,  20,  0,   0,  L"Pfad:",
          kLabel,                                         0,                kForm},
-    {IDC_LABELSOURCE,     "STATIC",          IDC_GROUPBOXDONE,   64,  20,  337, 13, "---",
+    {IDC_LABELSOURCE,     L"STATIC",         IDC_GROUPBOXDONE,   64,  20,  337, 13, L"---",
          kLabel,                                         0,                kForm},
-    {IDC_LABEL2,          "STATIC",          IDC_GROUPBOXDONE,   16,  42,  0,   0,  "Datei:",
+    {IDC_LABEL2,          L"STATIC",         IDC_GROUPBOXDONE,   16,  42,  0,   0,  L"Datei:",
          kLabel,                                         0,                kForm},
-    {IDC_LABELBRANCH,     "STATIC",          IDC_GROUPBOXDONE,   64,  42,  337, 13, "---",
+    {IDC_LABELBRANCH,     L"STATIC",         IDC_GROUPBOXDONE,   64,  42,  337, 13, L"---",
          kLabel,                                         0,                kForm},
-    {IDC_LABEL3,          "STATIC",          IDC_GROUPBOXDONE,   16,  64,  0,   0,  "Anzahl:",
+    {IDC_LABEL3,          L"STATIC",         IDC_GROUPBOXDONE,   16,  64,  0,   0,  L"Anzahl:",
          kLabel,                                         0,                kForm},
-    {IDC_LABELSTATUS,     "STATIC",          IDC_GROUPBOXDONE,   64,  64,  337, 13, "---",
+    {IDC_LABELSTATUS,     L"STATIC",         IDC_GROUPBOXDONE,   64,  64,  337, 13, L"---",
          kLabel | SS_LEFTNOWORDWRAP,                     0,                kForm},
-    {IDC_GROUPBOXSETUP,   "BUTTON",          0,                  16,  304, 417, 57, "Einstellungen",
+    {IDC_GROUPBOXSETUP,   L"BUTTON",         0,                  16,  304, 417, 57, L"Einstellungen",
          kGroup,                                         kHolder,          kForm},
     // The check box is a holder too: it takes the group boxes' procedure,
     // which paints its background in the face colour and shows the busy cursor.
-    {IDC_CHECKBOXDELETE,  "BUTTON",          IDC_GROUPBOXSETUP,  16,  24,  209, 17,
-         "Quelldateien nach \xDC" "bertragung l\xF6schen.",
+    {IDC_CHECKBOXDELETE,  L"BUTTON",         IDC_GROUPBOXSETUP,  16,  24,  209, 17,
+         L"Quelldateien nach Übertragung löschen.",
          kChild | WS_TABSTOP | BS_AUTOCHECKBOX,          kHolder,          kForm},
-    {IDC_IMAGELOGO,       "STATIC",          0,                  16,  16,  185, 52, "",
+    {IDC_IMAGELOGO,       L"STATIC",         0,                  16,  16,  185, 52, L"",
          kPicture,                                       0,                kForm},
-    {IDC_LABELCOPYRIGHT,  "STATIC",          0,                  232, 16,  201, 13, kCopyright,
+    {IDC_LABELCOPYRIGHT,  L"STATIC",         0,                  232, 16,  201, 13, kCopyright,
          kLabel,                                         0,                kForm},
-    {IDC_LABELVERSION,    "STATIC",          0,                  232, 40,  201, 13, "---",
+    {IDC_LABELVERSION,    L"STATIC",         0,                  232, 40,  201, 13, L"---",
          kLabel,                                         0,                kForm},
 };
 // clang-format on
@@ -123,15 +123,15 @@ int ControlId(Control c) {
 
 // The object a window was bound to; null before the binding.
 MainWindow* BoundTo(HWND hwnd) {
-  return reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-// Binds a window to the object CreateWindowExA was given, at its first
+// Binds a window to the object CreateWindowExW was given, at its first
 // message that carries it.
 void BindOnCreate(HWND hwnd, UINT msg, LPARAM lp) {
   if (msg != WM_NCCREATE) return;
-  const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lp);
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
 }
 
 }  // namespace
@@ -140,7 +140,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), form_(system_,
 
 MainWindow::~MainWindow() {
   // A window left by a failed start must no longer reach this object.
-  if (IsWindow(app_wnd_)) SetWindowLongPtrA(app_wnd_, GWLP_USERDATA, 0);
+  if (IsWindow(app_wnd_)) SetWindowLongPtrW(app_wnd_, GWLP_USERDATA, 0);
   for (HBITMAP b : {logo_, network_, failed_, folder_}) {
     if (b) DeleteObject(b);
   }
@@ -157,28 +157,28 @@ void MainWindow::Guard(F&& handler) {
 }
 
 bool MainWindow::Create() {
-  WNDCLASSA wc{};
+  WNDCLASSW wc{};
   wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_FERROLINK));
+  wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_FERROLINK));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpfnWndProc = AppProc;
   wc.lpszClassName = kAppClass;
-  if (!RegisterClassA(&wc)) return false;
+  if (!RegisterClassW(&wc)) return false;
   wc.lpfnWndProc = FormProc;
   wc.lpszClassName = kFormClass;
-  if (!RegisterClassA(&wc)) return false;
+  if (!RegisterClassW(&wc)) return false;
   if (!RegisterSpeedButton(instance_)) return false;
 
-  logo_ = LoadBitmapA(instance_, MAKEINTRESOURCEA(IDB_LOGO));
-  network_ = LoadBitmapA(instance_, MAKEINTRESOURCEA(IDB_NETWORK));
-  failed_ = LoadBitmapA(instance_, MAKEINTRESOURCEA(IDB_FAILED));
-  folder_ = LoadBitmapA(instance_, MAKEINTRESOURCEA(IDB_FOLDER));
+  logo_ = LoadBitmapW(instance_, MAKEINTRESOURCEW(IDB_LOGO));
+  network_ = LoadBitmapW(instance_, MAKEINTRESOURCEW(IDB_NETWORK));
+  failed_ = LoadBitmapW(instance_, MAKEINTRESOURCEW(IDB_FAILED));
+  folder_ = LoadBitmapW(instance_, MAKEINTRESOURCEW(IDB_FOLDER));
 
   const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   // The application window: never seen itself, its caption is the text of
   // the program's task-bar entry; it owns the main window.
-  app_wnd_ = CreateWindowExA(WS_EX_APPWINDOW, kAppClass, kAppTitle,
+  app_wnd_ = CreateWindowExW(WS_EX_APPWINDOW, kAppClass, Wide(kAppTitle).c_str(),
                              WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, sw / 2,
                              sh / 2, 0, 0, nullptr, nullptr, instance_, this);
   if (!app_wnd_) return false;
@@ -188,12 +188,12 @@ bool MainWindow::Create() {
   RECT r{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&r, style, FALSE, exstyle);
   const int w = r.right - r.left, h = r.bottom - r.top;
-  form_wnd_ = CreateWindowExA(exstyle, kFormClass, kCaptionStart, style, (sw - w) / 2, (sh - h) / 2,
-                              w, h, app_wnd_, nullptr, instance_, this);
+  form_wnd_ = CreateWindowExW(exstyle, kFormClass, Wide(kCaptionStart).c_str(), style, (sw - w) / 2,
+                              (sh - h) / 2, w, h, app_wnd_, nullptr, instance_, this);
   if (!form_wnd_) return false;
-  SendMessageA(form_wnd_, WM_SETFONT, reinterpret_cast<WPARAM>(system_.Font()), FALSE);
+  SendMessageW(form_wnd_, WM_SETFONT, reinterpret_cast<WPARAM>(system_.Font()), FALSE);
   CreateControls();
-  SendMessageA(controls_[IDC_SPEEDBUTTONDIR], BM_SETIMAGE, IMAGE_BITMAP,
+  SendMessageW(controls_[IDC_SPEEDBUTTONDIR], BM_SETIMAGE, IMAGE_BITMAP,
                reinterpret_cast<LPARAM>(folder_));
 
   Guard([this] { form_.FormCreate(); });
@@ -219,28 +219,28 @@ void MainWindow::CreateControls() {
     HFONT font = font_of(def.font);
     int w = def.w, h = def.h;
     if (w == 0) {  // a label as large as its text, measured in the form's font
-      w = system_.TextWidth(def.text);
+      w = system_.TextWidth(Narrow(def.text));
       h = 13;
     }
     HWND hwnd =
-        CreateWindowExA(def.exstyle, def.cls, def.text, def.style, def.x, def.y, w, h, parent,
+        CreateWindowExW(def.exstyle, def.cls, def.text, def.style, def.x, def.y, w, h, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(def.id)), instance_, nullptr);
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controls_[def.id] = hwnd;
     if (def.exstyle & WS_EX_CONTROLPARENT) {
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
       group_default_proc_ = reinterpret_cast<WNDPROC>(
-          SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupProc)));
+          SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupProc)));
     }
   }
 }
 
 int MainWindow::Run() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (form_wnd_ && IsDialogMessageA(form_wnd_, &msg)) continue;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (form_wnd_ && IsDialogMessageW(form_wnd_, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }
@@ -259,7 +259,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       Guard([this] { form_.SpeedButtonDirClick(); });
       break;
     case IDC_CHECKBOXDELETE: {
-      const bool checked = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
       Guard([this, checked] { form_.SetDeleteChecked(checked); });
       break;
     }
@@ -292,7 +292,7 @@ void MainWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
 LRESULT CALLBACK MainWindow::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   BindOnCreate(hwnd, msg, lp);
   MainWindow* self = BoundTo(hwnd);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   return self->OnAppMessage(hwnd, msg, wp, lp);
 }
 
@@ -309,18 +309,18 @@ LRESULT MainWindow::OnAppMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
-      if (form_wnd_) PostMessageA(form_wnd_, WM_CLOSE, 0, 0);
+      if (form_wnd_) PostMessageW(form_wnd_, WM_CLOSE, 0, 0);
       return 0;
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK MainWindow::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   BindOnCreate(hwnd, msg, lp);
   MainWindow* self = BoundTo(hwnd);
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   return self->OnFormMessage(hwnd, msg, wp, lp);
 }
 
@@ -369,7 +369,7 @@ LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT CALLBACK MainWindow::GroupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -399,7 +399,7 @@ LRESULT MainWindow::OnGroupMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return CallWindowProcA(group_default_proc_, hwnd, msg, wp, lp);
+  return CallWindowProcW(group_default_proc_, hwnd, msg, wp, lp);
 }
 
 }  // namespace ferrolink

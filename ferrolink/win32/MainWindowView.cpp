@@ -4,21 +4,23 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "MainWindow.h"
 #include "resource.h"
 
 namespace ferrolink {
 
 void MainWindow::SetCaption(const std::string& text) {
-  SetWindowTextA(form_wnd_, text.c_str());
+  SetWindowTextW(form_wnd_, Wide(text).c_str());
 }
 
 void MainWindow::SetAppTitle(const std::string& text) {
-  SetWindowTextA(app_wnd_, text.c_str());
+  SetWindowTextW(app_wnd_, Wide(text).c_str());
 }
 
 void MainWindow::SetText(Control control, const std::string& text) {
-  SetWindowTextA(Item(control), text.c_str());
+  SetWindowTextW(Item(control), Wide(text).c_str());
 }
 
 void MainWindow::SetVisible(Control control, bool visible) {
@@ -26,7 +28,7 @@ void MainWindow::SetVisible(Control control, bool visible) {
 }
 
 void MainWindow::SetChecked(Control control, bool checked) {
-  SendMessageA(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(Item(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void MainWindow::FocusMainForm() {
@@ -34,7 +36,7 @@ void MainWindow::FocusMainForm() {
 }
 
 void MainWindow::ShowError(const std::string& text) {
-  MessageBoxA(form_wnd_ ? form_wnd_ : app_wnd_, text.c_str(), kAppTitle,
+  MessageBoxW(form_wnd_ ? form_wnd_ : app_wnd_, Wide(text).c_str(), Wide(kAppTitle).c_str(),
               MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
@@ -95,22 +97,23 @@ void MainWindow::SetBusyCursor(CursorOwner owner, bool busy) {
 }
 
 bool MainWindow::BrowseForFolder(const std::string& title, std::string& path) {
-  char display[MAX_PATH] = {};
-  BROWSEINFOA info{};
+  wchar_t display[MAX_PATH] = {};
+  const std::wstring wide_title = Wide(title);
+  BROWSEINFOW info{};
   info.hwndOwner = app_wnd_;
   info.pidlRoot = nullptr;  // the desktop
   info.pszDisplayName = display;
-  info.lpszTitle = title.c_str();
+  info.lpszTitle = wide_title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
   // The dialog disables its owner; the main window is disabled with it.
   EnableWindow(form_wnd_, FALSE);
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
   EnableWindow(form_wnd_, TRUE);
   if (!chosen) return false;
-  char buf[MAX_PATH] = {};
-  const bool ok = SHGetPathFromIDListA(chosen, buf) && buf[0];
+  wchar_t buf[MAX_PATH] = {};
+  const bool ok = SHGetPathFromIDListW(chosen, buf) && buf[0];
   CoTaskMemFree(chosen);
-  if (ok) path = buf;
+  if (ok) path = Narrow(buf, wcsnlen(buf, MAX_PATH));
   return ok;
 }
 

@@ -6,11 +6,11 @@ namespace ferrolink {
 
 namespace {
 
-constexpr char kDownProperty[] = "down";  // set while the left button is held on it
+constexpr wchar_t kDownProperty[] = L"down";  // set while the left button is held on it
 
 void Click(HWND hwnd) {
   const int id = GetDlgCtrlID(hwnd);
-  SendMessageA(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+  SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(hwnd));
 }
 
@@ -21,10 +21,10 @@ void Paint(HWND hwnd) {
   HDC dc = BeginPaint(hwnd, &ps);
   RECT r;
   GetClientRect(hwnd, &r);
-  const bool down = GetPropA(hwnd, kDownProperty) != nullptr;
+  const bool down = GetPropW(hwnd, kDownProperty) != nullptr;
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   DrawEdge(dc, &r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-  const auto glyph = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  const auto glyph = reinterpret_cast<HBITMAP>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   DrawTransparent(dc, glyph, (r.right - 16) / 2 + (down ? 1 : 0),
                   (r.bottom - 16) / 2 + (down ? 1 : 0));
   EndPaint(hwnd, &ps);
@@ -38,14 +38,14 @@ LRESULT CALLBACK SpeedButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case BM_SETIMAGE:
       if (wp != IMAGE_BITMAP) return 0;
       InvalidateRect(hwnd, nullptr, TRUE);
-      return SetWindowLongPtrA(hwnd, GWLP_USERDATA, lp);
+      return SetWindowLongPtrW(hwnd, GWLP_USERDATA, lp);
     case WM_LBUTTONDOWN:
-      SetPropA(hwnd, kDownProperty, reinterpret_cast<HANDLE>(1));
+      SetPropW(hwnd, kDownProperty, reinterpret_cast<HANDLE>(1));
       SetCapture(hwnd);
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_LBUTTONUP: {
-      const bool was_down = RemovePropA(hwnd, kDownProperty) != nullptr;
+      const bool was_down = RemovePropW(hwnd, kDownProperty) != nullptr;
       ReleaseCapture();
       InvalidateRect(hwnd, nullptr, TRUE);
       RECT r;
@@ -62,19 +62,19 @@ LRESULT CALLBACK SpeedButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace
 
 bool RegisterSpeedButton(HINSTANCE instance) {
-  WNDCLASSA wc{};
+  WNDCLASSW wc{};
   wc.hInstance = instance;
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpfnWndProc = SpeedButtonProc;
   wc.lpszClassName = kSpeedButtonClass;
-  return RegisterClassA(&wc) != 0;
+  return RegisterClassW(&wc) != 0;
 }
 
 }  // namespace ferrolink

@@ -9,7 +9,7 @@
 
 namespace ferrolink {
 
-inline constexpr char kSpeedButtonClass[] = "TSpeedButton";
+inline constexpr wchar_t kSpeedButtonClass[] = L"TSpeedButton";
 
 // Registers the class for the module `instance`; false when that fails.
 bool RegisterSpeedButton(HINSTANCE instance);

@@ -2,7 +2,9 @@
 
 #include <winnetwk.h>
 
-#include <cstring>
+#include <algorithm>
+#include <cwchar>
+#include <vector>
 
 namespace ferrolink {
 
@@ -19,16 +21,22 @@ FILETIME ToFileTime(uint64_t t) {
   return ft;
 }
 
+// The text a path query wrote into a buffer of MAX_PATH units; empty when
+// it failed or did not fit.
+std::string PathResult(const wchar_t* buffer, DWORD length) {
+  return length == 0 || length >= MAX_PATH ? std::string() : Narrow(buffer, length);
+}
+
 class Win32Listing : public DirectoryListing {
  public:
-  Win32Listing(HANDLE handle, const WIN32_FIND_DATAA& first) : handle_(handle), data_(first) {}
+  Win32Listing(HANDLE handle, const WIN32_FIND_DATAW& first) : handle_(handle), data_(first) {}
   ~Win32Listing() override { FindClose(handle_); }
   Win32Listing(const Win32Listing&) = delete;
   Win32Listing& operator=(const Win32Listing&) = delete;
 
   bool Next(ListEntry& entry) override {
     if (!have_) {
-      if (!FindNextFileA(handle_, &data_)) return false;
+      if (!FindNextFileW(handle_, &data_)) return false;
     }
     have_ = false;
     entry.CreationTime = FromFileTime(data_.ftCreationTime);
@@ -37,24 +45,70 @@ class Win32Listing : public DirectoryListing {
     entry.Attributes = data_.dwFileAttributes;
     entry.SizeHigh = data_.nFileSizeHigh;
     entry.SizeLow = data_.nFileSizeLow;
-    entry.Name = data_.cFileName;
+    entry.Name = Narrow(data_.cFileName, wcsnlen(data_.cFileName, MAX_PATH));
     return true;
   }
 
  private:
   HANDLE handle_;
-  WIN32_FIND_DATAA data_;
-  bool have_ = true;  // the entry FindFirstFileA gave is still to be handed out
+  WIN32_FIND_DATAW data_;
+  bool have_ = true;  // the entry FindFirstFileW gave is still to be handed out
 };
+
+// Opens a file or a folder (a folder opens only with backup semantics); no
+// access right is needed to read its identity or its final path, and every
+// sharing mode lets others go on.
+HANDLE OpenForQuery(const std::string& path) {
+  return CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool Identity(const std::string& path, bool folder, FileId& id) {
+  HANDLE h = OpenForQuery(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  // Some servers give every file the index 0: that tells nothing.
+  if (!ok || ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder ||
+      (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) {
+    return false;
+  }
+  id.Volume = info.dwVolumeSerialNumber;
+  id.Index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+bool WriteAll(HANDLE h, const std::string& bytes) {
+  DWORD written = 0;
+  return bytes.empty() ||
+         (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+          written == bytes.size());
+}
+
+// A new file for a save's content beside `path`, named after it: ".new", or
+// when a leftover of that name cannot be cleared, ".new1" to ".new9". Every
+// helper file of a save so begins with the file's own name and a dot.
+HANDLE CreateSaveFile(const std::string& path, std::wstring& temp) {
+  for (int n = 0; n < 10; ++n) {
+    temp = Wide(path + ".new" + (n == 0 ? std::string() : std::to_string(n)));
+    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temp.c_str());
+    HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+  }
+  return INVALID_HANDLE_VALUE;
+}
 
 }  // namespace
 
 Win32System::Win32System() {
   // The layout is in fixed pixels and not scaled to the screen's resolution,
   // so the font keeps its height of 11 pixels (8 points at 96 dpi) as well.
-  font_ = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                      DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+                      DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
   measure_dc_ = CreateCompatibleDC(nullptr);
   SelectObject(measure_dc_, font_);
 }
@@ -67,24 +121,25 @@ Win32System::~Win32System() {
 
 bool Win32System::OpenSettingsKey() {
   CloseSettingsKey();
-  return RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, Wide(kSettingsKey).c_str(), 0, KEY_ALL_ACCESS, &key_) ==
+         ERROR_SUCCESS;
 }
 
 SettingsValue Win32System::ReadSettingsValue(std::string& value) {
   value.clear();
+  const std::wstring name = Wide(kSettingsValueName);
   DWORD type = 0, size = 0;
-  LONG rc = RegQueryValueExA(key_, kSettingsValueName, nullptr, &type, nullptr, &size);
-  if (rc == ERROR_FILE_NOT_FOUND) return SettingsValue::Missing;
+  LONG rc = RegQueryValueExW(key_, name.c_str(), nullptr, &type, nullptr, &size);
   if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return SettingsValue::Missing;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return SettingsValue::OtherType;
-  std::string buf(size + 1, '\0');
-  size = static_cast<DWORD>(buf.size());
-  rc = RegQueryValueExA(key_, kSettingsValueName, nullptr, &type,
-                        reinterpret_cast<BYTE*>(buf.data()), &size);
+  std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
+  size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+  rc = RegQueryValueExW(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
+                        &size);
   if (rc != ERROR_SUCCESS) return SettingsValue::Missing;
   // The text ends at the first NUL or at the data's length, whichever is first.
-  buf.resize(std::min<size_t>(size, buf.size()));
-  value.assign(buf.c_str(), strnlen(buf.c_str(), buf.size()));
+  const size_t units = std::min<size_t>(size / sizeof(wchar_t), buf.size());
+  value = Narrow(buf.data(), wcsnlen(buf.data(), units));
   return SettingsValue::String;
 }
 
@@ -94,7 +149,7 @@ void Win32System::CloseSettingsKey() {
 }
 
 FileRead Win32System::ReadWholeFile(const std::string& path, std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = GetLastError();
@@ -118,115 +173,93 @@ FileRead Win32System::ReadWholeFile(const std::string& path, std::string& bytes)
 }
 
 bool Win32System::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
-  // Write beside the file, then swap: a failed write leaves the old file. A
-  // temporary file that an earlier crash left is cleared first; one that
-  // cannot be cleared gives way to a new name.
-  std::string temp = path + ".new";
-  SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(temp.c_str());
-  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    char unique[MAX_PATH];
-    const std::string folder = path.substr(0, path.find_last_of("\\/:") + 1);
-    if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "fl", 0, unique)) return false;
-    temp = unique;
-    h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                    nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-      DeleteFileA(temp.c_str());
-      return false;
-    }
-  }
-  DWORD written = 0;
-  bool ok = bytes.empty() ||
-            (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-             written == bytes.size());
+  // Write beside the file, then swap: a failed write leaves the old file.
+  std::wstring temp;
+  HANDLE h = CreateSaveFile(path, temp);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteAll(h, bytes);
   ok = FlushFileBuffers(h) && ok;
   ok = CloseHandle(h) && ok;
-  // ReplaceFileA keeps the file's owner and permissions; the attributes are
+  // ReplaceFileW keeps the file's owner and permissions; the attributes are
   // set again, as not every file system keeps them. The old file waits under
   // a backup name of our own until the new one is in place, so that a failed
   // replace leaves nothing behind and can put the old file back. A file that
   // is not there yet simply takes the new one's place.
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring target = Wide(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
   if (ok && attributes != INVALID_FILE_ATTRIBUTES) {
-    const std::string backup = path + ".alt";
-    SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(backup.c_str());
-    ok = ReplaceFileA(path.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_WRITE_THROUGH,
+    const std::wstring backup = Wide(path + ".alt");
+    SetFileAttributesW(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(backup.c_str());
+    ok = ReplaceFileW(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_WRITE_THROUGH,
                       nullptr, nullptr);
     if (ok) {
-      SetFileAttributesA(path.c_str(), attributes);
+      SetFileAttributesW(target.c_str(), attributes);
     } else if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-      MoveFileExA(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+      MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
     }
-    DeleteFileA(backup.c_str());
+    DeleteFileW(backup.c_str());
   } else if (ok) {
-    ok =
-        MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = MoveFileExW(temp.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
-  if (!ok) DeleteFileA(temp.c_str());
+  if (!ok) DeleteFileW(temp.c_str());
   return ok;
 }
 
 std::string Win32System::FullPathName(const std::string& path) {
-  char buf[MAX_PATH];
-  char* name = nullptr;
-  const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buf, &name);
-  if (n == 0 || n >= MAX_PATH) return std::string();
-  return std::string(buf, n);
+  wchar_t buf[MAX_PATH];
+  return PathResult(buf, GetFullPathNameW(Wide(path).c_str(), MAX_PATH, buf, nullptr));
 }
 
 std::string Win32System::CurrentDirectory() {
-  char buf[MAX_PATH];
-  const DWORD n = GetCurrentDirectoryA(MAX_PATH, buf);
-  return n == 0 || n >= MAX_PATH ? std::string() : std::string(buf, n);
+  wchar_t buf[MAX_PATH];
+  return PathResult(buf, GetCurrentDirectoryW(MAX_PATH, buf));
 }
 
 std::string Win32System::ModuleFileName() {
-  char buf[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
-  return n == 0 || n >= MAX_PATH ? std::string() : std::string(buf, n);
+  wchar_t buf[MAX_PATH];
+  return PathResult(buf, GetModuleFileNameW(nullptr, buf, MAX_PATH));
 }
 
 bool Win32System::IsWin9x() {
-  OSVERSIONINFOA info{};
+  OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
-  return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 bool Win32System::UniversalName(const std::string& path, std::string& unc) {
-  alignas(UNIVERSAL_NAME_INFOA) char buf[1024];
+  alignas(UNIVERSAL_NAME_INFOW) char buf[2048];
   DWORD size = sizeof buf;
-  if (WNetGetUniversalNameA(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buf, &size) != NO_ERROR) {
+  if (WNetGetUniversalNameW(Wide(path).c_str(), UNIVERSAL_NAME_INFO_LEVEL, buf, &size) !=
+      NO_ERROR) {
     return false;
   }
-  const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOA*>(buf);
+  const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(buf);
   if (!info->lpUniversalName) return false;
-  unc = info->lpUniversalName;
+  unc = Narrow(info->lpUniversalName);
   return true;
 }
 
 std::vector<NetResource> Win32System::ConnectedDisks() {
   std::vector<NetResource> out;
   HANDLE e = nullptr;
-  if (WNetOpenEnumA(RESOURCE_CONNECTED, RESOURCETYPE_DISK, 0, nullptr, &e) != NO_ERROR) {
+  if (WNetOpenEnumW(RESOURCE_CONNECTED, RESOURCETYPE_DISK, 0, nullptr, &e) != NO_ERROR) {
     return out;
   }
-  std::vector<char> buf(1600);
+  std::vector<char> buf(3200);
   for (;;) {
     DWORD count = 0xFFFFFFFF, size = static_cast<DWORD>(buf.size());
-    const DWORD rc = WNetEnumResourceA(e, &count, buf.data(), &size);
+    const DWORD rc = WNetEnumResourceW(e, &count, buf.data(), &size);
     if (rc == ERROR_MORE_DATA) {
       buf.resize(std::max<size_t>(size, buf.size() * 2));
       continue;
     }
     if (rc != NO_ERROR) break;
-    const auto* res = reinterpret_cast<const NETRESOURCEA*>(buf.data());
+    const auto* res = reinterpret_cast<const NETRESOURCEW*>(buf.data());
     for (DWORD i = 0; i < count; ++i) {
-      out.push_back({res[i].lpLocalName ? res[i].lpLocalName : "",
-                     res[i].lpRemoteName ? res[i].lpRemoteName : ""});
+      out.push_back({res[i].lpLocalName ? Narrow(res[i].lpLocalName) : std::string(),
+                     res[i].lpRemoteName ? Narrow(res[i].lpRemoteName) : std::string()});
     }
   }
   WNetCloseEnum(e);
@@ -234,19 +267,19 @@ std::vector<NetResource> Win32System::ConnectedDisks() {
 }
 
 bool Win32System::AddConnection(const std::string& remote) {
-  return WNetAddConnectionA(remote.c_str(), "", "") == NO_ERROR;
+  return WNetAddConnectionW(Wide(remote).c_str(), L"", L"") == NO_ERROR;
 }
 
 bool Win32System::ReadVersionInfo(const std::string& path, FixedVersionInfo& info) {
+  const std::wstring file = Wide(path);
   DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
   if (size == 0) return false;
   std::vector<char> buf(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, buf.data())) return false;
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, buf.data())) return false;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT len = 0;
-  char root[] = "\\";
-  if (!VerQueryValueA(buf.data(), root, reinterpret_cast<void**>(&fixed), &len) || !fixed ||
+  if (!VerQueryValueW(buf.data(), L"\\", reinterpret_cast<void**>(&fixed), &len) || !fixed ||
       len < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }
@@ -261,7 +294,7 @@ bool Win32System::ReadVersionInfo(const std::string& path, FixedVersionInfo& inf
 
 bool Win32System::FileDosDateTime(const std::string& path, uint32_t& stamp) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
   FILETIME local;
   WORD date = 0, time = 0;
   if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
@@ -273,22 +306,45 @@ bool Win32System::FileDosDateTime(const std::string& path, uint32_t& stamp) {
 }
 
 std::string Win32System::UpperCase(const std::string& text) {
-  std::string out = text;
-  if (!out.empty()) CharUpperBuffA(out.data(), static_cast<DWORD>(out.size()));
-  return out;
+  std::wstring wide = Wide(text);
+  if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
+}
+
+std::string Win32System::FromAnsi(const std::string& bytes) {
+  if (bytes.empty()) return std::string();
+  const int n = static_cast<int>(bytes.size());
+  std::wstring wide(bytes.size(), L'\0');
+  const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), n, wide.data(), n);
+  return Narrow(wide.data(), static_cast<size_t>(std::max(units, 0)));
+}
+
+bool Win32System::ToAnsi(const std::string& text, std::string& bytes) {
+  bytes.clear();
+  const std::wstring wide = Wide(text);
+  if (wide.empty()) return true;
+  const int n = static_cast<int>(wide.size());
+  bytes.resize(wide.size() * 2);  // a double-byte code page takes two per unit
+  BOOL lost = FALSE;
+  const int written =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), n, bytes.data(),
+                          static_cast<int>(bytes.size()), nullptr, &lost);
+  bytes.resize(static_cast<size_t>(std::max(written, 0)));
+  return written > 0 && !lost;
 }
 
 int Win32System::TextWidth(const std::string& text) {
+  const std::wstring wide = Wide(text);
   SIZE size{};
-  if (!GetTextExtentPoint32A(measure_dc_, text.c_str(), static_cast<int>(text.size()), &size)) {
+  if (!GetTextExtentPoint32W(measure_dc_, wide.c_str(), static_cast<int>(wide.size()), &size)) {
     return 0;
   }
   return size.cx;
 }
 
 std::unique_ptr<DirectoryListing> Win32System::List(const std::string& pattern) {
-  WIN32_FIND_DATAA data;
-  HANDLE h = FindFirstFileA(pattern.c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFileW(Wide(pattern).c_str(), &data);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32Listing>(h, data);
 }
@@ -300,67 +356,90 @@ uint64_t Win32System::ToLocalFileTime(uint64_t utc) {
 }
 
 uint32_t Win32System::FileAttributes(const std::string& path) {
-  return GetFileAttributesA(path.c_str());
+  return GetFileAttributesW(Wide(path).c_str());
 }
 
 bool Win32System::CreateDirectoryLevel(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) != 0;
+  return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
 }
 
 bool Win32System::CopyFileOver(const std::string& from, const std::string& to) {
-  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+  return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE) != 0;
 }
 
 bool Win32System::DeleteFileAt(const std::string& path) {
-  return DeleteFileA(path.c_str()) != 0;
-}
-
-bool Win32System::SetFileAttributesAt(const std::string& path, uint32_t attributes) {
-  return SetFileAttributesA(path.c_str(), attributes) != 0;
+  return DeleteFileW(Wide(path).c_str()) != 0;
 }
 
 bool Win32System::FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   last_write = FromFileTime(data.ftLastWriteTime);
   return true;
 }
 
+Settled Win32System::SettleSource(const std::string& path, SourceEnd end, uint64_t size,
+                                  uint64_t local_write, uint32_t attributes) {
+  // Sharing only reading keeps every writer out while the handle is open:
+  // one that comes after fails, and one that holds the file already makes
+  // this open fail. Opening for the data, not only the attributes, is what
+  // takes part in that sharing.
+  const DWORD access = end == SourceEnd::Delete ? DELETE | FILE_READ_ATTRIBUTES
+                                                : GENERIC_READ | FILE_WRITE_ATTRIBUTES;
+  HANDLE h = CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Settled::Failed;
+  Settled result = Settled::Failed;
+  BY_HANDLE_FILE_INFORMATION info;
+  FILETIME local;
+  if (GetFileInformationByHandle(h, &info) &&
+      FileTimeToLocalFileTime(&info.ftLastWriteTime, &local)) {
+    const uint64_t now = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (now != size || FromFileTime(local) != local_write) {
+      result = Settled::Changed;
+    } else if (end == SourceEnd::Delete) {
+      FILE_DISPOSITION_INFO disposition{TRUE};
+      if (SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition)) {
+        result = Settled::Done;
+      }
+    } else {
+      // Zero attributes would leave them unchanged: a file with none left
+      // is a normal file.
+      FILE_BASIC_INFO basic{};
+      basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+      if (SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic)) {
+        result = Settled::Done;
+      }
+    }
+  }
+  // The file is deleted when the handle closes.
+  if (!CloseHandle(h)) result = Settled::Failed;
+  return result;
+}
+
 bool Win32System::MoveFileOver(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(),
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool Win32System::FlushFileAt(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   const bool ok = FlushFileBuffers(h) != 0;
   return CloseHandle(h) && ok;
 }
 
-namespace {
-
-// A folder opens only with backup semantics; no access right is needed to
-// read its identity or its final path, and every sharing mode lets others
-// go on.
-HANDLE OpenFolder(const std::string& path) {
-  return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-}  // namespace
-
 std::string Win32System::FinalPath(const std::string& path) {
-  HANDLE h = OpenFolder(path);
+  HANDLE h = OpenForQuery(path);
   if (h == INVALID_HANDLE_VALUE) return std::string();
-  char buf[MAX_PATH + 8];
-  const DWORD n = GetFinalPathNameByHandleA(h, buf, sizeof buf, FILE_NAME_NORMALIZED);
+  wchar_t buf[MAX_PATH + 8];
+  const DWORD n = GetFinalPathNameByHandleW(h, buf, MAX_PATH + 8, FILE_NAME_NORMALIZED);
   CloseHandle(h);
-  if (n == 0 || n >= sizeof buf) return std::string();
-  std::string final_path(buf, n);
+  if (n == 0 || n >= MAX_PATH + 8) return std::string();
+  std::string final_path = Narrow(buf, n);
   // "\\?\C:\..." and "\\?\UNC\server\share\..." in their usual forms.
   if (final_path.rfind("\\\\?\\UNC\\", 0) == 0) {
     final_path = "\\\\" + final_path.substr(8);
@@ -371,20 +450,12 @@ std::string Win32System::FinalPath(const std::string& path) {
   return final_path;
 }
 
-bool Win32System::FolderIdentity(const std::string& path, FolderId& id) {
-  HANDLE h = OpenFolder(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  const bool ok = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  // Some servers give every file the index 0: that tells nothing.
-  if (!ok || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) {
-    return false;
-  }
-  id.Volume = info.dwVolumeSerialNumber;
-  id.Index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-  return true;
+bool Win32System::FolderIdentity(const std::string& path, FileId& id) {
+  return Identity(path, true, id);
+}
+
+bool Win32System::FileIdentity(const std::string& path, FileId& id) {
+  return Identity(path, false, id);
 }
 
 }  // namespace ferrolink

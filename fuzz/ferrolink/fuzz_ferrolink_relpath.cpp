@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "FakeSystem.h"
 #include "Paths.h"
 
 namespace {
@@ -31,8 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckNormalForm(source);
   CheckNormalForm(file);
 
+  static ferrolink::test::FakeSystem system;  // its case fold
   for (const std::string& dir : {source, ferrolink::LexicalDirectory(source)}) {
-    const std::string relative = ferrolink::RelativePath(dir, file);
+    const std::string relative = ferrolink::RelativePath(system, dir, file);
     if (!ferrolink::StaysBelow(relative)) continue;
     const std::string target = "T:\\Ziel\\";
     const std::string landed =

@@ -44,8 +44,8 @@ class FerrolinkCycle : public ::testing::Test {
         "[General]\r\nTarget=" + target + "\r\nDelete=" + (delete_mode ? "1" : "0") + "\r\n"));
   }
   // Starts Ferrolink.exe; `box`: the text of an error it shows first.
-  void Launch(const std::string& box = "") {
-    app = e2e::Program::Start(FERROLINK_EXE);
+  void Launch(const std::string& box = "", const std::string& exe = FERROLINK_EXE) {
+    app = e2e::Program::Start(exe);
     if (!box.empty()) {
       EXPECT_EQ(e2e::AnswerMessageBox(app.Pid(), "Ferrolink").value_or("<no box>"), box);
     }
@@ -86,15 +86,15 @@ TEST_F(FerrolinkCycle, DeleteModeMovesTheTreeAndLeavesReadOnlyFiles) {
   Put("a.dfq");
   Put("Teil 1\\b.dfq");
   Put("Teil 1\\Serie\\c.dfq");
-  Put("schreibgesch\xFCtzt.dfq");
-  ASSERT_TRUE(
-      SetFileAttributesA((source + "schreibgesch\xFCtzt.dfq").c_str(), FILE_ATTRIBUTE_READONLY));
+  Put("schreibgeschützt.dfq");
+  ASSERT_TRUE(SetFileAttributesW(e2e::Wide(source + "schreibgeschützt.dfq").c_str(),
+                                 FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(e2e::MakeDirs(source + "Leer"));
   ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
   Start(dir / "server", true);
   EXPECT_EQ(e2e::Text(w), "Ferrolink - Netzwerksuche ...");
   Tick();
-  ASSERT_TRUE(WaitFiles(source, Files{"schreibgesch\xFCtzt.dfq"}))
+  ASSERT_TRUE(WaitFiles(source, Files{"schreibgeschützt.dfq"}))
       << "left in the source: " << e2e::ListFilesRecursive(source).size();
   EXPECT_EQ(e2e::ListFilesRecursive(dir / "server"),
             (Files{"Teil 1\\Serie\\c.dfq", "Teil 1\\b.dfq", "a.dfq"}));
@@ -243,5 +243,65 @@ TEST_F(FerrolinkCycle, ANameEndingInADotIsLeftAlone) {
   ASSERT_TRUE(WaitFiles(source, Files{"m.dfq."}));
   EXPECT_EQ(e2e::ListFilesRecursive(dir / "server"), Files{"m.dfq"});
   EXPECT_EQ(e2e::ReadFileBytes(dir / "server\\m.dfq").value_or(""), "Messung m.dfq");
+  Close();
+}
+
+// Names outside the ANSI code page arrive as they are: Wine keeps a name in
+// UTF-8 on Linux, so the names compared here are the Linux names' bytes.
+TEST_F(FerrolinkCycle, EveryNameArrivesAsItIs) {
+  const Files names{"Díl Řada 7\\měření_ř.dfq", "部品_01.dfq"};
+  for (const std::string& name : names) Put(name);
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Start(dir / "server", true);
+  Tick();
+  ASSERT_TRUE(WaitFiles(dir / "server", names));
+  EXPECT_TRUE(WaitFiles(source, Files{}));
+  EXPECT_EQ(e2e::ReadFileBytes(dir / "server\\部品_01.dfq").value_or(""), "Messung 部品_01.dfq");
+  // The folder is walked after the files beside it.
+  EXPECT_EQ(e2e::UnicodeText(Item(IDC_GROUPBOXDONE, IDC_LABELBRANCH)), "Díl Řada 7\\měření_ř.dfq");
+  EXPECT_EQ(e2e::UnicodeText(title), "Ferrolink: měření_ř.dfq");
+  Close();
+}
+
+// Without Datafiles the source is Ferrolink's own folder: in delete mode
+// the data go, the program and both settings files stay.
+TEST_F(FerrolinkCycle, ItsOwnFolderAsSourceGivesUpOnlyTheData) {
+  const std::string home = dir / "programm\\";
+  ASSERT_TRUE(e2e::MakeDirs(home));
+  ASSERT_TRUE(CopyFileW(e2e::Wide(e2e::WinPath(FERROLINK_EXE)).c_str(),
+                        e2e::Wide(home + "Ferrolink.exe").c_str(), FALSE));
+  ASSERT_TRUE(e2e::RegSetString(HKEY_CURRENT_USER, kKey, "Settings", home + "k9q2.ini"));
+  ASSERT_TRUE(e2e::WriteFileBytes(home + "k9q2.ini", "[Directories]\r\n"));
+  ASSERT_TRUE(e2e::WriteFileBytes(home + "ferrolink.ini",
+                                  "[General]\r\nTarget=" + dir / "server" + "\r\nDelete=1\r\n"));
+  ASSERT_TRUE(e2e::WriteFileBytes(home + "m.dfq", "Messung"));
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Launch("", home + "Ferrolink.exe");
+  Tick();
+  ASSERT_TRUE(WaitFiles(dir / "server", Files{"m.dfq"}));
+  ASSERT_TRUE(e2e::WriteFileBytes(home + "n.dfq", "Messung"));
+  Tick();  // a second cycle passes over the files of the first
+  ASSERT_TRUE(WaitFiles(dir / "server", (Files{"m.dfq", "n.dfq"})));
+  EXPECT_EQ(e2e::ListFilesRecursive(home), (Files{"Ferrolink.exe", "ferrolink.ini", "k9q2.ini"}));
+  Close();
+}
+
+// Links inside the source to the target and into it: the files delivered
+// there earlier stay where they are, in delete mode too.
+TEST_F(FerrolinkCycle, ALinkFromTheSourceToTheTargetLeavesItsFilesThere) {
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server\\teil"));
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "server\\alt.dfq", "geliefert"));
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "server\\teil\\frueher.dfq", "geliefert"));
+  ASSERT_TRUE(e2e::LinuxSymlink(dir / "server", source + "ablage"));
+  ASSERT_TRUE(e2e::LinuxSymlink(dir / "server\\teil", source + "zweig"));
+  Put("m.dfq");
+  Start(dir / "server", true);
+  Tick();
+  ASSERT_TRUE(WaitFiles(source, Files{}));
+  Put("n.dfq");
+  Tick();
+  ASSERT_TRUE(WaitFiles(source, Files{}));
+  EXPECT_EQ(e2e::ListFilesRecursive(dir / "server"),
+            (Files{"alt.dfq", "m.dfq", "n.dfq", "teil\\frueher.dfq"}));
   Close();
 }

@@ -1,11 +1,13 @@
 // A fake of what Ferrolink asks of the system: a file system that keeps
-// attributes, sizes, times, listing order and folder identities, with links
-// that give a folder a second spelling, a registry value, a network provider
-// and a text measure of 7 pixels per character.
+// attributes, sizes, times, listing order and identities, with links that
+// give a folder a second spelling, a registry value, a network provider, the
+// ANSI code page 1252, a case fold over the scripts the tests use and a text
+// measure of 7 pixels per character (per UTF-16 unit).
 #pragma once
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <functional>
 #include <map>
 #include <set>
@@ -13,7 +15,7 @@
 #include <vector>
 
 #include "System.h"
-#include "Text.h"
+#include "Utf.h"
 
 namespace ferrolink::test {
 
@@ -29,16 +31,34 @@ class FakeSystem : public System {
     std::vector<std::string> children;  // listing order, as created
     bool unlistable = false;
     bool locked = false;       // copy and delete fail (sharing violation)
+    bool held = false;         // a writer holds it, sharing reading: it copies, but stays
     bool read_fails = false;   // ReadWholeFile fails (open for writing elsewhere)
     bool write_fails = false;  // ReplaceWholeFile fails
-    uint64_t id = 0;           // the folder identity's index
+    uint64_t id = 0;           // the identity's index
   };
 
+  // The capital the system folds a UTF-16 unit to: ASCII, Latin-1, Latin
+  // Extended-A, Greek, Cyrillic and the full-width Latin letters.
+  static char16_t FoldUnit(char16_t c) {
+    if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
+    if (c == 0xFF) return 0x178;
+    if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c & ~1;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : c - 1;
+    if (c == 0x3C2) return 0x3A3;
+    if ((c >= 0x3B1 && c <= 0x3C9) || (c >= 0x430 && c <= 0x44F)) return c - 32;
+    if (c >= 0x450 && c <= 0x45F) return c - 80;
+    if (c >= 0xFF41 && c <= 0xFF5A) return c - 32;
+    return c;
+  }
+  static std::string Fold(const std::string& text) {
+    std::u16string units = Utf16FromUtf8(text);
+    for (char16_t& c : units) c = FoldUnit(c);
+    return Utf8FromUtf16(units);
+  }
   static std::string Key(std::string path) {
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
     if (path.size() == 3 && path[1] == ':' && path[2] == '\\') path.pop_back();
-    for (char& c : path) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return path;
+    return Fold(path);
   }
   static std::string Parent(const std::string& path) {
     std::string p = path;
@@ -101,6 +121,7 @@ class FakeSystem : public System {
     Node* existing = Find(path);
     if (!existing) AddDir(Parent(path)).children.push_back(Leaf(path));
     Node& n = fs[Resolve(path)];
+    if (n.id == 0) n.id = ++last_id;
     n.dir = false;
     n.attrs = attrs;
     n.content = content;
@@ -223,12 +244,37 @@ class FakeSystem : public System {
     return true;
   }
 
-  std::string UpperCase(const std::string& text) override {
-    std::string out = text;
-    for (char& c : out) c = FoldCase(c);
-    return out;
+  std::string UpperCase(const std::string& text) override { return Fold(text); }
+  // Code page 1252: Latin-1, and other letters and signs in 0x80-0x9F.
+  static constexpr char16_t kCp1252High[32] = {
+      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  std::string FromAnsi(const std::string& bytes) override {
+    std::u16string units;
+    for (unsigned char b : bytes) {
+      const char16_t high = b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : 0;
+      units += high ? high : static_cast<char16_t>(b);
+    }
+    return Utf8FromUtf16(units);
   }
-  int TextWidth(const std::string& text) override { return 7 * static_cast<int>(text.size()); }
+  bool ToAnsi(const std::string& text, std::string& bytes) override {
+    bytes.clear();
+    for (char16_t c : Utf16FromUtf8(text)) {
+      const char16_t* high = std::find(std::begin(kCp1252High), std::end(kCp1252High), c);
+      if (c != 0 && high != std::end(kCp1252High)) {
+        bytes += static_cast<char>(0x80 + (high - kCp1252High));
+      } else if (c < 0x100 && (c < 0x80 || c >= 0xA0)) {
+        bytes += static_cast<char>(c);
+      } else {
+        return false;
+      }
+    }
+    return true;
+  }
+  int TextWidth(const std::string& text) override {
+    return 7 * static_cast<int>(Utf16FromUtf8(text).size());
+  }
 
   class Listing : public DirectoryListing {
    public:
@@ -340,11 +386,19 @@ class FakeSystem : public System {
   }
   std::vector<std::string> deleted;
 
-  bool SetFileAttributesAt(const std::string& path, uint32_t attributes) override {
+  Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size, uint64_t local_write,
+                       uint32_t attributes) override {
     Node* n = Find(path);
-    if (!n) return false;
-    n->attrs = attributes;
-    return true;
+    if (!n || n->dir || n->locked || n->held) return Settled::Failed;
+    if (n->size != size || n->wtime + local_offset != local_write) return Settled::Changed;
+    if (end == SourceEnd::Unmark) {
+      n->attrs = attributes;
+      return Settled::Done;
+    }
+    if (n->attrs & kAttrReadOnly) return Settled::Failed;
+    deleted.push_back(path);
+    Remove(path);
+    return Settled::Done;
   }
   bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) override {
     Node* n = Find(path);
@@ -383,9 +437,15 @@ class FakeSystem : public System {
     if (!identities || !n || !n->dir) return std::string();
     return Resolve(path) + "\\";
   }
-  bool FolderIdentity(const std::string& path, FolderId& id) override {
+  bool FolderIdentity(const std::string& path, FileId& id) override {
     Node* n = Find(path);
     if (!identities || !n || !n->dir) return false;
+    id = {7, n->id};
+    return true;
+  }
+  bool FileIdentity(const std::string& path, FileId& id) override {
+    Node* n = Find(path);
+    if (!identities || !n || n->dir) return false;
     id = {7, n->id};
     return true;
   }

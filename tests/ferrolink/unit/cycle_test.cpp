@@ -122,7 +122,7 @@ TEST(TargetInsideSource, ComparesNormalNetworkFormsInUpperCase) {
       {"C:\\Daten\\", "C:\\Daten\\", true},
       {"C:\\Daten\\", "C:\\Daten\\Archiv\\", true},
       {"C:\\DATEN\\", "c:\\daten\\", true},
-      {"C:\\M\xE4rz\\", "c:\\M\xC4RZ\\Ablage\\", true},
+      {"C:\\März\\", "c:\\MÄRZ\\Ablage\\", true},
       {"\\\\srv\\share\\Daten\\", "Q:\\Daten\\Archiv\\", true},  // Q: is \\srv\share
       {"C:\\Ablage\\..\\Daten\\", "C:\\Daten\\Archiv\\", true},
       {"C:/Daten//", "C:\\Daten\\Archiv\\", true},
@@ -418,7 +418,7 @@ TEST_F(Cycle, AnErrorInsideACycleIsShownAndLaterTicksRunAgain) {
   p.after_copy = [](const std::string&, const std::string&) { throw std::bad_alloc(); };
   Tick();
   ASSERT_EQ(p.errors.size(), 1u);
-  EXPECT_EQ(p.errors[0], "Nicht gen\xFCgend Arbeitsspeicher");
+  EXPECT_EQ(p.errors[0], "Nicht genügend Arbeitsspeicher");
   EXPECT_EQ(p.timer_interval, 60000);  // a later reachable tick never minimises
   EXPECT_FALSE(form.Busy());
   EXPECT_FALSE(p.busy_cursor[CursorOwner::MainForm]);
@@ -505,18 +505,18 @@ TEST_F(Cycle, TheWalkEntersEachFolderOnce) {
 
 TEST_F(Cycle, AFileReachesItsNameWholeBeforeTheSourceIsTouched) {
   Source("m.dat");
-  Tick();  // copy mode: no flush
+  Tick();  // copy mode: flushed too, as the cleared mark says the server has it
   EXPECT_EQ(p.copies, (std::vector<std::pair<std::string, std::string>>{
                           {"C:\\Daten\\m.dat", "D:\\Ziel\\m.dat.~ft"}}));
   EXPECT_EQ(p.moves, (std::vector<std::pair<std::string, std::string>>{
                          {"D:\\Ziel\\m.dat.~ft", "D:\\Ziel\\m.dat"}}));
-  EXPECT_TRUE(p.flushed.empty());
+  EXPECT_EQ(p.flushed, std::vector<std::string>{"D:\\Ziel\\m.dat.~ft"});
 
   form.SetDeleteChecked(true);
   p.AddFile("D:\\Ziel\\n.dat.~ft", "halb von einem Absturz");
   Source("n.dat");
   Tick();
-  EXPECT_EQ(p.flushed, std::vector<std::string>{"D:\\Ziel\\n.dat.~ft"});
+  EXPECT_EQ(p.flushed.back(), "D:\\Ziel\\n.dat.~ft");
   EXPECT_EQ(p.Content("D:\\Ziel\\n.dat"), "inhalt n.dat");
   EXPECT_FALSE(p.Exists("D:\\Ziel\\n.dat.~ft"));
   EXPECT_FALSE(p.Exists("C:\\Daten\\n.dat"));
@@ -535,8 +535,9 @@ TEST_F(Cycle, ATransferThatFailsAfterTheCopyLeavesTheSource) {
       {"flush fails", true, [&] { p.flush_fails = true; }},
       {"rename fails", true, [&] { p.move_fails = true; }},
       {"final name is read-only", false, [&] { p.AddFile("D:\\Ziel\\m.dat", "alt", 0x01); }},
-      {"copy short", true,
+      {"copy short, over an earlier delivery", true,
        [&] {
+         p.AddFile("D:\\Ziel\\m.dat", "alt");
          p.after_copy = [&](const std::string&, const std::string& to) { --p.Find(to)->size; };
        }},
   };
@@ -554,7 +555,85 @@ TEST_F(Cycle, ATransferThatFailsAfterTheCopyLeavesTheSource) {
     ASSERT_TRUE(p.Exists("C:\\Daten\\m.dat"));
     EXPECT_EQ(p.Find("C:\\Daten\\m.dat")->attrs, 0x20u);
     EXPECT_FALSE(p.Exists("D:\\Ziel\\m.dat.~ft"));
+    if (p.Exists("D:\\Ziel\\m.dat")) {
+      EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "alt");
+    }
     EXPECT_EQ(form.CopyCount, 0);
     EXPECT_EQ(p.texts.count(Control::LabelStatus), 0u);
+  }
+}
+
+// Names outside the ANSI code page travel whole, in files and folders.
+TEST_F(Cycle, EveryNameIsDeliveredAsItIs) {
+  form.SetDeleteChecked(true);
+  const char* names[] = {"měření_ř.dfq", "部品_01.dfq", "Größe_ř.dfq", "Díl Řada 7\\měření.dfq",
+                         "Детали\\μέτρηση.dfq"};
+  for (const char* name : names) Source(name);
+  Tick();
+  for (const char* name : names) {
+    EXPECT_EQ(p.Content(std::string("D:\\Ziel\\") + name), std::string("inhalt ") + name) << name;
+    EXPECT_FALSE(p.Exists(std::string("C:\\Daten\\") + name)) << name;
+  }
+  EXPECT_EQ(p.texts[Control::LabelBranch], "Детали\\μέτρηση.dfq");
+  EXPECT_EQ(p.app_title, "Ferrolink: μέτρηση.dfq");
+}
+
+// By default the source is Ferrolink's own folder: the program, both
+// settings files and the save's helper files stay, under any spelling.
+TEST_F(Cycle, FerrolinksOwnFilesNeverTravel) {
+  FakeComputer q;
+  q.module_file = "C:\\Messplatz\\Ferrolink.exe";
+  q.settings_value = "C:\\Kurz\\k9q2.ini";  // a second spelling of the folder
+  q.AddDir("C:\\Messplatz");
+  q.AddLink("C:\\Kurz", "C:\\Messplatz");
+  q.AddDir("D:\\Ziel");
+  const char* own[] = {"Ferrolink.exe", "k9q2.ini", "ferrolink.ini", "ferrolink.ini.new",
+                       "ferrolink.ini.alt"};
+  for (const char* name : own) q.AddFile(std::string("C:\\Messplatz\\") + name, name);
+  q.AddFile("C:\\Messplatz\\k9q2.ini", "[Directories]\r\n");
+  q.AddFile("C:\\Messplatz\\ferrolink.ini", "[General]\r\nTarget=D:\\Ziel\r\nDelete=1\r\n");
+  q.AddFile("C:\\Messplatz\\m.dfq");
+  TMainForm own_form{q, q};
+  own_form.FormCreate();
+  own_form.TimerFindTimer();
+  EXPECT_EQ(own_form.NetState, TNetState::Reachable);
+  EXPECT_EQ(q.copies.size(), 1u);
+  EXPECT_TRUE(q.Exists("D:\\Ziel\\m.dfq"));
+  for (const char* name : own) EXPECT_TRUE(q.Exists(std::string("C:\\Messplatz\\") + name)) << name;
+}
+
+// A link inside the source to the target or into it is not walked: what
+// was delivered there stays where it is.
+TEST_F(Cycle, TheTargetIsNeverWalkedAsPartOfTheSource) {
+  form.SetDeleteChecked(true);
+  p.AddFile("D:\\Ziel\\alt.dat", "geliefert");
+  p.AddFile("D:\\Ziel\\Teil\\frueher.dat", "geliefert");
+  p.AddLink("C:\\Daten\\Ablage", "D:\\Ziel");
+  p.AddLink("C:\\Daten\\Zweig", "D:\\Ziel\\Teil");
+  Source("m.dat");
+  Tick();
+  Tick();
+  EXPECT_EQ(p.copies.size(), 1u);
+  EXPECT_EQ(p.Content("D:\\Ziel\\alt.dat"), "geliefert");
+  EXPECT_EQ(p.Content("D:\\Ziel\\Teil\\frueher.dat"), "geliefert");
+  EXPECT_FALSE(p.Exists("D:\\Ziel\\Ablage"));
+  EXPECT_FALSE(p.Exists("D:\\Ziel\\Zweig"));
+}
+
+// A writer that holds the source open keeps it: it is delivered, but stays
+// marked until a cycle can hold it alone.
+TEST_F(Cycle, ASourceHeldByAWriterStaysMarked) {
+  for (const bool delete_mode : {true, false}) {
+    SCOPED_TRACE(delete_mode ? "delete mode" : "copy mode");
+    form.SetDeleteChecked(delete_mode);
+    Source("m.dat").held = true;
+    Tick();
+    EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
+    ASSERT_TRUE(p.Exists("C:\\Daten\\m.dat"));
+    EXPECT_EQ(p.Find("C:\\Daten\\m.dat")->attrs, 0x20u);
+    p.Find("C:\\Daten\\m.dat")->held = false;
+    Tick();
+    EXPECT_EQ(p.Exists("C:\\Daten\\m.dat"), !delete_mode);
+    p.Remove("C:\\Daten\\m.dat");
   }
 }

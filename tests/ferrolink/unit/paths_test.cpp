@@ -71,22 +71,28 @@ TEST(ExpandToUnc, NetworkDrivesAndOtherPaths) {
 }
 
 TEST(RelativePath, FollowsTheRootAndNameRules) {
+  FakeSystem p;
   EXPECT_EQ(RootPart("C:\\Daten\\x"), "C:");
   EXPECT_EQ(RootPart("\\\\srv\\share\\Daten\\x"), "\\\\srv\\share");
   EXPECT_EQ(RootPart("\\\\srv"), "\\\\srv");
   EXPECT_EQ(RootPart("Daten\\x"), "");
 
-  EXPECT_EQ(RelativePath("C:\\Daten\\", "C:\\Daten\\sub\\name.ext"), "sub\\name.ext");
-  EXPECT_EQ(RelativePath("C:\\Daten\\", "C:\\Daten\\name.ext"), "name.ext");
-  EXPECT_EQ(RelativePath("C:\\DATEN\\", "c:\\daten\\Sub\\X.dat"), "Sub\\X.dat");
-  EXPECT_EQ(RelativePath("C:\\M\xC4RZ\\", "C:\\m\xE4rz\\x"), "x");
-  EXPECT_EQ(RelativePath("C:\\Daten\\", "D:\\Daten\\x"), "D:\\Daten\\x");
-  EXPECT_EQ(RelativePath("\\\\srv\\share\\Daten\\", "\\\\SRV\\Share\\Daten\\a\\x"), "a\\x");
-  EXPECT_EQ(RelativePath("\\\\srv\\share\\Daten\\", "\\\\srv\\other\\Daten\\x"),
+  EXPECT_EQ(RelativePath(p, "C:\\Daten\\", "C:\\Daten\\sub\\name.ext"), "sub\\name.ext");
+  EXPECT_EQ(RelativePath(p, "C:\\Daten\\", "C:\\Daten\\name.ext"), "name.ext");
+  EXPECT_EQ(RelativePath(p, "C:\\DATEN\\", "c:\\daten\\Sub\\X.dat"), "Sub\\X.dat");
+  EXPECT_EQ(RelativePath(p, "C:\\MÄRZ\\", "C:\\märz\\x"), "x");
+  // Every letter the system folds, not only those of the code page.
+  EXPECT_EQ(RelativePath(p, "C:\\DÍL ŘADA 7\\", "C:\\Díl Řada 7\\měření_ř.dfq"), "měření_ř.dfq");
+  EXPECT_EQ(RelativePath(p, "C:\\ДАННЫЕ\\ΜΕΤΡΑ\\", "C:\\данные\\μετρα\\x"), "x");
+  EXPECT_EQ(RelativePath(p, "C:\\部品\\", "C:\\部品\\a\\部品_01.dfq"), "a\\部品_01.dfq");
+  EXPECT_EQ(RelativePath(p, "C:\\Díl\\", "C:\\Dil\\x"), "..\\Dil\\x");
+  EXPECT_EQ(RelativePath(p, "C:\\Daten\\", "D:\\Daten\\x"), "D:\\Daten\\x");
+  EXPECT_EQ(RelativePath(p, "\\\\srv\\share\\Daten\\", "\\\\SRV\\Share\\Daten\\a\\x"), "a\\x");
+  EXPECT_EQ(RelativePath(p, "\\\\srv\\share\\Daten\\", "\\\\srv\\other\\Daten\\x"),
             "\\\\srv\\other\\Daten\\x");
-  EXPECT_EQ(RelativePath("C:\\Daten\\A\\", "C:\\Daten\\B\\x"), "..\\B\\x");
-  EXPECT_EQ(RelativePath("C:\\Daten\\.\\Sub\\..\\", "C:\\Daten\\x"), "..\\..\\..\\x");
-  EXPECT_EQ(RelativePath("Daten\\", "Daten\\x"), "x");
+  EXPECT_EQ(RelativePath(p, "C:\\Daten\\A\\", "C:\\Daten\\B\\x"), "..\\B\\x");
+  EXPECT_EQ(RelativePath(p, "C:\\Daten\\.\\Sub\\..\\", "C:\\Daten\\x"), "..\\..\\..\\x");
+  EXPECT_EQ(RelativePath(p, "Daten\\", "Daten\\x"), "x");
 }
 
 TEST(StaysBelow, AcceptsOnlyPlainNamesBelowTheDirectory) {
@@ -121,14 +127,15 @@ TEST(KeepsItsNames, RefusesNamesWindowsWouldChange) {
   }
   for (const char* bad : {"m.dat.", "m.dat ", "Sub.\\m.dat", "Sub \\m.dat", "CON", "con.txt",
                           "Nul.Messung.dfq", "AUX", "prn.x", "COM1.dfq", "lpt9", "COM1 .dat",
-                          "Teil\\NUL\\m.dat", "\xC4nderung\\LPT3.log"}) {
+                          "Teil\\NUL\\m.dat", "Änderung\\LPT3.log"}) {
     EXPECT_FALSE(KeepsItsNames(bad)) << bad;
   }
 }
 
 TEST(TemporaryName, LiesBesideTheFileWithAnotherExtension) {
-  EXPECT_EQ(TemporaryName("D:\\Ziel\\m.dfq"), "D:\\Ziel\\m.dfq.~ft");
-  EXPECT_EQ(TemporaryName("D:\\Ziel\\ohne"), "D:\\Ziel\\ohne.~ft");
-  EXPECT_EQ(TemporaryName("D:\\Ziel\\x.~FT"), "D:\\Ziel\\x.~FT.~fu");
-  EXPECT_EQ(TemporaryName("D:\\Ziel.~ft\\x"), "D:\\Ziel.~ft\\x.~ft");
+  FakeSystem p;
+  EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\m.dfq"), "D:\\Ziel\\m.dfq.~ft");
+  EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\ohne"), "D:\\Ziel\\ohne.~ft");
+  EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\x.~FT"), "D:\\Ziel\\x.~FT.~fu");
+  EXPECT_EQ(TemporaryName(p, "D:\\Ziel.~ft\\x"), "D:\\Ziel.~ft\\x.~ft");
 }

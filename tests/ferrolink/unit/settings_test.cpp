@@ -111,7 +111,7 @@ TEST_F(Settings, WrongValueTypeIsReportedAndDefaultsStandIn) {
   p.value_kind = SettingsValue::OtherType;
   Own("[General]\r\nTarget=E:\\Ziel\r\nDelete=1\r\n");
   Create();
-  EXPECT_EQ(p.errors, std::vector<std::string>{"Ung\xFCltiger Datentyp f\xFCr 'Settings'"});
+  EXPECT_EQ(p.errors, std::vector<std::string>{"Ungültiger Datentyp für 'Settings'"});
   EXPECT_EQ(form.SourceDir, "C:\\Tools\\");
   EXPECT_EQ(form.TargetDir, "C:\\Tools\\");
   EXPECT_EQ(p.texts[Control::LabelVersion], "Version: V2012.1.0.0");
@@ -132,11 +132,11 @@ TEST_F(Settings, UnreadSettingsMoveNothingUntilTheyRead) {
   };
   const Case cases[] = {
       {"instrument file locked", true, false, false,
-       "Datei C:\\Calyrix\\settings.ini kann nicht ge\xF6"
+       "Datei C:\\Calyrix\\settings.ini kann nicht geö"
        "ffnet werden",
        1},
       {"ferrolink.ini locked", false, true, false,
-       "Datei C:\\Calyrix\\ferrolink.ini kann nicht ge\xF6"
+       "Datei C:\\Calyrix\\ferrolink.ini kann nicht geö"
        "ffnet werden",
        2},
       {"own path unreadable, no Datafiles", false, false, true, "", 0},
@@ -225,8 +225,8 @@ TEST_F(Settings, UnreadableOwnFileIsNotOverwrittenAtSave) {
   Create();
   p.Find(kIni)->read_fails = true;
   form.SetDeleteChecked(true);
-  EXPECT_EQ(p.errors, std::vector<std::string>{"Datei C:\\Calyrix\\ferrolink.ini kann nicht ge\xF6"
-                                               "ffnet werden"});
+  EXPECT_EQ(p.errors, std::vector<std::string>{
+                          "Datei C:\\Calyrix\\ferrolink.ini kann nicht geöffnet werden"});
   EXPECT_TRUE(p.replaced_files.empty());
 }
 
@@ -236,7 +236,7 @@ TEST_F(Settings, FolderChoiceSavesAndShortensTheInterval) {
   p.browse_result = true;
   p.browse_path = "F:\\Server\\Ablage";
   form.SpeedButtonDirClick();
-  EXPECT_EQ(p.browse_title, "W\xE4hlen Sie das Serververzeichnis");
+  EXPECT_EQ(p.browse_title, "Wählen Sie das Serververzeichnis");
   EXPECT_FALSE(p.browse_timer_was_on);  // no tick while the dialog runs
   EXPECT_EQ(form.TargetDir, "F:\\Server\\Ablage\\");
   EXPECT_EQ(p.texts[Control::EditTarget], "F:\\Server\\Ablage\\");
@@ -268,4 +268,31 @@ TEST_F(Settings, WindowEvents) {
   EXPECT_FALSE(p.timer_enabled);
   EXPECT_FALSE(form.FileSearcher);
   EXPECT_TRUE(p.replaced_files.empty());  // nothing saved on close
+}
+
+// The files hold their paths in the ANSI code page; a chosen target that
+// the code page cannot spell is not saved as another path.
+TEST_F(Settings, PathsInTheFilesAreInTheAnsiCodePage) {
+  Instrument(
+      "[Directories]\r\nDatafiles=D:\\Me\xDF"
+      "daten M\xE4rz\r\n");
+  Own("[General]\r\nTarget=\\\\srv\\Ablage \x80\r\nDelete=0\r\n");
+  Create();
+  EXPECT_EQ(form.SourceDir, "D:\\Meßdaten März\\");
+  EXPECT_EQ(form.TargetDir, "\\\\srv\\Ablage €\\");
+
+  p.browse_result = true;
+  p.browse_path = "F:\\Größe";
+  form.SpeedButtonDirClick();
+  EXPECT_EQ(p.Content(kIni),
+            "[General]\r\nTarget=F:\\Gr\xF6\xDF"
+            "e\r\nDelete=0\r\n\r\n");
+  p.browse_path = "F:\\Díl Řada 7";
+  form.SpeedButtonDirClick();
+  EXPECT_EQ(form.TargetDir, "F:\\Díl Řada 7\\");  // holds until the program ends
+  EXPECT_EQ(p.errors,
+            std::vector<std::string>{"Der Pfad F:\\Díl Řada 7 kann nicht gespeichert werden"});
+  EXPECT_EQ(p.Content(kIni),
+            "[General]\r\nTarget=F:\\Gr\xF6\xDF"
+            "e\r\nDelete=0\r\n\r\n");
 }

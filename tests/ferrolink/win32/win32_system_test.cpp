@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Driver.h"
 #include "Win32System.h"
 
@@ -11,6 +13,8 @@ namespace {
 
 using ferrolink::FileRead;
 using ferrolink::SettingsValue;
+using ferrolink::Settled;
+using ferrolink::SourceEnd;
 
 const char kKey[] = "Software\\Quorlen\\Calyrix K9Q2";
 
@@ -84,6 +88,17 @@ TEST_F(Win32SystemTest, SettingsValueTypes) {
   EXPECT_EQ(sys.ReadSettingsValue(value), SettingsValue::String);  // stored without its NUL
   EXPECT_EQ(value, "C:\\x.ini");
 
+  // Read as the system holds it, whatever the code page can spell.
+  const std::wstring wide = L"D:\\Díl Řada 7\\k9q2.ini";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key, L"Settings", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                           static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(sys.ReadSettingsValue(value), SettingsValue::String);
+  EXPECT_EQ(value, "D:\\Díl Řada 7\\k9q2.ini");
+
   ASSERT_TRUE(e2e::RegSetDword(HKEY_CURRENT_USER, kKey, "Settings", 7));
   EXPECT_EQ(sys.ReadSettingsValue(value), SettingsValue::OtherType);
   sys.CloseSettingsKey();
@@ -103,10 +118,7 @@ TEST_F(Win32SystemTest, PathsNamesAndText) {
   EXPECT_FALSE(sys.UniversalName("C:\\windows\\", unc));  // a local drive has none
   EXPECT_FALSE(sys.IsWin9x());
 
-  EXPECT_EQ(sys.UpperCase("c:\\daten\\m\xE4\xDF"
-                          "e\xF6\xFC"),
-            "C:\\DATEN\\M\xC4\xDF"
-            "E\xD6\xDC");
+  EXPECT_EQ(sys.UpperCase("c:\\daten\\mäße öü"), "C:\\DATEN\\MÄßE ÖÜ");
   EXPECT_EQ(sys.TextWidth(""), 0);
   EXPECT_GT(sys.TextWidth("WWWW"), sys.TextWidth("iiii"));
   const int w = sys.TextWidth("C:\\Daten\\Messung\\");
@@ -153,11 +165,76 @@ TEST_F(Win32SystemTest, FileOperationsOfTheTransfer) {
   EXPECT_TRUE(sys.DeleteFileAt(dir / "src\\a.dat"));
   EXPECT_FALSE(e2e::FileExists(dir / "src\\a.dat"));
 
-  ASSERT_TRUE(sys.SetFileAttributesAt(dir / "src\\b.dat", FILE_ATTRIBUTE_READONLY));
-  EXPECT_TRUE(sys.FileAttributes(dir / "src\\b.dat") & FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(sys.FileAttributes(dir / "src\\sub") & FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(sys.FileAttributes(dir / "none"), ferrolink::kInvalidAttributes);
-  sys.SetFileAttributesAt(dir / "src\\b.dat", FILE_ATTRIBUTE_NORMAL);
+}
+
+// The source's last check and its end happen on one handle that no writer
+// shares: a file a writer holds, or one written since, stays as it is.
+TEST_F(Win32SystemTest, ASourceIsSettledOnlyWhileNoWriterHoldsIt) {
+  const std::string f = dir / "m.dat";
+  ASSERT_TRUE(e2e::WriteFileBytes(f, "messung"));
+  uint64_t size = 0, utc = 0;
+  ASSERT_TRUE(sys.FileStamp(f, size, utc));
+  const uint64_t local = sys.ToLocalFileTime(utc);
+  for (const DWORD share :
+       {DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
+    HANDLE writer = OpenHeld(f, GENERIC_WRITE, share);
+    EXPECT_EQ(sys.SettleSource(f, SourceEnd::Delete, size, local, 0), Settled::Failed);
+    EXPECT_EQ(sys.SettleSource(f, SourceEnd::Unmark, size, local, 0), Settled::Failed);
+    CloseHandle(writer);
+  }
+  EXPECT_EQ(sys.SettleSource(f, SourceEnd::Delete, size + 1, local, 0), Settled::Changed);
+  EXPECT_EQ(sys.SettleSource(f, SourceEnd::Delete, size, local + 1, 0), Settled::Changed);
+  EXPECT_EQ(sys.SettleSource(f, SourceEnd::Unmark, size, local, FILE_ATTRIBUTE_HIDDEN),
+            Settled::Done);
+  EXPECT_TRUE(sys.FileAttributes(f) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(sys.SettleSource(f, SourceEnd::Unmark, size, local, 0), Settled::Done);
+  EXPECT_FALSE(sys.FileAttributes(f) & FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(e2e::FileExists(f));
+  EXPECT_EQ(sys.SettleSource(f, SourceEnd::Delete, size, local, 0), Settled::Done);
+  EXPECT_FALSE(e2e::FileExists(f));
+  EXPECT_EQ(sys.SettleSource(f, SourceEnd::Delete, size, local, 0), Settled::Failed);
+}
+
+// Names the ANSI code page cannot spell reach the file system whole.
+TEST_F(Win32SystemTest, NamesOutsideTheCodePageKeepEveryCharacter) {
+  const std::string folder = dir / "Díl Řada 7\\";
+  ASSERT_TRUE(sys.CreateDirectoryLevel(folder));
+  for (const char* name : {"měření_ř.dfq", "部品_01.dfq"}) {
+    HANDLE h = CreateFileW(ferrolink::Wide(folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << name;
+    CloseHandle(h);
+  }
+  auto listing = sys.List(folder + "*.dfq");
+  ASSERT_TRUE(listing);
+  std::vector<std::string> names;
+  for (ferrolink::ListEntry e; listing->Next(e);) names.push_back(e.Name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"měření_ř.dfq", "部品_01.dfq"}));
+
+  ASSERT_TRUE(sys.CopyFileOver(folder + "měření_ř.dfq", folder + "Größe_ř.~ft"));
+  ASSERT_TRUE(sys.FlushFileAt(folder + "Größe_ř.~ft"));
+  ASSERT_TRUE(sys.MoveFileOver(folder + "Größe_ř.~ft", folder + "部品_01.dfq"));
+  EXPECT_TRUE(sys.DeleteFileAt(folder + "měření_ř.dfq"));
+  EXPECT_EQ(sys.FullPathName(folder + "x\\..\\部品_01.dfq"), folder + "部品_01.dfq");
+  ferrolink::FileId a, b;
+  ASSERT_TRUE(e2e::LinuxSymlink(folder, dir / "Kurz"));
+  ASSERT_TRUE(sys.FileIdentity(folder + "部品_01.dfq", a));
+  ASSERT_TRUE(sys.FileIdentity(dir / "Kurz\\部品_01.dfq", b));
+  EXPECT_EQ(a, b);
+  EXPECT_FALSE(sys.FileIdentity(folder, b));  // a folder is no file
+
+  EXPECT_EQ(sys.UpperCase("díl řada μετρα данные"), "DÍL ŘADA ΜΕΤΡΑ ДАННЫЕ");
+  EXPECT_EQ(sys.FromAnsi("M\xE4rz \x80"), "März €");
+  std::string bytes;
+  EXPECT_TRUE(sys.ToAnsi("Größe €", bytes));
+  EXPECT_EQ(bytes,
+            "Gr\xF6\xDF"
+            "e \x80");
+  EXPECT_FALSE(sys.ToAnsi("Řada", bytes));
+  EXPECT_GT(sys.TextWidth("部品"), sys.TextWidth("."));
 }
 
 TEST_F(Win32SystemTest, ASaveKeepsTheFilesAttributesAndIsNotBlockedByALeftover) {
@@ -184,7 +261,7 @@ TEST_F(Win32SystemTest, FoldersKeepTheirIdentityUnderEverySpelling) {
   ASSERT_TRUE(e2e::MakeDirs(dir / "daten\\sub"));
   ASSERT_TRUE(e2e::WriteFileBytes(dir / "daten\\m.dat", "m"));
   ASSERT_TRUE(e2e::LinuxSymlink(dir / "daten", dir / "zweiter Name"));
-  ferrolink::FolderId a, b, sub;
+  ferrolink::FileId a, b, sub;
   ASSERT_TRUE(sys.FolderIdentity(dir / "daten\\", a));
   ASSERT_TRUE(sys.FolderIdentity(dir / "zweiter Name\\", b));
   ASSERT_TRUE(sys.FolderIdentity(dir / "daten\\sub\\", sub));

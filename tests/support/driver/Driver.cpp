@@ -20,10 +20,7 @@ std::string LinuxPath(const std::string& path) {
   const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
   if (!unix_name) return "";
-  std::wstring wide(MAX_PATH, L'\0');
-  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), MAX_PATH);
-  if (n == 0) return "";
-  char* name = unix_name(wide.c_str());
+  char* name = unix_name(Wide(path).c_str());
   if (!name) return "";
   std::string out = name;
   HeapFree(GetProcessHeap(), 0, name);
@@ -33,10 +30,11 @@ std::string LinuxPath(const std::string& path) {
 bool StartLinux(const std::string& program, const std::vector<std::string>& args) {
   std::string line = "\"" + WinPath(program) + "\"";
   for (const std::string& arg : args) line += " \"" + arg + "\"";
-  STARTUPINFOA si{};
+  std::wstring wide_line = Wide(line);
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+  if (!CreateProcessW(nullptr, wide_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                       &pi)) {
     return false;
   }
@@ -46,8 +44,9 @@ bool StartLinux(const std::string& program, const std::vector<std::string>& args
 }
 
 bool LinuxSymlink(const std::string& target, const std::string& link) {
-  return StartLinux("/bin/ln", {"-sfn", LinuxPath(target), LinuxPath(link)}) &&
-         WaitUntil([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+  return StartLinux("/bin/ln", {"-sfn", LinuxPath(target), LinuxPath(link)}) && WaitUntil([&] {
+           return GetFileAttributesW(Wide(link).c_str()) != INVALID_FILE_ATTRIBUTES;
+         });
 }
 
 bool WaitUntil(const std::function<bool()>& cond, int timeout_ms) {
@@ -87,8 +86,27 @@ WorkDir TestWorkDirIn(const std::string& root) {
   return WorkDir(base, name);
 }
 
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -99,8 +117,8 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string out;
   char buf[65536];
@@ -111,12 +129,12 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -125,50 +143,52 @@ bool MakeDirs(const std::string& path) {
   for (size_t i = 3; i < p.size(); ++i) {
     if (p[i] != '\\') continue;
     const std::string level = p.substr(0, i);
-    if (!DirExists(level) && !CreateDirectoryA(level.c_str(), nullptr)) return false;
+    if (!DirExists(level) && !CreateDirectoryW(Wide(level).c_str(), nullptr)) return false;
   }
   return true;
 }
 
+// Calls `each` with the name and attributes of every entry of a folder but
+// "." and "..".
+static void ForEachEntry(const std::string& dir,
+                         const std::function<void(const std::string&, DWORD)>& each) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(Wide(dir + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = Utf8(fd.cFileName);
+    if (name != "." && name != "..") each(name, fd.dwFileAttributes);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
+
 bool RemoveTree(const std::string& path) {
   const std::string dir = WithSlash(path);
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return !DirExists(dir);
-  do {
-    const std::string name = fd.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string full = dir + name;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+  ForEachEntry(dir, [&](const std::string& name, DWORD attributes) {
+    const std::wstring full = Wide(dir + name);
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       // A link goes itself; what it leads to stays (it may lead back here).
-      if (!RemoveDirectoryA(full.c_str())) DeleteFileA(full.c_str());
-    } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveTree(full);
+      if (!RemoveDirectoryW(full.c_str())) DeleteFileW(full.c_str());
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(dir + name);
     } else {
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(full.c_str());
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(full.c_str());
     }
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return RemoveDirectoryA(dir.c_str()) != 0;
+  });
+  return RemoveDirectoryW(Wide(dir).c_str()) != 0 || !DirExists(dir);
 }
 
 static void ListInto(const std::string& dir, const std::string& rel,
                      std::vector<std::string>& out) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = fd.cFileName;
-    if (name == "." || name == "..") continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;  // links are not followed
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+  ForEachEntry(dir, [&](const std::string& name, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return;  // links are not followed
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       ListInto(dir + name + "\\", rel + name + "\\", out);
     } else {
       out.push_back(rel + name);
     }
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  });
 }
 
 std::vector<std::string> ListFilesRecursive(const std::string& dir) {
@@ -351,6 +371,19 @@ std::string Text(HWND hwnd) {
   }
   buf.resize(std::min<size_t>(got, len));
   return buf;
+}
+
+std::string UnicodeText(HWND hwnd) {
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return "";
+  std::wstring buf(len + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
+                           SMTO_ABORTIFHUNG, 5000, &got)) {
+    return "";
+  }
+  buf.resize(std::min<size_t>(got, len));
+  return Utf8(buf);
 }
 
 bool Visible(HWND hwnd) {

@@ -22,6 +22,11 @@ std::string WinPath(const std::string& path);
 bool WaitUntil(const std::function<bool()>& cond, int timeout_ms = 10000);
 
 // ---- files ----------------------------------------------------------------
+// Paths here are UTF-8, so that a test can make and read files whose names
+// the ANSI code page cannot spell.
+
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& text);
 
 // A fresh, empty folder for one test: <root>\<name>, emptied when it exists.
 // Path() ends in a backslash.
@@ -130,6 +135,8 @@ HWND FindChild(HWND parent, const std::string& class_name, const std::string& te
 
 std::string ClassOf(HWND hwnd);
 std::string Text(HWND hwnd);  // WM_GETTEXT, works across processes
+// The text as UTF-8, read as the window holds it (WM_GETTEXT in UTF-16).
+std::string UnicodeText(HWND hwnd);
 bool Visible(HWND hwnd);
 RECT ClientRect(HWND hwnd);
 RECT WindowRectOf(HWND hwnd);
