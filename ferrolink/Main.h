@@ -112,8 +112,9 @@ class TMainForm {
   // Takes the identities and paths of Ferrolink's own files for this cycle:
   // its program, both settings files and the save's helper files.
   void TakeOwnFiles();
-  // True when the file is one of them, under whatever spelling.
-  bool IsOwnFile(const std::string& path);
+  // True when the file, found under `name`, is one of them, under whatever
+  // spelling.
+  bool IsOwnFile(const std::string& path, const std::string& name);
   std::string IniPath(const std::string& settings_path) const;
 
   System& system_;
@@ -135,10 +136,11 @@ class TMainForm {
   bool has_target_id_ = false;
   FileId target_id_;
   std::string resolved_target_;
-  // Ferrolink's own files in this cycle: identities, and full paths in upper
-  // case for file systems that give no identity.
+  // Ferrolink's own files in this cycle: identities, full paths in upper case
+  // for file systems that give no identity, and names in upper case.
   std::set<FileId> own_ids_;
   std::set<std::string> own_paths_;
+  std::set<std::string> own_names_;
   std::map<std::string, bool> inside_source_;
   // The source's network form below the target's, when the target holds the
   // source; empty otherwise. Set by each cycle before its search.

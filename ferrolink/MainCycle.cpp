@@ -176,6 +176,7 @@ bool TMainForm::WalkEnters(const std::string& directory) {
 void TMainForm::TakeOwnFiles() {
   own_ids_.clear();
   own_paths_.clear();
+  own_names_.clear();
   std::vector<std::string> paths{system_.ModuleFileName()};
   if (!settings_path_.empty()) paths.push_back(settings_path_);
   // The settings file that a save replaces, and every helper file of the
@@ -192,15 +193,20 @@ void TMainForm::TakeOwnFiles() {
     const std::string full = system_.FullPathName(path);
     if (full.empty()) continue;
     own_paths_.insert(system_.UpperCase(full));
+    own_names_.insert(system_.UpperCase(ExtractFileName(full)));
     FileId id;
     if (system_.FileIdentity(full, id)) own_ids_.insert(id);
   }
 }
 
-bool TMainForm::IsOwnFile(const std::string& path) {
+bool TMainForm::IsOwnFile(const std::string& path, const std::string& name) {
+  // The walk gives every file its long name, whatever spelling led to its
+  // folder (a link, a short name, a share): a file of another name is none
+  // of them, and needs no identity, which costs an opening of the file.
+  if (own_names_.count(system_.UpperCase(name)) == 0) return false;
   if (own_paths_.count(system_.UpperCase(path)) != 0) return true;
   FileId id;
-  return !own_ids_.empty() && system_.FileIdentity(path, id) && own_ids_.count(id) != 0;
+  return system_.FileIdentity(path, id) && own_ids_.count(id) != 0;
 }
 
 void TMainForm::CopyFoundFile(TFoundFile& file) {
@@ -227,7 +233,7 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     if (InsideSource(DirectoryPart(target_file), target_dir)) return;
     // Ferrolink's program and settings stay where they are, also when the
     // source holds them (by default it is Ferrolink's own folder).
-    if (IsOwnFile(source_file)) return;
+    if (IsOwnFile(source_file, file.Name)) return;
     if (!CreateDirectoryPath(system_, DirectoryPart(target_file))) return;
     if (DeliverWhole(system_, source_file, target_file, file.Size) != Delivery::Done) return;
 

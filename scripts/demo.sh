@@ -36,7 +36,7 @@ mkdir -p "$demo/Calyrix" "$demo/Server"
 
 # Sample measurement files in subfolders, as the instrument software leaves them.
 src=$demo/Messdaten
-for part in "Welle 4711" Flansch-0815 "Gehäuse K2"; do
+for part in "Welle 4711" Flansch-0815 "Gehäuse K2" "Žebro Řada 7"; do
   for n in 1 2 3; do
     dir="$src/$part/Serie $n"
     mkdir -p "$dir"
@@ -44,6 +44,8 @@ for part in "Welle 4711" Flansch-0815 "Gehäuse K2"; do
       | iconv -f UTF-8 -t CP1252 >"$dir/Messung_000$n.dfq"
   done
 done
+# A plant abroad names its files in its own language.
+printf 'K0100 1\r\n' >"$src/Žebro Řada 7/Serie 3/měření_ř.dfq"
 printf 'Protokoll\r\n' >"$src/Tagesprotokoll.txt"
 
 printf '[Directories]\r\nDatafiles=%s\r\n' "$(winpath "$src")" >"$demo/Calyrix/K9Q2.ini"
