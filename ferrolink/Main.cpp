@@ -9,6 +9,7 @@ namespace ferrolink {
 namespace {
 
 constexpr char kIniName[] = "ferrolink.ini";
+constexpr char kJournalName[] = "ferrolink.log";
 
 std::string Format(const char* pattern, const std::string& arg) {
   std::string text = pattern;
@@ -29,7 +30,11 @@ void TMainForm::FormCreate() {
   ReadFileVersion(system_, system_.ModuleFileName(), version);
   LoadSettings();
   // An unreadable version resource leaves the record at zeros.
-  view_.SetText(Control::LabelVersion, "Version: V" + VersionText(version));
+  version_text_ = VersionText(version);
+  view_.SetText(Control::LabelVersion, "Version: V" + version_text_);
+  journal_.Add(kJournalStart, Outline());
+  if (settings_pending_) journal_.Add(kJournalState, "Einstellungen nicht lesbar");
+  journal_.Flush();
   ShowFolders();
   FileSearcher = std::make_unique<TSearcher>(system_);
   FileSearcher->Options = soFiles | soRecursive;
@@ -46,7 +51,14 @@ void TMainForm::FormShow() {
   view_.SetVisible(Control::FailedImage, true);
 }
 
+std::string TMainForm::Outline() const {
+  return "Version " + version_text_ + "\tQuelle " + SourceDir + "\tZiel " + TargetDir + "\tModus " +
+         (delete_checked_ ? "verschieben" : "kopieren");
+}
+
 void TMainForm::FormClose() {
+  journal_.Add(kJournalEnd, Outline());
+  journal_.Flush();
   view_.SetTimerEnabled(false);
   FileSearcher.reset();
 }
@@ -126,7 +138,12 @@ void TMainForm::ReadSettings(bool report) {
     target = system_.FromAnsi(own.ReadString("General", "Target", ""));
     if (target.empty()) target = source;
   }
-  if (ok) settings_path_ = settings_path;
+  // The journal lies beside the settings, when their folder is known.
+  if (ok) {
+    settings_path_ = settings_path;
+    journal_.SetPath(settings_path.empty() ? std::string()
+                                           : ExtractFilePath(settings_path) + kJournalName);
+  }
   SourceDir = source.empty() ? std::string() : IncludeTrailingBackslash(source);
   TargetDir = target.empty() ? std::string() : IncludeTrailingBackslash(target);
   target_known_ = !target.empty();

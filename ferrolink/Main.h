@@ -12,6 +12,7 @@
 #include <string>
 
 #include "FormView.h"
+#include "Journal.h"
 #include "Searcher.h"
 #include "System.h"
 
@@ -93,6 +94,14 @@ class TMainForm {
  private:
   // Takes the state and shows it, when it differs from the one shown.
   void EnterState(TNetState state);
+  // The tick's work; TimerFindTimer adds the report of an unexpected error.
+  void RunCycle();
+  // A found file stays at the source for `reason`: a journal line, unless
+  // the file was left for the same reason before.
+  void Leave(const std::string& source_file, const std::string& relative, const std::string& reason,
+             const std::string& error = std::string());
+  // The line for the program's start and end: version, folders and mode.
+  std::string Outline() const;
   void SetBusy(bool busy);
   // Shows the target and the source in the window, shortened to fit.
   void ShowFolders();
@@ -119,6 +128,12 @@ class TMainForm {
 
   System& system_;
   FormView& view_;
+  Journal journal_{system_};
+  std::string version_text_;
+  // The reason each file left at the source was written with, and the files
+  // the walk met in this cycle.
+  std::map<std::string, std::string> left_;
+  std::set<std::string> met_;
   bool delete_checked_ = false;
   bool busy_ = false;
   // Which settings hold a value that was read or chosen: a save writes only

@@ -16,6 +16,7 @@ namespace ferrolink {
 namespace {
 
 struct StateLook {
+  const char* words;  // in the journal
   const char* caption;
   const char* app_title;
   bool failed_image;
@@ -25,16 +26,29 @@ struct StateLook {
 StateLook LookOf(TNetState state) {
   switch (state) {
     case TNetState::NoNetwork:
-      return {"Ferrolink - Kein Netz", "Ferrolink: Kein Netz", true, false};
+      return {"Kein Netz", "Ferrolink - Kein Netz", "Ferrolink: Kein Netz", true, false};
     case TNetState::Reachable:
-      return {"Ferrolink - Netz OK", "Ferrolink: Netz OK", false, false};
+      return {"Netz OK", "Ferrolink - Netz OK", "Ferrolink: Netz OK", false, false};
     case TNetState::Misconfigured:
-      return {"Ferrolink - Fehlkonfiguration", "Ferrolink: Fehlkonfiguration", false, true};
+      return {"Fehlkonfiguration", "Ferrolink - Fehlkonfiguration", "Ferrolink: Fehlkonfiguration",
+              false, true};
     case TNetState::Start:
       break;
   }
-  return {kCaptionStart, kAppTitle, true, false};
+  return {"", kCaptionStart, kAppTitle, true, false};
 }
+
+// Why a file stays at the source, in the journal's words.
+constexpr char kLeftOutside[] = "Pfad führt aus dem Ziel hinaus";
+constexpr char kLeftName[] = "Name, den Windows ändern würde";
+constexpr char kLeftIntoSource[] = "Ziel läge im Quellverzeichnis";
+constexpr char kLeftNoFolder[] = "Zielordner kann nicht angelegt werden";
+constexpr char kLeftCopy[] = "Kopieren fehlgeschlagen";
+constexpr char kLeftSize[] = "Kopie hat nicht die Größe der Quelle";
+constexpr char kLeftRename[] = "Umbenennen am Ziel fehlgeschlagen";
+constexpr char kLeftChanged[] = "Quelle während der Übertragung geändert";
+constexpr char kLeftNotDeleted[] = "Quelle kann nicht gelöscht werden";
+constexpr char kLeftNotUnmarked[] = "Archivbit der Quelle kann nicht gelöscht werden";
 
 }  // namespace
 
@@ -54,6 +68,7 @@ void TMainForm::EnterState(TNetState state) {
   if (NetState == state) return;
   NetState = state;
   const StateLook look = LookOf(state);
+  journal_.Add(kJournalState, look.words);
   view_.SetCaption(look.caption);
   view_.SetAppTitle(look.app_title);
   view_.SetVisible(Control::FailedImage, look.failed_image);
@@ -76,44 +91,58 @@ void TMainForm::SetBusy(bool busy) {
 void TMainForm::TimerFindTimer() {
   if (busy_) return;
   try {
-    // Settings that could not be read are read again at each tick; once
-    // they read, the cycle goes on as if they had been read at start.
-    if (settings_pending_) {
-      ReadSettings(false);
-      if (settings_pending_) return;
-      ShowFolders();
-    }
-    if (TargetInsideSource(SourceDir, TargetDir)) {
-      EnterState(TNetState::Misconfigured);
-      return;
-    }
-    SetBusy(true);
-    const bool reachable = system_.AddConnection(TargetDir) || DirectoryExists(system_, TargetDir);
-    if (reachable) {
-      EnterState(TNetState::Reachable);
-      if (view_.TimerInterval() == kIntervalStart) view_.MinimizeApplication();
-      // An empty source (the registry key missing) has no normal form and
-      // is not searched: that would walk the current directory.
-      const std::string source = NormalDirectory(system_, SourceDir);
-      TakeFolders(source);
-      if (!source.empty() && FileSearcher) {
-        TakeOwnFiles();
-        FileSearcher->Start(source + "*.*");
-      }
-      view_.SetTimerInterval(kIntervalReachable);
-    } else {
-      EnterState(TNetState::NoNetwork);
-      view_.SetTimerInterval(kIntervalUnreachable);
-    }
-    SetBusy(false);
+    RunCycle();
   } catch (...) {
     // Ticks that fall due while the message is open find the marker set and
     // do nothing; the next one after it runs a whole cycle again, at the
     // pace of an unreachable target, and never minimises the window.
     view_.SetTimerInterval(kIntervalUnreachable);
-    view_.ShowError(ErrorText(std::current_exception()));
+    const std::string text = ErrorText(std::current_exception());
+    journal_.Add(kJournalError, text);
+    journal_.Flush();
+    view_.ShowError(text);
     SetBusy(false);
   }
+  journal_.Flush();
+}
+
+void TMainForm::RunCycle() {
+  // Settings that could not be read are read again at each tick; once they
+  // read, the cycle goes on as if they had been read at start.
+  if (settings_pending_) {
+    ReadSettings(false);
+    if (settings_pending_) return;
+    journal_.Add(kJournalState, "Einstellungen wieder lesbar");
+    ShowFolders();
+  }
+  if (TargetInsideSource(SourceDir, TargetDir)) {
+    EnterState(TNetState::Misconfigured);
+    return;
+  }
+  SetBusy(true);
+  const bool reachable = system_.AddConnection(TargetDir) || DirectoryExists(system_, TargetDir);
+  if (reachable) {
+    EnterState(TNetState::Reachable);
+    if (view_.TimerInterval() == kIntervalStart) view_.MinimizeApplication();
+    // An empty source (the registry key missing) has no normal form and is
+    // not searched: that would walk the current directory.
+    const std::string source = NormalDirectory(system_, SourceDir);
+    TakeFolders(source);
+    if (!source.empty() && FileSearcher) {
+      TakeOwnFiles();
+      FileSearcher->Start(source + "*.*");
+      // A walk to its end met every file still left: the others are gone
+      // or delivered, and a new reason for them is worth a line again.
+      if (FileSearcher->Running)
+        std::erase_if(left_, [&](const auto& l) { return !met_.count(l.first); });
+      met_.clear();
+    }
+    view_.SetTimerInterval(kIntervalReachable);
+  } else {
+    EnterState(TNetState::NoNetwork);
+    view_.SetTimerInterval(kIntervalUnreachable);
+  }
+  SetBusy(false);
 }
 
 bool TMainForm::TargetInsideSource(const std::string& source, const std::string& target) {
@@ -181,6 +210,11 @@ void TMainForm::TakeOwnFiles() {
   if (!settings_path_.empty()) paths.push_back(settings_path_);
   // The settings file that a save replaces, and every helper file of the
   // save beside it: they all begin with its name and a dot.
+  // The journal, and its older part.
+  if (!journal_.Path().empty()) {
+    paths.push_back(journal_.Path());
+    paths.push_back(journal_.Path() + ".1");
+  }
   const std::string ini = system_.FullPathName(IniPath(settings_path_));
   if (!ini.empty()) {
     paths.push_back(ini);
@@ -209,6 +243,16 @@ bool TMainForm::IsOwnFile(const std::string& path, const std::string& name) {
   return system_.FileIdentity(path, id) && own_ids_.count(id) != 0;
 }
 
+void TMainForm::Leave(const std::string& source_file, const std::string& relative,
+                      const std::string& reason, const std::string& error) {
+  const std::string why = error.empty() ? reason : reason + ": " + error;
+  met_.insert(source_file);
+  auto [known, added] = left_.try_emplace(source_file, why);
+  if (!added && known->second == why) return;
+  known->second = why;
+  journal_.Add(kJournalLeft, relative + "\t" + why);
+}
+
 void TMainForm::CopyFoundFile(TFoundFile& file) {
   if ((file.Attributes & kAttrReadOnly) != 0 || (file.Attributes & kAttrArchive) == 0) return;
   [&] {
@@ -223,19 +267,34 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     // A file whose relative path would leave the target, or that Windows
     // would take for another file or a device, is left alone.
     const std::string relative = RelativePath(system_, source_dir, source_file);
-    if (!StaysBelow(relative) || !KeepsItsNames(relative)) return;
+    if (!StaysBelow(relative)) return Leave(source_file, relative, kLeftOutside);
+    if (!KeepsItsNames(relative)) return Leave(source_file, relative, kLeftName);
     const std::string target_file = target_dir + relative;
     // Below a target that holds the source, the files whose relative path
     // begins with the source's own part below the target would land back in
-    // the source tree, over the files there: such files are left alone.
-    if (LiesBelow(system_.UpperCase(relative), source_below_target_)) return;
-    // The same by identity and with links followed, whatever the spelling.
-    if (InsideSource(DirectoryPart(target_file), target_dir)) return;
+    // the source tree, over the files there: such files are left alone. The
+    // same by identity and with links followed, whatever the spelling.
+    if (LiesBelow(system_.UpperCase(relative), source_below_target_) ||
+        InsideSource(DirectoryPart(target_file), target_dir)) {
+      return Leave(source_file, relative, kLeftIntoSource);
+    }
     // Ferrolink's program and settings stay where they are, also when the
     // source holds them (by default it is Ferrolink's own folder).
     if (IsOwnFile(source_file, file.Name)) return;
-    if (!CreateDirectoryPath(system_, DirectoryPart(target_file))) return;
-    if (DeliverWhole(system_, source_file, target_file, file.Size) != Delivery::Done) return;
+    std::string error;
+    if (!CreateDirectoryPath(system_, DirectoryPart(target_file), error)) {
+      return Leave(source_file, relative, kLeftNoFolder, error);
+    }
+    switch (DeliverWhole(system_, source_file, target_file, file.Size, error)) {
+      case Delivery::Done:
+        break;
+      case Delivery::CopyFailed:
+        return Leave(source_file, relative, kLeftCopy, error);
+      case Delivery::WrongSize:
+        return Leave(source_file, relative, kLeftSize);
+      case Delivery::RenameFailed:
+        return Leave(source_file, relative, kLeftRename, error);
+    }
 
     view_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
     // The count stops at its largest value instead of overflowing.
@@ -246,9 +305,21 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
                       (delete_checked_ ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
     // Only the file that was delivered goes: a file written since stays,
     // marked, for the next cycle.
-    system_.SettleSource(source_file, delete_checked_ ? SourceEnd::Delete : SourceEnd::Unmark,
-                         static_cast<uint64_t>(file.Size), file.LastWriteTime,
-                         file.Attributes & 0xFF & 0xDF);
+    switch (system_.SettleSource(
+        source_file, delete_checked_ ? SourceEnd::Delete : SourceEnd::Unmark,
+        static_cast<uint64_t>(file.Size), file.LastWriteTime, file.Attributes & 0xFF & 0xDF)) {
+      case Settled::Done:
+        left_.erase(source_file);
+        journal_.Add(delete_checked_ ? kJournalMoved : kJournalCopied,
+                     relative + "\t" + std::to_string(file.Size) + " Bytes");
+        break;
+      case Settled::Changed:
+        return Leave(source_file, relative, kLeftChanged);
+      case Settled::Failed:
+        error = system_.LastErrorText();
+        return Leave(source_file, relative, delete_checked_ ? kLeftNotDeleted : kLeftNotUnmarked,
+                     error);
+    }
   }();
   if (!view_.TimerEnabled() && FileSearcher) FileSearcher->Stop();
 }

@@ -72,6 +72,11 @@ struct FileId {
 
 enum class FileRead { Ok, Missing, Failed };
 
+// A point in local time, to the second.
+struct LocalTime {
+  int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
+};
+
 // What becomes of a delivered source file.
 enum class SourceEnd { Delete, Unmark };
 // How that went: done; the file is no longer the one delivered (another
@@ -136,6 +141,15 @@ class System {
   // display: the path rules shorten a path to fit a width with it, and the
   // real system owns the font the window then shows the text in.
   virtual int TextWidth(const std::string& text) = 0;
+
+  // ---- the journal ---------------------------------------------------------
+  virtual LocalTime Now() = 0;
+  // Appends bytes to a file, made when it is missing; others may read it
+  // meanwhile, nobody may write it. False unless all were written.
+  virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
+  // The system's words for why the call that failed last failed; empty when
+  // it gives none.
+  virtual std::string LastErrorText() = 0;
 
   // ---- the transfer's file operations -------------------------------------
   // Lists a pattern path (FindFirstFile/FindNextFile); null when it cannot

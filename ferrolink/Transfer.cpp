@@ -9,16 +9,17 @@ bool DirectoryExists(System& system, const std::string& path) {
   return attributes != kInvalidAttributes && (attributes & kAttrDirectory) != 0;
 }
 
-bool CreateDirectoryPath(System& system, const std::string& directory) {
+bool CreateDirectoryPath(System& system, const std::string& directory, std::string& error) {
   // Most transfers go to a directory that is there already: one test.
   if (DirectoryExists(system, directory)) return true;
   const std::string root = RootPart(directory);
   size_t end = directory.find('\\', root.size() + 1);
   while (end != std::string::npos) {
     const std::string level = directory.substr(0, end);
-    if (!DirectoryExists(system, level) && !system.CreateDirectoryLevel(level) &&
-        !DirectoryExists(system, level)) {
-      return false;
+    if (!DirectoryExists(system, level) && !system.CreateDirectoryLevel(level)) {
+      error = system.LastErrorText();
+      // Another program may have made it meanwhile.
+      if (!DirectoryExists(system, level)) return false;
     }
     end = directory.find('\\', end + 1);
   }
@@ -26,7 +27,7 @@ bool CreateDirectoryPath(System& system, const std::string& directory) {
 }
 
 Delivery DeliverWhole(System& system, const std::string& source_file,
-                      const std::string& target_file, int64_t size) {
+                      const std::string& target_file, int64_t size, std::string& error) {
   const std::string temporary = TemporaryName(system, target_file);
   Delivery result = Delivery::Done;
   uint64_t copied = 0, last_write = 0;
@@ -39,7 +40,10 @@ Delivery DeliverWhole(System& system, const std::string& source_file,
   } else if (!system.MoveFileOver(temporary, target_file)) {
     result = Delivery::RenameFailed;
   }
-  if (result != Delivery::Done) system.DeleteFileAt(temporary);
+  if (result != Delivery::Done) {
+    error = system.LastErrorText();
+    system.DeleteFileAt(temporary);
+  }
   return result;
 }
 

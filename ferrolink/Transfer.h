@@ -14,8 +14,9 @@ bool DirectoryExists(System& system, const std::string& path);
 
 // Creates every missing level of `directory` (a path ending in a backslash),
 // outermost first, one CreateDirectoryA per missing level; the root and a
-// level that exists count as done. False when a level cannot be created.
-bool CreateDirectoryPath(System& system, const std::string& directory);
+// level that exists count as done. False when a level cannot be created,
+// with the system's words for why in `error`.
+bool CreateDirectoryPath(System& system, const std::string& directory, std::string& error);
 
 // How a delivery went.
 enum class Delivery { Done, CopyFailed, WrongSize, RenameFailed };
@@ -24,8 +25,9 @@ enum class Delivery { Done, CopyFailed, WrongSize, RenameFailed };
 // it, written through to the server's disk (the source is deleted or
 // un-marked next, and nothing would bring the file again), checked to have
 // `size` bytes, and only then renamed over the final name in one step. A
-// failed step leaves no temporary file and the final name as it was.
+// failed step leaves no temporary file and the final name as it was; the
+// system's words for why it failed are in `error`.
 Delivery DeliverWhole(System& system, const std::string& source_file,
-                      const std::string& target_file, int64_t size);
+                      const std::string& target_file, int64_t size, std::string& error);
 
 }  // namespace ferrolink

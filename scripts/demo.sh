@@ -4,7 +4,8 @@
 # file, a ferrolink.ini with a demo server folder as target (copy mode), and a
 # tree of sample measurement files; starts Ferrolink.exe (on $DISPLAY, else
 # under Xvfb); waits until the files have arrived below the server folder;
-# prints what arrived, the window's caption and status; saves a screenshot.
+# prints what arrived, the window's caption and status and the journal of the
+# run; saves a screenshot.
 # It runs the shipped 32-bit Ferrolink where this machine runs 32-bit code,
 # else the 64-bit build of the same sources, and says which. Any step that
 # fails ends it with a message that says what, and a non-zero status.
@@ -98,6 +99,9 @@ echo "Screenshot:  $demo/ferrolink.png (at start: $demo/ferrolink-start.png)"
 
 tool close class:TMainForm >/dev/null
 wait "$ferrolink" || true
+echo "Journal:     $demo/Calyrix/ferrolink.log"
+sed '1s/^\xEF\xBB\xBF//; s/\r$//; s/^/  /' "$demo/Calyrix/ferrolink.log" 2>/dev/null ||
+  echo "  (none was written)"
 [ "$arrived" -ge "$expected" ] ||
   die "only $arrived of $expected files arrived below the server folder within 30 s"
 echo "demo: ok ($arrived of $expected files arrived)"

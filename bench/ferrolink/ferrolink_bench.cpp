@@ -6,6 +6,7 @@
 //             temporary name, flush, rename, delete or un-mark), beside a
 //             plain CopyFileA + DeleteFileA loop, with xcopy and robocopy as
 //             peers;
+//   (each cycle keeps its journal, beside settings in the work folder)
 //   memory    the bytes the searcher keeps per record, counted by the global
 //             allocator, and a walk over a million listed files.
 // Usage: ferrolink_bench [work folder]  (default: %TEMP%\ferrolink-bench)
@@ -222,6 +223,22 @@ int main(int argc, char** argv) {
   CreateDirectoryA(work.c_str(), nullptr);
   Heading("Ferrolink", work);
 
+  // Settings in the work folder, so that every cycle keeps its journal
+  // (ferrolink.log beside them) as on a measuring PC.
+  const std::string settings = work + "\\settings";
+  CreateDirectoryA(settings.c_str(), nullptr);
+  HKEY key = nullptr;
+  const std::string settings_file = settings + "\\k9q2.ini";
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, ferrolink::kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS ||
+      RegSetValueExA(key, ferrolink::kSettingsValueName, 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(settings_file.c_str()),
+                     static_cast<DWORD>(settings_file.size() + 1)) != ERROR_SUCCESS) {
+    std::printf("cannot write the settings key\n");
+    return 1;
+  }
+  RegCloseKey(key);
+
   BenchSystem sys;
   ferrolink::test::FakeView view;  // shows nothing, keeps the errors
   ferrolink::TMainForm form(sys, view);
@@ -407,6 +424,16 @@ int main(int argc, char** argv) {
   Verdict("transfer, copy mode", ratios[1], 1.15);
   Verdict("memory", per_record / memory_limit, 1.0);
   for (const std::string& error : view.errors) std::printf("error in a cycle: %s\n", error.c_str());
+  HANDLE journal = CreateFileA((settings + "\\ferrolink.log").c_str(), GENERIC_READ,
+                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  LARGE_INTEGER journal_size{};
+  if (journal != INVALID_HANDLE_VALUE) {
+    GetFileSizeEx(journal, &journal_size);
+    CloseHandle(journal);
+  }
+  std::printf("journal: %.1f KB written (included in the transfer figures)\n",
+              journal_size.QuadPart / 1024.0);
+  RegDeleteKeyA(HKEY_CURRENT_USER, ferrolink::kSettingsKey);
   RemoveTree(work);
   return view.errors.empty() ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 namespace ferrolink {
@@ -342,6 +343,40 @@ int Win32System::TextWidth(const std::string& text) {
   return size.cx;
 }
 
+LocalTime Win32System::Now() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+bool Win32System::AppendFile(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteAll(h, bytes);
+  const DWORD error = GetLastError();
+  ok = CloseHandle(h) && ok;
+  if (!ok) SetLastError(error);
+  return ok;
+}
+
+std::string Win32System::LastErrorText() {
+  const DWORD error = GetLastError();
+  if (error == ERROR_SUCCESS) return std::string();
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string words = n && text ? Narrow(text, n) : std::string();
+  if (text) LocalFree(text);
+  while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ' ||
+                            words.back() == '.')) {
+    words.pop_back();
+  }
+  return words.empty() ? "Fehler " + std::to_string(error)
+                       : words + " (" + std::to_string(error) + ")";
+}
+
 std::unique_ptr<DirectoryListing> Win32System::List(const std::string& pattern) {
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileW(Wide(pattern).c_str(), &data);
@@ -415,8 +450,11 @@ Settled Win32System::SettleSource(const std::string& path, SourceEnd end, uint64
       }
     }
   }
-  // The file is deleted when the handle closes.
-  if (!CloseHandle(h)) result = Settled::Failed;
+  // The file is deleted when the handle closes. The reason of a failure
+  // outlasts the closing.
+  const DWORD error = GetLastError();
+  if (!CloseHandle(h)) return Settled::Failed;
+  SetLastError(error);
   return result;
 }
 

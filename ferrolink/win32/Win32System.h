@@ -59,6 +59,10 @@ class Win32System : public System {
   bool ToAnsi(const std::string& text, std::string& bytes) override;
   int TextWidth(const std::string& text) override;
 
+  LocalTime Now() override;
+  bool AppendFile(const std::string& path, const std::string& bytes) override;
+  std::string LastErrorText() override;
+
   std::unique_ptr<DirectoryListing> List(const std::string& pattern) override;
   uint64_t ToLocalFileTime(uint64_t utc) override;
   uint32_t FileAttributes(const std::string& path) override;

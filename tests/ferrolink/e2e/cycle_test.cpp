@@ -264,7 +264,7 @@ TEST_F(FerrolinkCycle, EveryNameArrivesAsItIs) {
 }
 
 // Without Datafiles the source is Ferrolink's own folder: in delete mode
-// the data go, the program and both settings files stay.
+// the data go, the program, both settings files and the journal stay.
 TEST_F(FerrolinkCycle, ItsOwnFolderAsSourceGivesUpOnlyTheData) {
   const std::string home = dir / "programm\\";
   ASSERT_TRUE(e2e::MakeDirs(home));
@@ -282,7 +282,8 @@ TEST_F(FerrolinkCycle, ItsOwnFolderAsSourceGivesUpOnlyTheData) {
   ASSERT_TRUE(e2e::WriteFileBytes(home + "n.dfq", "Messung"));
   Tick();  // a second cycle passes over the files of the first
   ASSERT_TRUE(WaitFiles(dir / "server", (Files{"m.dfq", "n.dfq"})));
-  EXPECT_EQ(e2e::ListFilesRecursive(home), (Files{"Ferrolink.exe", "ferrolink.ini", "k9q2.ini"}));
+  EXPECT_EQ(e2e::ListFilesRecursive(home),
+            (Files{"Ferrolink.exe", "ferrolink.ini", "ferrolink.log", "k9q2.ini"}));
   Close();
 }
 
@@ -304,4 +305,37 @@ TEST_F(FerrolinkCycle, ALinkFromTheSourceToTheTargetLeavesItsFilesThere) {
   EXPECT_EQ(e2e::ListFilesRecursive(dir / "server"),
             (Files{"alt.dfq", "m.dfq", "n.dfq", "teil\\frueher.dfq"}));
   Close();
+}
+
+// The journal beside the settings: a journal past its bound is set aside at
+// start; the new one says what became of each file and of the target.
+TEST_F(FerrolinkCycle, TheJournalSaysWhatBecameOfEachFile) {
+  const std::string log = dir / "calyrix\\ferrolink.log";
+  ASSERT_TRUE(e2e::WriteFileBytes(log, std::string(1100000, 'x')));
+  Put("m.dfq");
+  ASSERT_TRUE(e2e::StartLinux("/usr/bin/touch", {e2e::LinuxPath(source) + "/m.dfq."}));
+  ASSERT_TRUE(WaitFiles(source, (Files{"m.dfq", "m.dfq."})));
+  Start(dir / "server", true);
+  Tick();
+  ASSERT_TRUE(WaitCaption("Ferrolink - Kein Netz"));
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Tick();
+  ASSERT_TRUE(WaitFiles(source, Files{"m.dfq."}));
+  Close();
+  EXPECT_EQ(e2e::ReadFileBytes(log + ".1").value_or("").size(), 1100000u);
+  const std::string text = e2e::ReadFileBytes(log).value_or("");
+  ASSERT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+  Files lines;
+  for (size_t at = 3, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    const std::string line = text.substr(at, end - at);
+    EXPECT_EQ(line.size() > 20 ? line.substr(4, 1) + line.substr(10, 1) + line.substr(19, 1) : "",
+              "- \t")
+        << line;  // "2026-12-09 08:41:03" and a tab
+    lines.push_back(line.substr(20, line.find('\t', 20) - 20) + ": " +
+                    line.substr(line.find('\t', 20) + 1, 22));
+  }
+  EXPECT_EQ(lines,
+            (Files{"Start: Version 2012.1.0.0\tQue", "Zustand: Kein Netz", "Zustand: Netz OK",
+                   "verschoben: m.dfq\t13 Bytes", "ausgelassen: m.dfq.\tName, den Windo",
+                   "Ende: Version 2012.1.0.0\tQue"}));
 }

@@ -276,6 +276,26 @@ class FakeSystem : public System {
     return 7 * static_cast<int>(Utf16FromUtf8(text).size());
   }
 
+  // ---- journal ----
+  LocalTime now{2026, 12, 9, 8, 41, 3};
+  LocalTime Now() override { return now; }
+  bool AppendFile(const std::string& path, const std::string& bytes) override {
+    Node* n = Find(path);
+    if ((n && (n->dir || n->locked)) || !Find(Parent(path))) return Fail(kAccessDenied);
+    if (!n) n = &AddFile(path, "", kAttrArchive);
+    n->content += bytes;
+    n->size = n->content.size();
+    return true;
+  }
+  std::string last_error;  // the words for the failure of the last call that failed
+  std::string LastErrorText() override { return last_error; }
+  static constexpr char kSharingViolation[] = "Datei wird von einem anderen Prozess verwendet";
+  static constexpr char kAccessDenied[] = "Zugriff verweigert";
+  bool Fail(const char* why) {
+    last_error = why;
+    return false;
+  }
+
   class Listing : public DirectoryListing {
    public:
     explicit Listing(std::vector<ListEntry> entries) : entries_(std::move(entries)) {}
@@ -351,7 +371,7 @@ class FakeSystem : public System {
   }
   bool CreateDirectoryLevel(const std::string& path) override {
     if (Exists(path) || !Find(Parent(path)) || unwritable_dirs.count(Key(Parent(path)))) {
-      return false;
+      return Fail(kAccessDenied);
     }
     created_dirs.push_back(path);
     AddDir(path);
@@ -361,10 +381,11 @@ class FakeSystem : public System {
 
   bool CopyFileOver(const std::string& from, const std::string& to) override {
     Node* src = Find(from);
-    if (!src || src->dir || src->locked) return false;
+    if (!src || src->dir) return Fail("Datei nicht gefunden");
+    if (src->locked) return Fail(kSharingViolation);
     Node* dst = Find(to);
     if ((dst && dst->dir) || !Find(Parent(to)) || unwritable_dirs.count(Key(Parent(to)))) {
-      return false;
+      return Fail(kAccessDenied);
     }
     copies.push_back({from, to});
     const Node copy = *src;
@@ -389,13 +410,19 @@ class FakeSystem : public System {
   Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size, uint64_t local_write,
                        uint32_t attributes) override {
     Node* n = Find(path);
-    if (!n || n->dir || n->locked || n->held) return Settled::Failed;
+    if (!n || n->dir || n->locked || n->held) {
+      Fail(kSharingViolation);
+      return Settled::Failed;
+    }
     if (n->size != size || n->wtime + local_offset != local_write) return Settled::Changed;
     if (end == SourceEnd::Unmark) {
       n->attrs = attributes;
       return Settled::Done;
     }
-    if (n->attrs & kAttrReadOnly) return Settled::Failed;
+    if (n->attrs & kAttrReadOnly) {
+      Fail(kAccessDenied);
+      return Settled::Failed;
+    }
     deleted.push_back(path);
     Remove(path);
     return Settled::Done;

@@ -1,0 +1,62 @@
+#include "Journal.h"
+
+#include <cstdio>
+
+namespace ferrolink {
+
+namespace {
+
+constexpr size_t kWriteAt = 64 * 1024;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+}  // namespace
+
+std::string FormatTime(const LocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year % 10000, t.Month % 100,
+                t.Day % 100, t.Hour % 100, t.Minute % 100, t.Second % 100);
+  return text;
+}
+
+void Journal::SetPath(const std::string& path) {
+  if (path != path_) Flush();
+  path_ = path;
+}
+
+void Journal::Add(const char* kind, const std::string& details) {
+  pending_ += FormatTime(system_.Now()) + "\t" + kind + "\t" + details + "\r\n";
+  ++pending_lines_;
+  if (pending_.size() >= kWriteAt) Flush();
+}
+
+void Journal::Flush() {
+  if (pending_.empty()) return;
+  if (path_.empty()) {
+    pending_.clear();
+    pending_lines_ = 0;
+    return;
+  }
+  uint64_t size = 0, last_write = 0;
+  if (!system_.FileStamp(path_, size, last_write)) size = 0;
+  if (size > kJournalLimit && system_.MoveFileOver(path_, path_ + ".1")) size = 0;
+  std::string bytes = size == 0 ? kByteOrderMark : "";
+  if (lost_lines_ > 0) {
+    bytes += FormatTime(system_.Now()) + "\t" + kJournalError + "\tJournal seit " + first_failure_ +
+             ", " + std::to_string(lost_lines_) + " Zeile(n) verloren\r\n";
+  }
+  bytes += pending_;
+  if (system_.AppendFile(path_, bytes)) {
+    lost_lines_ = 0;
+  } else {
+    const std::string why = system_.LastErrorText();
+    if (lost_lines_ == 0) {
+      first_failure_ = FormatTime(system_.Now()) + " nicht schreibbar";
+      if (!why.empty()) first_failure_ += " (" + why + ")";
+    }
+    lost_lines_ += pending_lines_;
+  }
+  pending_.clear();
+  pending_lines_ = 0;
+}
+
+}  // namespace ferrolink

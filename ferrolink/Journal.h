@@ -1,0 +1,56 @@
+// Ferrolink's journal: what it did with each file and why it left one, for an
+// administrator to read. A text file in UTF-8 with a byte-order mark, one
+// line per event: local date and time, a tab, the kind, a tab, the details.
+// Lines are gathered in memory and written in one piece at the end of a tick
+// (or per 64 KB), so that the file is open only for that moment and others
+// can read it meanwhile. A journal that cannot be written never stops the
+// work: its lines are dropped, and the next line that can be written says so.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "System.h"
+
+namespace ferrolink {
+
+// The kinds of event, as the lines name them.
+inline constexpr char kJournalStart[] = "Start";
+inline constexpr char kJournalEnd[] = "Ende";
+inline constexpr char kJournalState[] = "Zustand";
+inline constexpr char kJournalMoved[] = "verschoben";
+inline constexpr char kJournalCopied[] = "kopiert";
+inline constexpr char kJournalLeft[] = "ausgelassen";
+inline constexpr char kJournalError[] = "Fehler";
+
+// A journal longer than this is renamed with ".1" (replacing an older one)
+// before the next lines are written, and a new one begins.
+inline constexpr uint64_t kJournalLimit = 1024 * 1024;
+
+class Journal {
+ public:
+  explicit Journal(System& system) : system_(system) {}
+
+  // The journal's file; empty: no journal, lines are dropped.
+  void SetPath(const std::string& path);
+  const std::string& Path() const { return path_; }
+  // Adds a line, stamped with the time now; writes what is gathered once it
+  // reaches 64 KB.
+  void Add(const char* kind, const std::string& details);
+  // Writes the lines gathered so far.
+  void Flush();
+
+ private:
+  System& system_;
+  std::string path_;
+  std::string pending_;
+  size_t pending_lines_ = 0;
+  // Lines lost since the first failed write, and when and why it failed.
+  size_t lost_lines_ = 0;
+  std::string first_failure_;
+};
+
+// "2026-12-09 08:41:03".
+std::string FormatTime(const LocalTime& time);
+
+}  // namespace ferrolink
