@@ -42,7 +42,7 @@ for part in "Welle 4711" Flansch-0815 "Gehäuse K2" "Žebro Řada 7"; do
     dir="$src/$part/Serie $n"
     mkdir -p "$dir"
     printf 'K0100 3\r\nK1001 %s\r\nK2002 Durchmesser\r\n%s\r\n' "$part" "$RANDOM.$n" \
-      | iconv -f UTF-8 -t CP1252 >"$dir/Messung_000$n.dfq"
+      | iconv -f UTF-8 -t CP1252//TRANSLIT >"$dir/Messung_000$n.dfq"
   done
 done
 # A plant abroad names its files in its own language.
