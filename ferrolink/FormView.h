@@ -1,6 +1,6 @@
 // What Ferrolink's main window shows, as the logic (TMainForm) tells it: the
 // caption and the task-bar text, the texts, visibility and check of its
-// controls, the busy cursor, the watch cycle's timer, minimising, focus, the
+// controls, the busy marker, the watch cycle's timer, minimising, focus, the
 // error box and the folder dialog. The window implements it over Win32, the
 // tests with a fake. What the operating system does goes through System.
 #pragma once
@@ -21,9 +21,6 @@ enum class Control {
   CheckBoxDelete,
 };
 
-// Windows whose mouse cursor the busy marker sets.
-enum class CursorOwner { MainForm, GroupBoxDone, GroupBoxTarget };
-
 class FormView {
  public:
   virtual ~FormView() = default;
@@ -34,7 +31,8 @@ class FormView {
   virtual void SetText(Control control, const std::string& text) = 0;
   virtual void SetVisible(Control control, bool visible) = 0;
   virtual void SetChecked(Control control, bool checked) = 0;
-  virtual void SetBusyCursor(CursorOwner owner, bool busy) = 0;
+  // The busy marker: the hourglass over the window while a cycle runs.
+  virtual void SetBusy(bool busy) = 0;
   virtual bool TimerEnabled() = 0;
   virtual void SetTimerEnabled(bool enabled) = 0;
   virtual int TimerInterval() = 0;

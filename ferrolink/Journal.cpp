@@ -36,9 +36,9 @@ void Journal::Flush() {
     pending_lines_ = 0;
     return;
   }
-  uint64_t size = 0, last_write = 0;
-  if (!system_.FileStamp(path_, size, last_write)) size = 0;
-  if (size > kJournalLimit && system_.MoveFileOver(path_, path_ + ".1")) size = 0;
+  uint64_t size = 0;
+  if (!system_.FileSize(path_, size)) size = 0;
+  if (size > kJournalLimit && system_.RenameOver(path_, path_ + ".1")) size = 0;
   std::string bytes = size == 0 ? kByteOrderMark : "";
   if (lost_lines_ > 0) {
     bytes += FormatTime(system_.Now()) + "\t" + kJournalError + "\tJournal seit " + first_failure_ +

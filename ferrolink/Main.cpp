@@ -27,7 +27,7 @@ TMainForm::~TMainForm() = default;
 void TMainForm::FormCreate() {
   NetState = TNetState::Start;
   TFileVersion version;
-  ReadFileVersion(system_, system_.ModuleFileName(), version);
+  ReadFileVersion(system_, system_.ProgramFile(), version);
   LoadSettings();
   // An unreadable version resource leaves the record at zeros.
   version_text_ = VersionText(version);
@@ -79,21 +79,15 @@ void TMainForm::CheckBoxDeleteClick() {
   SaveSettings();
 }
 
-std::string TMainForm::ReadSettingsPath(bool& ok, bool report) {
-  std::string value;
-  switch (system_.ReadSettingsValue(value)) {
-    case SettingsValue::String:
-      ok = true;
-      return value;
-    case SettingsValue::Missing:
-      ok = true;
-      return std::string();
-    case SettingsValue::OtherType:
-      break;
+bool TMainForm::ReadSettingsPath(std::string& path, bool& ok, bool report) {
+  const SettingsValue value = system_.SettingsFilePath(path);
+  if (value == SettingsValue::NoKey) return false;
+  ok = value != SettingsValue::OtherType;
+  if (!ok) {
+    path.clear();
+    if (report) view_.ShowError(Format(kMsgBadType, kSettingsValueName));
   }
-  ok = false;
-  if (report) view_.ShowError(Format(kMsgBadType, kSettingsValueName));
-  return std::string();
+  return true;
 }
 
 std::string TMainForm::IniPath(const std::string& settings_path) const {
@@ -105,9 +99,9 @@ void TMainForm::LoadSettings() {
 }
 
 void TMainForm::ReadSettings(bool report) {
-  if (!system_.OpenSettingsKey()) return;
+  std::string settings_path;
   bool ok = false;
-  const std::string settings_path = ReadSettingsPath(ok, report);
+  if (!ReadSettingsPath(settings_path, ok, report)) return;
   IniFile settings, own;
   FileRead settings_read = FileRead::Missing, own_read = FileRead::Missing;
   if (ok) {
@@ -132,7 +126,7 @@ void TMainForm::ReadSettings(bool report) {
   std::string source, target;
   if (settings_read != FileRead::Failed) {
     source = system_.FromAnsi(settings.ReadString("Directories", "Datafiles", ""));
-    if (source.empty()) source = ExtractFilePath(system_.ModuleFileName());
+    if (source.empty()) source = ExtractFilePath(system_.ProgramFile());
   }
   if (own_read != FileRead::Failed) {
     target = system_.FromAnsi(own.ReadString("General", "Target", ""));
@@ -149,13 +143,12 @@ void TMainForm::ReadSettings(bool report) {
   target_known_ = !target.empty();
   settings_pending_ = source.empty() || target.empty();
   if (own_read != FileRead::Failed) SetDeleteChecked(own.ReadBool("General", "Delete", false));
-  system_.CloseSettingsKey();
 }
 
 void TMainForm::SaveSettings() {
-  if (!system_.OpenSettingsKey()) return;
+  std::string settings_path;
   bool ok = false;
-  const std::string settings_path = ReadSettingsPath(ok, true);
+  if (!ReadSettingsPath(settings_path, ok, true)) return;
   if (ok) {
     const std::string path = IniPath(settings_path);
     std::string bytes;
@@ -185,7 +178,6 @@ void TMainForm::SaveSettings() {
       }
     }
   }
-  system_.CloseSettingsKey();
 }
 
 void TMainForm::SpeedButtonDirClick() {

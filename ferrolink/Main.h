@@ -105,7 +105,10 @@ class TMainForm {
   void SetBusy(bool busy);
   // Shows the target and the source in the window, shortened to fit.
   void ShowFolders();
-  std::string ReadSettingsPath(bool& ok, bool report);
+  // The settings file's path from the registry; false when the key is
+  // missing (nothing is read or saved then). `ok` is false for a value that
+  // is no string, which `report` shows.
+  bool ReadSettingsPath(std::string& path, bool& ok, bool report);
   // Reads the settings and takes every value that could be read; `report`
   // says a file that exists but cannot be read (at start, not at each tick).
   void ReadSettings(bool report);

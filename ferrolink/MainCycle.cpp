@@ -77,15 +77,7 @@ void TMainForm::EnterState(TNetState state) {
 
 void TMainForm::SetBusy(bool busy) {
   busy_ = busy;
-  if (busy) {
-    view_.SetBusyCursor(CursorOwner::MainForm, true);
-    view_.SetBusyCursor(CursorOwner::GroupBoxDone, true);
-    view_.SetBusyCursor(CursorOwner::GroupBoxTarget, true);
-  } else {
-    view_.SetBusyCursor(CursorOwner::GroupBoxDone, false);
-    view_.SetBusyCursor(CursorOwner::GroupBoxTarget, false);
-    view_.SetBusyCursor(CursorOwner::MainForm, false);
-  }
+  view_.SetBusy(busy);
 }
 
 void TMainForm::TimerFindTimer() {
@@ -120,7 +112,7 @@ void TMainForm::RunCycle() {
     return;
   }
   SetBusy(true);
-  const bool reachable = system_.AddConnection(TargetDir) || DirectoryExists(system_, TargetDir);
+  const bool reachable = system_.Connect(TargetDir) || system_.FolderExists(TargetDir);
   if (reachable) {
     EnterState(TNetState::Reachable);
     if (view_.TimerInterval() == kIntervalStart) view_.MinimizeApplication();
@@ -158,7 +150,7 @@ bool TMainForm::TargetInsideSource(const std::string& source, const std::string&
   const std::string target_dir = NormalDirectory(system_, target);
   if (target_dir.empty()) return false;
   FileId source_id;
-  if (system_.FolderIdentity(source_dir, source_id) &&
+  if (system_.Identity(source_dir, source_id) &&
       LiesInside(system_, target_dir, source_id, std::string())) {
     return true;
   }
@@ -168,10 +160,10 @@ bool TMainForm::TargetInsideSource(const std::string& source, const std::string&
 void TMainForm::TakeFolders(const std::string& source) {
   source_below_target_ =
       PartBelow(NetworkForm(system_, SourceDir), NetworkForm(system_, TargetDir));
-  has_source_id_ = !source.empty() && system_.FolderIdentity(source, source_id_);
+  has_source_id_ = !source.empty() && system_.Identity(source, source_id_);
   resolved_source_ = source.empty() ? std::string() : ResolvedDirectory(system_, source);
   const std::string target = NormalDirectory(system_, TargetDir);
-  has_target_id_ = !target.empty() && system_.FolderIdentity(target, target_id_);
+  has_target_id_ = !target.empty() && system_.Identity(target, target_id_);
   resolved_target_ = target.empty() ? std::string() : ResolvedDirectory(system_, target);
   inside_source_.clear();
 }
@@ -191,7 +183,7 @@ bool TMainForm::WalkEnters(const std::string& directory) {
   const std::string resolved = ResolvedDirectory(system_, directory);
   if (resolved.empty()) {
     FileId id;
-    return !has_target_id_ || !system_.FolderIdentity(directory, id) || id != target_id_;
+    return !has_target_id_ || !system_.Identity(directory, id) || id != target_id_;
   }
   // A target that holds the source holds every folder of the source too.
   if (LiesBelow(resolved, resolved_source_) ||
@@ -206,7 +198,7 @@ void TMainForm::TakeOwnFiles() {
   own_ids_.clear();
   own_paths_.clear();
   own_names_.clear();
-  std::vector<std::string> paths{system_.ModuleFileName()};
+  std::vector<std::string> paths{system_.ProgramFile()};
   if (!settings_path_.empty()) paths.push_back(settings_path_);
   // The settings file that a save replaces, and every helper file of the
   // save beside it: they all begin with its name and a dot.
@@ -215,21 +207,21 @@ void TMainForm::TakeOwnFiles() {
     paths.push_back(journal_.Path());
     paths.push_back(journal_.Path() + ".1");
   }
-  const std::string ini = system_.FullPathName(IniPath(settings_path_));
+  const std::string ini = system_.FullPath(IniPath(settings_path_));
   if (!ini.empty()) {
     paths.push_back(ini);
-    if (auto listing = system_.List(ini + ".*")) {
+    if (auto listing = system_.ListFolder(ini + ".*")) {
       ListEntry entry;
       while (listing->Next(entry)) paths.push_back(DirectoryPart(ini) + entry.Name);
     }
   }
   for (const std::string& path : paths) {
-    const std::string full = system_.FullPathName(path);
+    const std::string full = system_.FullPath(path);
     if (full.empty()) continue;
     own_paths_.insert(system_.UpperCase(full));
     own_names_.insert(system_.UpperCase(ExtractFileName(full)));
     FileId id;
-    if (system_.FileIdentity(full, id)) own_ids_.insert(id);
+    if (system_.Identity(full, id)) own_ids_.insert(id);
   }
 }
 
@@ -240,7 +232,7 @@ bool TMainForm::IsOwnFile(const std::string& path, const std::string& name) {
   if (own_names_.count(system_.UpperCase(name)) == 0) return false;
   if (own_paths_.count(system_.UpperCase(path)) != 0) return true;
   FileId id;
-  return system_.FileIdentity(path, id) && own_ids_.count(id) != 0;
+  return system_.Identity(path, id) && own_ids_.count(id) != 0;
 }
 
 void TMainForm::Leave(const std::string& source_file, const std::string& relative,

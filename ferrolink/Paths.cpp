@@ -68,21 +68,10 @@ std::string IncludeTrailingBackslash(const std::string& path) {
 }
 
 std::string ExpandToUnc(System& system, const std::string& path) {
-  const std::string full = system.FullPathName(path);
+  const std::string full = system.FullPath(path);
   if (full.size() > 2 && full[1] == ':' && IsDriveLetter(full[0])) {
-    if (!system.IsWin9x()) {
-      std::string unc;
-      return system.UniversalName(full, unc) ? unc : full;
-    }
-    // No universal-name query on the 9x platform: look the drive up among
-    // the connected disk resources.
-    if (full[2] == '\\') {
-      for (const NetResource& res : system.ConnectedDisks()) {
-        if (!res.LocalName.empty() && FoldCase(res.LocalName[0]) == FoldCase(full[0])) {
-          return res.RemoteName + full.substr(2);
-        }
-      }
-    }
+    std::string unc;
+    return system.UniversalName(full, unc) ? unc : full;
   }
   return full;
 }
@@ -115,7 +104,8 @@ SplitResult SplitPath(System& system, const std::string& path) {
   if (path.find('\\') != std::string::npos || (path.size() >= 2 && path[1] == ':')) {
     r = SplitDirectory(ExtractFilePath(path));
   } else {
-    r = SplitDirectory(system.CurrentDirectory());
+    // A bare name lies in the current folder.
+    r = SplitDirectory(ExtractFilePath(system.FullPath(path)));
   }
   r.Name = ExtractFileName(path);
   return r;
@@ -235,7 +225,7 @@ std::string LexicalDirectory(const std::string& full) {
 
 std::string NormalDirectory(System& system, const std::string& directory) {
   if (directory.empty()) return std::string();
-  return LexicalDirectory(system.FullPathName(directory));
+  return LexicalDirectory(system.FullPath(directory));
 }
 
 std::string ParentDirectory(const std::string& directory) {
@@ -248,7 +238,7 @@ bool LiesInside(System& system, const std::string& directory, const FileId& fold
   for (std::string level = directory; !level.empty() && !SameName(system, level, stop);
        level = ParentDirectory(level)) {
     FileId id;
-    if (system.FolderIdentity(level, id) && id == folder) return true;
+    if (system.Identity(level, id) && id == folder) return true;
   }
   return false;
 }

@@ -39,7 +39,7 @@ void TSearcher::Start(const std::string& pattern) {
   Mask = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
   // A pattern that has no full form cannot be listed; listing the empty text
   // would search somewhere else.
-  const std::string full = system_.FullPathName(pattern);
+  const std::string full = system_.FullPath(pattern);
   if (full.empty()) return;
   ForgetEntered();
   try {
@@ -67,11 +67,11 @@ bool TSearcher::FirstEntry(const std::string& directory, bool is_link) {
   if (!link_met_) {
     link_met_ = true;
     for (const std::string& entered : entered_before_link_) {
-      if (system_.FolderIdentity(entered, id)) entered_.insert(id);
+      if (system_.Identity(entered, id)) entered_.insert(id);
     }
     entered_before_link_.clear();
   }
-  return !system_.FolderIdentity(directory, id) || entered_.insert(id).second;
+  return !system_.Identity(directory, id) || entered_.insert(id).second;
 }
 
 void TSearcher::Stop() {
@@ -95,7 +95,7 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
   std::shared_ptr<const std::string> shared_directory;
   std::vector<Subdirectory> subdirectories;
   ListEntry entry;
-  if (auto listing = system_.List(pattern)) {
+  if (auto listing = system_.ListFolder(pattern)) {
     while (Running && listing->Next(entry)) {
       const bool is_directory = (entry.Attributes & kAttrDirectory) != 0;
       if (is_directory ? (Options & soDirectories) : (Options & soFiles)) {
@@ -108,7 +108,7 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
   }
   if (!recursive || !Running) return;
   if (!one_listing) {
-    if (auto listing = system_.List(directory + "*.*")) {
+    if (auto listing = system_.ListFolder(directory + "*.*")) {
       while (Running && listing->Next(entry)) {
         if (IsEnterable(entry)) subdirectories.push_back({std::move(entry.Name), IsLink(entry)});
       }
@@ -130,11 +130,11 @@ void TSearcher::Report(const ListEntry& entry, const std::string& directory,
   if (!shared_directory) shared_directory = std::make_shared<const std::string>(directory);
   // The searcher owns the record from here on, also when the handler throws.
   TFoundFile& file = Items.emplace_back();
-  file.CreationTime = system_.ToLocalFileTime(entry.CreationTime);
-  file.LastWriteTime = system_.ToLocalFileTime(entry.LastWriteTime);
-  file.LastAccessTime = system_.ToLocalFileTime(entry.LastAccessTime);
+  file.CreationTime = entry.CreationTime;
+  file.LastWriteTime = entry.LastWriteTime;
+  file.LastAccessTime = entry.LastAccessTime;
   file.Attributes = entry.Attributes;
-  file.Size = static_cast<int64_t>(static_cast<uint64_t>(entry.SizeHigh) << 32 | entry.SizeLow);
+  file.Size = static_cast<int64_t>(entry.Size);
   file.Name = entry.Name;
   file.Directory = shared_directory;
   if (OnFound) OnFound(file);

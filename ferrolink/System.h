@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace ferrolink {
 
@@ -23,42 +22,24 @@ constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrReparsePoint = 0x400;  // a junction, a symbolic link, a mount point
-constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
-// One entry of a directory listing, as the listing gives it (times in UTC).
+// One entry of a folder listing, as the listing gives it, times in local
+// time (100 ns units).
 struct ListEntry {
   uint64_t CreationTime = 0;
   uint64_t LastWriteTime = 0;
   uint64_t LastAccessTime = 0;
   uint32_t Attributes = 0;
-  uint32_t SizeHigh = 0;
-  uint32_t SizeLow = 0;
+  uint64_t Size = 0;
   std::string Name;
 };
 
-// An open directory listing; closed when destroyed.
+// An open folder listing; closed when destroyed.
 class DirectoryListing {
  public:
   virtual ~DirectoryListing() = default;
   // The next entry; false when there are no more.
   virtual bool Next(ListEntry& entry) = 0;
-};
-
-// A connected network disk resource (local name such as "Q:", remote name
-// such as "\\server\share").
-struct NetResource {
-  std::string LocalName;
-  std::string RemoteName;
-};
-
-// The fixed part of a version resource.
-struct FixedVersionInfo {
-  uint32_t FileVersionMS = 0;
-  uint32_t FileVersionLS = 0;
-  uint32_t ProductVersionMS = 0;
-  uint32_t ProductVersionLS = 0;
-  uint32_t FlagsMask = 0;
-  uint32_t Flags = 0;
 };
 
 // The identity of a file or folder, the same for every spelling of it (short
@@ -72,6 +53,10 @@ struct FileId {
 
 enum class FileRead { Ok, Missing, Failed };
 
+// The instrument software's registry value naming its settings file.
+// NoKey: its key is missing, so nothing is read and nothing is ever saved.
+enum class SettingsValue { NoKey, Missing, String, OtherType };
+
 // A point in local time, to the second.
 struct LocalTime {
   int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
@@ -82,7 +67,6 @@ enum class SourceEnd { Delete, Unmark };
 // How that went: done; the file is no longer the one delivered (another
 // size or last-write time); or it could not be held or changed.
 enum class Settled { Done, Changed, Failed };
-enum class SettingsValue { Missing, String, OtherType };
 
 // The registry key below HKEY_CURRENT_USER whose value "Settings" names the
 // instrument software's settings file.
@@ -93,98 +77,87 @@ class System {
  public:
   virtual ~System() = default;
 
-  // ---- the instrument software's registry key (HKCU, open only) ----------
-  // Opens kSettingsKey.
-  virtual bool OpenSettingsKey() = 0;
-  // The value kSettingsValueName of the open key.
-  virtual SettingsValue ReadSettingsValue(std::string& value) = 0;
-  virtual void CloseSettingsKey() = 0;
-
-  // ---- files -------------------------------------------------------------
+  // ---- the settings ---------------------------------------------------------
+  // The path of the instrument software's settings file: the value
+  // kSettingsValueName of kSettingsKey, a string used as it is (no variables
+  // expanded). The key is opened for full access and never created.
+  virtual SettingsValue SettingsFilePath(std::string& path) = 0;
   // Reads a whole file; others may read it meanwhile but not write it.
   virtual FileRead ReadWholeFile(const std::string& path, std::string& bytes) = 0;
   // Replaces a file's content as a whole: the old content stays untouched
-  // unless the new content was written completely.
+  // unless the new content was written completely. Its helper files are
+  // named after it: the name, a dot and more.
   virtual bool ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
-  // The full path (GetFullPathName, at most 260 UTF-16 units); empty when it
-  // fails.
-  virtual std::string FullPathName(const std::string& path) = 0;
-  virtual std::string CurrentDirectory() = 0;
-  // Full path of Ferrolink's own executable file.
-  virtual std::string ModuleFileName() = 0;
-
-  // ---- network names -----------------------------------------------------
-  // Windows 95, 98 or Me (no universal-name query there).
-  virtual bool IsWin9x() = 0;
-  // WNetGetUniversalName, universal-name level.
-  virtual bool UniversalName(const std::string& path, std::string& unc) = 0;
-  // The connected disk resources (WNetOpenEnum / WNetEnumResource).
-  virtual std::vector<NetResource> ConnectedDisks() = 0;
-  // WNetAddConnection(remote, "", ""): true when it returned 0.
-  virtual bool AddConnection(const std::string& remote) = 0;
-
-  // ---- version resource --------------------------------------------------
-  virtual bool ReadVersionInfo(const std::string& path, FixedVersionInfo& info) = 0;
-  // The file's last modification as a DOS date (high word) and time.
-  virtual bool FileDosDateTime(const std::string& path, uint32_t& stamp) = 0;
-
-  // ---- text ----------------------------------------------------------
-  // The text with every letter in upper case that the system folds when it
-  // compares names without regard to case.
-  virtual std::string UpperCase(const std::string& text) = 0;
   // Text of a settings file (ANSI code page) as UTF-8.
   virtual std::string FromAnsi(const std::string& bytes) = 0;
   // UTF-8 text in the ANSI code page; false when a character has no place
   // there (the bytes would name another path).
   virtual bool ToAnsi(const std::string& text, std::string& bytes) = 0;
+
+  // ---- paths and names ------------------------------------------------------
+  // The full path (at most 260 UTF-16 units), relative to the current folder;
+  // empty when there is none.
+  virtual std::string FullPath(const std::string& path) = 0;
+  // Ferrolink's own program file.
+  virtual std::string ProgramFile() = 0;
+  // The universal name (\\server\share\...) of a path on a network drive;
+  // false for any other path.
+  virtual bool UniversalName(const std::string& path, std::string& unc) = 0;
+  // The text with every letter in upper case that the system folds when it
+  // compares names without regard to case.
+  virtual std::string UpperCase(const std::string& text) = 0;
   // Width in pixels of text in the main window's font. A measure, not a
   // display: the path rules shorten a path to fit a width with it, and the
   // real system owns the font the window then shows the text in.
   virtual int TextWidth(const std::string& text) = 0;
+  // The file version of a program file, as its two 32-bit words (most
+  // significant first); false when it has none.
+  virtual bool FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) = 0;
 
-  // ---- the journal ---------------------------------------------------------
-  virtual LocalTime Now() = 0;
-  // Appends bytes to a file, made when it is missing; others may read it
-  // meanwhile, nobody may write it. False unless all were written.
-  virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
+  // ---- the target -----------------------------------------------------------
+  // Asks the network to connect the target (no password, no drive letter);
+  // true when it did.
+  virtual bool Connect(const std::string& remote) = 0;
+
+  // ---- the walk -------------------------------------------------------------
+  // Lists a folder by a pattern path ("C:\\Daten\\*.*"); null when it cannot
+  // be listed or nothing matches.
+  virtual std::unique_ptr<DirectoryListing> ListFolder(const std::string& pattern) = 0;
+  virtual bool FolderExists(const std::string& path) = 0;
+  // The identity of an existing file or folder; false when it does not exist
+  // or the file system gives none.
+  virtual bool Identity(const std::string& path, FileId& id) = 0;
+  // The path of an existing folder with every link on its way followed,
+  // ending in a backslash; empty when it does not exist or the file system
+  // cannot tell.
+  virtual std::string FinalPath(const std::string& path) = 0;
+
+  // ---- the transfer ---------------------------------------------------------
+  // Makes one folder level; false when it cannot (it exists, say).
+  virtual bool MakeFolder(const std::string& path) = 0;
+  // Copies a file over another of that name and writes the copy through to
+  // its disk or server.
+  virtual bool CopyThrough(const std::string& from, const std::string& to) = 0;
+  // Renames a file over another of that name, in one step.
+  virtual bool RenameOver(const std::string& from, const std::string& to) = 0;
+  virtual bool RemoveFile(const std::string& path) = 0;
+  virtual bool FileSize(const std::string& path, uint64_t& size) = 0;
+  // Holds a delivered source so that nobody can write it meanwhile (others
+  // may read it), and only while it still has `size` bytes and the
+  // last-write time `local_write` (local time, as listings give it) deletes
+  // it or sets its attributes to `attributes`, through that one handle.
+  // Anything but Done leaves the file as it was.
+  virtual Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size,
+                               uint64_t local_write, uint32_t attributes) = 0;
   // The system's words for why the call that failed last failed; empty when
   // it gives none.
   virtual std::string LastErrorText() = 0;
 
-  // ---- the transfer's file operations -------------------------------------
-  // Lists a pattern path (FindFirstFile/FindNextFile); null when it cannot
-  // be listed.
-  virtual std::unique_ptr<DirectoryListing> List(const std::string& pattern) = 0;
-  virtual uint64_t ToLocalFileTime(uint64_t utc) = 0;
-  // GetFileAttributes; kInvalidAttributes when it fails.
-  virtual uint32_t FileAttributes(const std::string& path) = 0;
-  virtual bool CreateDirectoryLevel(const std::string& path) = 0;
-  // CopyFile, replacing an existing target.
-  virtual bool CopyFileOver(const std::string& from, const std::string& to) = 0;
-  virtual bool DeleteFileAt(const std::string& path) = 0;
-  // The file's current size and last-write time (UTC).
-  virtual bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) = 0;
-  // Holds a delivered source so that nobody can write it meanwhile (others
-  // may read it), and only while it still has `size` bytes and the
-  // last-write time `local_write` (local time, as the walk's records hold
-  // it) deletes it or sets its attributes to `attributes`, through that one
-  // handle. Anything but Done leaves the file as it was.
-  virtual Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size,
-                               uint64_t local_write, uint32_t attributes) = 0;
-  // MoveFileEx in one step, replacing an existing file of that name.
-  virtual bool MoveFileOver(const std::string& from, const std::string& to) = 0;
-  // Writes the file's content through to its disk or server
-  // (FlushFileBuffers).
-  virtual bool FlushFileAt(const std::string& path) = 0;
-  // The identity of an existing folder (a path ending in a backslash); false
-  // when it does not exist or the file system gives no identity.
-  virtual bool FolderIdentity(const std::string& path, FileId& id) = 0;
-  // The identity of an existing file that is no folder; false as above.
-  virtual bool FileIdentity(const std::string& path, FileId& id) = 0;
-  // The path of an existing folder with every link on its way followed
-  // (GetFinalPathNameByHandle), ending in a backslash; empty when it does
-  // not exist or the file system cannot tell.
-  virtual std::string FinalPath(const std::string& path) = 0;
+  // ---- the journal ----------------------------------------------------------
+  virtual LocalTime Now() = 0;
+  // Appends bytes to a file, made when it is missing; others may read it
+  // meanwhile, nobody may write it. False unless all were written.
+  virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
 };
 
 }  // namespace ferrolink

@@ -4,22 +4,17 @@
 
 namespace ferrolink {
 
-bool DirectoryExists(System& system, const std::string& path) {
-  const uint32_t attributes = system.FileAttributes(path);
-  return attributes != kInvalidAttributes && (attributes & kAttrDirectory) != 0;
-}
-
 bool CreateDirectoryPath(System& system, const std::string& directory, std::string& error) {
   // Most transfers go to a directory that is there already: one test.
-  if (DirectoryExists(system, directory)) return true;
+  if (system.FolderExists(directory)) return true;
   const std::string root = RootPart(directory);
   size_t end = directory.find('\\', root.size() + 1);
   while (end != std::string::npos) {
     const std::string level = directory.substr(0, end);
-    if (!DirectoryExists(system, level) && !system.CreateDirectoryLevel(level)) {
+    if (!system.FolderExists(level) && !system.MakeFolder(level)) {
       error = system.LastErrorText();
       // Another program may have made it meanwhile.
-      if (!DirectoryExists(system, level)) return false;
+      if (!system.FolderExists(level)) return false;
     }
     end = directory.find('\\', end + 1);
   }
@@ -30,19 +25,18 @@ Delivery DeliverWhole(System& system, const std::string& source_file,
                       const std::string& target_file, int64_t size, std::string& error) {
   const std::string temporary = TemporaryName(system, target_file);
   Delivery result = Delivery::Done;
-  uint64_t copied = 0, last_write = 0;
-  if (!system.CopyFileOver(source_file, temporary) || !system.FlushFileAt(temporary)) {
+  uint64_t copied = 0;
+  if (!system.CopyThrough(source_file, temporary)) {
     result = Delivery::CopyFailed;
-  } else if (!system.FileStamp(temporary, copied, last_write) ||
-             copied != static_cast<uint64_t>(size)) {
+  } else if (!system.FileSize(temporary, copied) || copied != static_cast<uint64_t>(size)) {
     // A copy that reported success is trusted only with the source's size.
     result = Delivery::WrongSize;
-  } else if (!system.MoveFileOver(temporary, target_file)) {
+  } else if (!system.RenameOver(temporary, target_file)) {
     result = Delivery::RenameFailed;
   }
   if (result != Delivery::Done) {
     error = system.LastErrorText();
-    system.DeleteFileAt(temporary);
+    system.RemoveFile(temporary);
   }
   return result;
 }

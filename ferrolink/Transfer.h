@@ -9,9 +9,6 @@
 
 namespace ferrolink {
 
-// True when `path` exists as a directory.
-bool DirectoryExists(System& system, const std::string& path);
-
 // Creates every missing level of `directory` (a path ending in a backslash),
 // outermost first, one CreateDirectoryA per missing level; the root and a
 // level that exists count as done. False when a level cannot be created,

@@ -62,12 +62,12 @@ using BenchSystem = ferrolink::Win32System;
 class VirtualTree : public BenchSystem {
  public:
   VirtualTree(int folders, int files) : folders_(folders), files_(files) {}
-  std::unique_ptr<ferrolink::DirectoryListing> List(const std::string& pattern) override {
-    if (pattern.rfind("V:\\", 0) != 0) return BenchSystem::List(pattern);
+  std::unique_ptr<ferrolink::DirectoryListing> ListFolder(const std::string& pattern) override {
+    if (pattern.rfind("V:\\", 0) != 0) return BenchSystem::ListFolder(pattern);
     return std::make_unique<Listing>(pattern.size() <= 7 ? folders_ : 0,
                                      pattern.size() <= 7 ? 0 : files_);
   }
-  std::string FullPathName(const std::string& path) override { return path; }
+  std::string FullPath(const std::string& path) override { return path; }
 
  private:
   class Listing : public ferrolink::DirectoryListing {
@@ -86,7 +86,7 @@ class VirtualTree : public BenchSystem {
       }
       ++pos_;
       e.Name = name;
-      e.SizeLow = 1234;
+      e.Size = 1234;
       return true;
     }
 

@@ -34,7 +34,7 @@ class MainWindow : public FormView {
   void SetText(Control control, const std::string& text) override;
   void SetVisible(Control control, bool visible) override;
   void SetChecked(Control control, bool checked) override;
-  void SetBusyCursor(CursorOwner owner, bool busy) override;
+  void SetBusy(bool busy) override;
   bool TimerEnabled() override { return timer_on_; }
   void SetTimerEnabled(bool enabled) override;
   int TimerInterval() override { return interval_; }
@@ -59,6 +59,7 @@ class MainWindow : public FormView {
   HWND Item(Control control);
   void OnCommand(int id, int code, HWND control);
   void DrawPicture(const DRAWITEMSTRUCT& item);
+  // True while the hourglass shows over the window and its controls.
   bool CursorBusyOver(HWND hwnd) const;
   void RestoreFromTaskBar();
   // Runs a handler; an error it raises is shown, never carried into Windows.
@@ -74,7 +75,7 @@ class MainWindow : public FormView {
   WNDPROC group_default_proc_ = nullptr;
   HBITMAP logo_ = nullptr, network_ = nullptr, failed_ = nullptr, folder_ = nullptr;
   HBRUSH face_brush_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-  std::map<CursorOwner, bool> busy_;
+  bool busy_ = false;
   bool timer_on_ = false;
   int interval_ = kIntervalStart;
   bool minimized_ = false;

@@ -72,20 +72,11 @@ void MainWindow::RestoreFromTaskBar() {
 }
 
 bool MainWindow::CursorBusyOver(HWND hwnd) const {
-  auto busy = [this](CursorOwner o) {
-    auto it = busy_.find(o);
-    return it != busy_.end() && it->second;
-  };
-  if (busy(CursorOwner::MainForm)) return true;
-  for (HWND h = hwnd; h && h != form_wnd_; h = GetParent(h)) {
-    if (h == controls_.at(IDC_GROUPBOXDONE) && busy(CursorOwner::GroupBoxDone)) return true;
-    if (h == controls_.at(IDC_GROUPBOXTARGET) && busy(CursorOwner::GroupBoxTarget)) return true;
-  }
-  return false;
+  return busy_ && (hwnd == form_wnd_ || IsChild(form_wnd_, hwnd));
 }
 
-void MainWindow::SetBusyCursor(CursorOwner owner, bool busy) {
-  busy_[owner] = busy;
+void MainWindow::SetBusy(bool busy) {
+  busy_ = busy;
   // No messages are handled while a cycle runs: show the change at once
   // when the mouse is over the window.
   POINT pt;

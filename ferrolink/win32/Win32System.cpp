@@ -15,11 +15,10 @@ uint64_t FromFileTime(const FILETIME& ft) {
   return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
-FILETIME ToFileTime(uint64_t t) {
-  FILETIME ft;
-  ft.dwLowDateTime = static_cast<DWORD>(t);
-  ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
-  return ft;
+// A file time in local time, as the records of a walk hold it.
+uint64_t ToLocal(const FILETIME& utc) {
+  FILETIME local;
+  return FromFileTime(FileTimeToLocalFileTime(&utc, &local) ? local : utc);
 }
 
 // The text a path query wrote into a buffer of MAX_PATH units; empty when
@@ -40,12 +39,11 @@ class Win32Listing : public DirectoryListing {
       if (!FindNextFileW(handle_, &data_)) return false;
     }
     have_ = false;
-    entry.CreationTime = FromFileTime(data_.ftCreationTime);
-    entry.LastWriteTime = FromFileTime(data_.ftLastWriteTime);
-    entry.LastAccessTime = FromFileTime(data_.ftLastAccessTime);
+    entry.CreationTime = ToLocal(data_.ftCreationTime);
+    entry.LastWriteTime = ToLocal(data_.ftLastWriteTime);
+    entry.LastAccessTime = ToLocal(data_.ftLastAccessTime);
     entry.Attributes = data_.dwFileAttributes;
-    entry.SizeHigh = data_.nFileSizeHigh;
-    entry.SizeLow = data_.nFileSizeLow;
+    entry.Size = (static_cast<uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
     entry.Name = Narrow(data_.cFileName, wcsnlen(data_.cFileName, MAX_PATH));
     return true;
   }
@@ -62,22 +60,6 @@ class Win32Listing : public DirectoryListing {
 HANDLE OpenForQuery(const std::string& path) {
   return CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-}
-
-bool Identity(const std::string& path, bool folder, FileId& id) {
-  HANDLE h = OpenForQuery(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  const bool ok = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  // Some servers give every file the index 0: that tells nothing.
-  if (!ok || ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder ||
-      (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) {
-    return false;
-  }
-  id.Volume = info.dwVolumeSerialNumber;
-  id.Index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-  return true;
 }
 
 bool WriteAll(HANDLE h, const std::string& bytes) {
@@ -115,38 +97,40 @@ Win32System::Win32System() {
 }
 
 Win32System::~Win32System() {
-  CloseSettingsKey();
   DeleteDC(measure_dc_);
   DeleteObject(font_);
 }
 
-bool Win32System::OpenSettingsKey() {
-  CloseSettingsKey();
-  return RegOpenKeyExW(HKEY_CURRENT_USER, Wide(kSettingsKey).c_str(), 0, KEY_ALL_ACCESS, &key_) ==
-         ERROR_SUCCESS;
-}
-
-SettingsValue Win32System::ReadSettingsValue(std::string& value) {
-  value.clear();
+SettingsValue Win32System::SettingsFilePath(std::string& path) {
+  path.clear();
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(kSettingsKey).c_str(), 0, KEY_ALL_ACCESS, &key) !=
+      ERROR_SUCCESS) {
+    return SettingsValue::NoKey;
+  }
   const std::wstring name = Wide(kSettingsValueName);
   DWORD type = 0, size = 0;
-  LONG rc = RegQueryValueExW(key_, name.c_str(), nullptr, &type, nullptr, &size);
-  if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return SettingsValue::Missing;
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return SettingsValue::OtherType;
-  std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
-  size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-  rc = RegQueryValueExW(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
-                        &size);
-  if (rc != ERROR_SUCCESS) return SettingsValue::Missing;
-  // The text ends at the first NUL or at the data's length, whichever is first.
-  const size_t units = std::min<size_t>(size / sizeof(wchar_t), buf.size());
-  value = Narrow(buf.data(), wcsnlen(buf.data(), units));
-  return SettingsValue::String;
-}
-
-void Win32System::CloseSettingsKey() {
-  if (key_) RegCloseKey(key_);
-  key_ = nullptr;
+  SettingsValue result = SettingsValue::Missing;
+  LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+  if (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+      result = SettingsValue::OtherType;
+    } else {
+      std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
+      size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+      rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
+                            &size);
+      if (rc == ERROR_SUCCESS) {
+        // The text ends at the first NUL or at the data's length, whichever
+        // is first.
+        const size_t units = std::min<size_t>(size / sizeof(wchar_t), buf.size());
+        path = Narrow(buf.data(), wcsnlen(buf.data(), units));
+        result = SettingsValue::String;
+      }
+    }
+  }
+  RegCloseKey(key);
+  return result;
 }
 
 FileRead Win32System::ReadWholeFile(const std::string& path, std::string& bytes) {
@@ -208,25 +192,14 @@ bool Win32System::ReplaceWholeFile(const std::string& path, const std::string& b
   return ok;
 }
 
-std::string Win32System::FullPathName(const std::string& path) {
+std::string Win32System::FullPath(const std::string& path) {
   wchar_t buf[MAX_PATH];
   return PathResult(buf, GetFullPathNameW(Wide(path).c_str(), MAX_PATH, buf, nullptr));
 }
 
-std::string Win32System::CurrentDirectory() {
-  wchar_t buf[MAX_PATH];
-  return PathResult(buf, GetCurrentDirectoryW(MAX_PATH, buf));
-}
-
-std::string Win32System::ModuleFileName() {
+std::string Win32System::ProgramFile() {
   wchar_t buf[MAX_PATH];
   return PathResult(buf, GetModuleFileNameW(nullptr, buf, MAX_PATH));
-}
-
-bool Win32System::IsWin9x() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  return GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 bool Win32System::UniversalName(const std::string& path, std::string& unc) {
@@ -242,36 +215,11 @@ bool Win32System::UniversalName(const std::string& path, std::string& unc) {
   return true;
 }
 
-std::vector<NetResource> Win32System::ConnectedDisks() {
-  std::vector<NetResource> out;
-  HANDLE e = nullptr;
-  if (WNetOpenEnumW(RESOURCE_CONNECTED, RESOURCETYPE_DISK, 0, nullptr, &e) != NO_ERROR) {
-    return out;
-  }
-  std::vector<char> buf(3200);
-  for (;;) {
-    DWORD count = 0xFFFFFFFF, size = static_cast<DWORD>(buf.size());
-    const DWORD rc = WNetEnumResourceW(e, &count, buf.data(), &size);
-    if (rc == ERROR_MORE_DATA) {
-      buf.resize(std::max<size_t>(size, buf.size() * 2));
-      continue;
-    }
-    if (rc != NO_ERROR) break;
-    const auto* res = reinterpret_cast<const NETRESOURCEW*>(buf.data());
-    for (DWORD i = 0; i < count; ++i) {
-      out.push_back({res[i].lpLocalName ? Narrow(res[i].lpLocalName) : std::string(),
-                     res[i].lpRemoteName ? Narrow(res[i].lpRemoteName) : std::string()});
-    }
-  }
-  WNetCloseEnum(e);
-  return out;
-}
-
-bool Win32System::AddConnection(const std::string& remote) {
+bool Win32System::Connect(const std::string& remote) {
   return WNetAddConnectionW(Wide(remote).c_str(), L"", L"") == NO_ERROR;
 }
 
-bool Win32System::ReadVersionInfo(const std::string& path, FixedVersionInfo& info) {
+bool Win32System::FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) {
   const std::wstring file = Wide(path);
   DWORD handle = 0;
   const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
@@ -284,25 +232,8 @@ bool Win32System::ReadVersionInfo(const std::string& path, FixedVersionInfo& inf
       len < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }
-  info.FileVersionMS = fixed->dwFileVersionMS;
-  info.FileVersionLS = fixed->dwFileVersionLS;
-  info.ProductVersionMS = fixed->dwProductVersionMS;
-  info.ProductVersionLS = fixed->dwProductVersionLS;
-  info.FlagsMask = fixed->dwFileFlagsMask;
-  info.Flags = fixed->dwFileFlags;
-  return true;
-}
-
-bool Win32System::FileDosDateTime(const std::string& path, uint32_t& stamp) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
-  FILETIME local;
-  WORD date = 0, time = 0;
-  if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
-      !FileTimeToDosDateTime(&local, &date, &time)) {
-    return false;
-  }
-  stamp = (static_cast<uint32_t>(date) << 16) | time;
+  high = fixed->dwFileVersionMS;
+  low = fixed->dwFileVersionLS;
   return true;
 }
 
@@ -377,41 +308,44 @@ std::string Win32System::LastErrorText() {
                        : words + " (" + std::to_string(error) + ")";
 }
 
-std::unique_ptr<DirectoryListing> Win32System::List(const std::string& pattern) {
+std::unique_ptr<DirectoryListing> Win32System::ListFolder(const std::string& pattern) {
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileW(Wide(pattern).c_str(), &data);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32Listing>(h, data);
 }
 
-uint64_t Win32System::ToLocalFileTime(uint64_t utc) {
-  const FILETIME in = ToFileTime(utc);
-  FILETIME out;
-  return FileTimeToLocalFileTime(&in, &out) ? FromFileTime(out) : utc;
+bool Win32System::FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-uint32_t Win32System::FileAttributes(const std::string& path) {
-  return GetFileAttributesW(Wide(path).c_str());
-}
-
-bool Win32System::CreateDirectoryLevel(const std::string& path) {
+bool Win32System::MakeFolder(const std::string& path) {
   return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
 }
 
-bool Win32System::CopyFileOver(const std::string& from, const std::string& to) {
-  return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE) != 0;
+bool Win32System::CopyThrough(const std::string& from, const std::string& to) {
+  const std::wstring target = Wide(to);
+  if (!CopyFileW(Wide(from).c_str(), target.c_str(), FALSE)) return false;
+  HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = FlushFileBuffers(h) != 0;
+  const DWORD error = GetLastError();
+  if (!CloseHandle(h)) return false;
+  SetLastError(error);
+  return ok;
 }
 
-bool Win32System::DeleteFileAt(const std::string& path) {
+bool Win32System::RemoveFile(const std::string& path) {
   return DeleteFileW(Wide(path).c_str()) != 0;
 }
 
-bool Win32System::FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) {
+bool Win32System::FileSize(const std::string& path, uint64_t& size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  last_write = FromFileTime(data.ftLastWriteTime);
   return true;
 }
 
@@ -458,17 +392,9 @@ Settled Win32System::SettleSource(const std::string& path, SourceEnd end, uint64
   return result;
 }
 
-bool Win32System::MoveFileOver(const std::string& from, const std::string& to) {
+bool Win32System::RenameOver(const std::string& from, const std::string& to) {
   return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-bool Win32System::FlushFileAt(const std::string& path) {
-  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const bool ok = FlushFileBuffers(h) != 0;
-  return CloseHandle(h) && ok;
 }
 
 std::string Win32System::FinalPath(const std::string& path) {
@@ -489,12 +415,17 @@ std::string Win32System::FinalPath(const std::string& path) {
   return final_path;
 }
 
-bool Win32System::FolderIdentity(const std::string& path, FileId& id) {
-  return Identity(path, true, id);
-}
-
-bool Win32System::FileIdentity(const std::string& path, FileId& id) {
-  return Identity(path, false, id);
+bool Win32System::Identity(const std::string& path, FileId& id) {
+  HANDLE h = OpenForQuery(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  // Some servers give every file the index 0: that tells nothing.
+  if (!ok || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) return false;
+  id.Volume = info.dwVolumeSerialNumber;
+  id.Index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
 }
 
 }  // namespace ferrolink

@@ -36,50 +36,39 @@ class Win32System : public System {
   // at any other resolution too).
   HFONT Font() const { return font_; }
 
-  bool OpenSettingsKey() override;
-  SettingsValue ReadSettingsValue(std::string& value) override;
-  void CloseSettingsKey() override;
-
+  SettingsValue SettingsFilePath(std::string& path) override;
   FileRead ReadWholeFile(const std::string& path, std::string& bytes) override;
   bool ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
-  std::string FullPathName(const std::string& path) override;
-  std::string CurrentDirectory() override;
-  std::string ModuleFileName() override;
-
-  bool IsWin9x() override;
-  bool UniversalName(const std::string& path, std::string& unc) override;
-  std::vector<NetResource> ConnectedDisks() override;
-  bool AddConnection(const std::string& remote) override;
-
-  bool ReadVersionInfo(const std::string& path, FixedVersionInfo& info) override;
-  bool FileDosDateTime(const std::string& path, uint32_t& stamp) override;
-
-  std::string UpperCase(const std::string& text) override;
   std::string FromAnsi(const std::string& bytes) override;
   bool ToAnsi(const std::string& text, std::string& bytes) override;
+
+  std::string FullPath(const std::string& path) override;
+  std::string ProgramFile() override;
+  bool UniversalName(const std::string& path, std::string& unc) override;
+  std::string UpperCase(const std::string& text) override;
   int TextWidth(const std::string& text) override;
+  bool FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) override;
+
+  bool Connect(const std::string& remote) override;
+
+  std::unique_ptr<DirectoryListing> ListFolder(const std::string& pattern) override;
+  bool FolderExists(const std::string& path) override;
+  bool Identity(const std::string& path, FileId& id) override;
+  std::string FinalPath(const std::string& path) override;
+
+  bool MakeFolder(const std::string& path) override;
+  bool CopyThrough(const std::string& from, const std::string& to) override;
+  bool RenameOver(const std::string& from, const std::string& to) override;
+  bool RemoveFile(const std::string& path) override;
+  bool FileSize(const std::string& path, uint64_t& size) override;
+  Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size, uint64_t local_write,
+                       uint32_t attributes) override;
+  std::string LastErrorText() override;
 
   LocalTime Now() override;
   bool AppendFile(const std::string& path, const std::string& bytes) override;
-  std::string LastErrorText() override;
-
-  std::unique_ptr<DirectoryListing> List(const std::string& pattern) override;
-  uint64_t ToLocalFileTime(uint64_t utc) override;
-  uint32_t FileAttributes(const std::string& path) override;
-  bool CreateDirectoryLevel(const std::string& path) override;
-  bool CopyFileOver(const std::string& from, const std::string& to) override;
-  bool DeleteFileAt(const std::string& path) override;
-  bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) override;
-  Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size, uint64_t local_write,
-                       uint32_t attributes) override;
-  bool MoveFileOver(const std::string& from, const std::string& to) override;
-  bool FlushFileAt(const std::string& path) override;
-  bool FolderIdentity(const std::string& path, FileId& id) override;
-  bool FileIdentity(const std::string& path, FileId& id) override;
-  std::string FinalPath(const std::string& path) override;
 
  private:
-  HKEY key_ = nullptr;
   HFONT font_ = nullptr;
   HDC measure_dc_ = nullptr;
 };

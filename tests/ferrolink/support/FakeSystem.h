@@ -154,10 +154,8 @@ class FakeSystem : public System {
   bool key_exists = true;
   SettingsValue value_kind = SettingsValue::String;
   std::string settings_value;
-  int key_opens = 0;
 
   // ---- network ----
-  bool win9x = false;
   std::map<std::string, std::string> unc_by_drive;  // "Q" -> "\\server\share"
   bool connection_succeeds = false;
   std::vector<std::string> connection_attempts;
@@ -166,25 +164,21 @@ class FakeSystem : public System {
   std::string current_dir = "C:\\Work\\";
   std::string module_file = "C:\\Tools\\Ferrolink.exe";
   bool has_version = true;
-  FixedVersionInfo version{0x07DC0001, 0x00000000, 0x07DC0001, 0x00000000, 0x3F, 0};
+  uint32_t version_high = 0x07DC0001, version_low = 0;
 
   std::vector<std::string> replaced_files;  // paths written, in order
 
   // ---- System ----
-  bool OpenSettingsKey() override {
-    ++key_opens;
-    return key_exists;
-  }
-  SettingsValue ReadSettingsValue(std::string& value) override {
-    value = value_kind == SettingsValue::String ? settings_value : std::string();
+  SettingsValue SettingsFilePath(std::string& path) override {
+    if (!key_exists) return SettingsValue::NoKey;
+    path = value_kind == SettingsValue::String ? settings_value : std::string();
     return value_kind;
   }
-  void CloseSettingsKey() override {}
 
   FileRead ReadWholeFile(const std::string& path, std::string& bytes) override {
     Node* n = Find(path);
     if (!n || n->dir) return FileRead::Missing;
-    if (n->read_fails) return FileRead::Failed;
+    if (n->read_fails || n->held || n->locked) return FileRead::Failed;
     bytes = n->content;
     return FileRead::Ok;
   }
@@ -200,47 +194,49 @@ class FakeSystem : public System {
   }
   std::set<std::string> unwritable_dirs;  // keys of folders where no file can be made
 
-  std::string FullPathName(const std::string& path) override {
+  std::string FullPath(const std::string& path) override {
     std::string p = path;
     std::replace(p.begin(), p.end(), '/', '\\');
     if (p.empty()) return std::string();
     if (p.size() >= 2 && p[0] == '\\' && p[1] == '\\') return p;
-    if (p.size() >= 2 && p[1] == ':') return p;
-    if (p[0] == '\\') return current_dir.substr(0, 2) + p;
-    return current_dir + p;
+    if (p.size() < 2 || p[1] != ':')
+      p = p[0] == '\\' ? current_dir.substr(0, 2) + p : current_dir + p;
+    if (p.size() > 2 && p[2] != '\\') return p;  // "C:name", in drive C's current folder
+    // "." and ".." names go, as the system's full path has none.
+    std::vector<std::string> names;
+    size_t start = 3;
+    while (start <= p.size()) {
+      size_t end = p.find('\\', start);
+      if (end == std::string::npos) end = p.size();
+      const std::string name = p.substr(start, end - start);
+      if (name == "..") {
+        if (!names.empty()) names.pop_back();
+      } else if (name != "." && !(name.empty() && end < p.size())) {
+        names.push_back(name);
+      }
+      start = end + 1;
+    }
+    std::string full = p.substr(0, 2);
+    for (const std::string& name : names) full += "\\" + name;
+    return full.size() == 2 ? full + "\\" : full;
   }
-  std::string CurrentDirectory() override {
-    std::string d = current_dir;
-    if (d.size() > 3 && d.back() == '\\') d.pop_back();
-    return d;
-  }
-  std::string ModuleFileName() override { return module_file; }
+  std::string ProgramFile() override { return module_file; }
 
-  bool IsWin9x() override { return win9x; }
   bool UniversalName(const std::string& path, std::string& unc) override {
-    if (win9x) return false;
     auto it = unc_by_drive.find(std::string(1, static_cast<char>(std::toupper(path[0]))));
     if (it == unc_by_drive.end()) return false;
     unc = it->second + path.substr(2);
     return true;
   }
-  std::vector<NetResource> ConnectedDisks() override {
-    std::vector<NetResource> out;
-    for (const auto& [drive, remote] : unc_by_drive) out.push_back({drive + ":", remote});
-    return out;
-  }
-  bool AddConnection(const std::string& remote) override {
+  bool Connect(const std::string& remote) override {
     connection_attempts.push_back(remote);
     return connection_succeeds;
   }
 
-  bool ReadVersionInfo(const std::string&, FixedVersionInfo& info) override {
-    if (!has_version) return false;
-    info = version;
-    return true;
-  }
-  bool FileDosDateTime(const std::string&, uint32_t& stamp) override {
-    stamp = (((2012 - 1980) << 9 | 1 << 5 | 15) << 16) | (12 << 11 | 30 << 5 | 5);
+  bool FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) override {
+    if (!has_version || Key(path) != Key(module_file)) return false;
+    high = version_high;
+    low = version_low;
     return true;
   }
 
@@ -333,7 +329,7 @@ class FakeSystem : public System {
     return mi == m.size();
   }
 
-  std::unique_ptr<DirectoryListing> List(const std::string& pattern) override {
+  std::unique_ptr<DirectoryListing> ListFolder(const std::string& pattern) override {
     ++list_calls;
     const size_t cut = pattern.find_last_of('\\');
     const std::string dir = pattern.substr(0, cut + 1), mask = pattern.substr(cut + 1);
@@ -343,12 +339,11 @@ class FakeSystem : public System {
     auto add = [&](const std::string& name, const Node& n) {
       ListEntry e;
       const bool link = links.count(Key(dir + name)) != 0;
-      e.CreationTime = n.ctime;
-      e.LastWriteTime = n.wtime;
-      e.LastAccessTime = n.atime;
+      e.CreationTime = n.ctime + local_offset;
+      e.LastWriteTime = n.wtime + local_offset;
+      e.LastAccessTime = n.atime + local_offset;
       e.Attributes = n.attrs | (link ? kAttrReparsePoint : 0);
-      e.SizeHigh = static_cast<uint32_t>(n.size >> 32);
-      e.SizeLow = static_cast<uint32_t>(n.size);
+      e.Size = n.size;
       e.Name = name;
       entries.push_back(e);
     };
@@ -362,14 +357,14 @@ class FakeSystem : public System {
     if (entries.empty()) return nullptr;
     return std::make_unique<Listing>(std::move(entries));
   }
-  uint64_t ToLocalFileTime(uint64_t utc) override { return utc + local_offset; }
+  // The node times are UTC; listings give local time, this much later.
   uint64_t local_offset = 36000000000ULL;  // one hour in 100 ns units
 
-  uint32_t FileAttributes(const std::string& path) override {
+  bool FolderExists(const std::string& path) override {
     Node* n = Find(path);
-    return n ? n->attrs : kInvalidAttributes;
+    return n && n->dir;
   }
-  bool CreateDirectoryLevel(const std::string& path) override {
+  bool MakeFolder(const std::string& path) override {
     if (Exists(path) || !Find(Parent(path)) || unwritable_dirs.count(Key(Parent(path)))) {
       return Fail(kAccessDenied);
     }
@@ -379,7 +374,7 @@ class FakeSystem : public System {
   }
   std::vector<std::string> created_dirs;
 
-  bool CopyFileOver(const std::string& from, const std::string& to) override {
+  bool CopyThrough(const std::string& from, const std::string& to) override {
     Node* src = Find(from);
     if (!src || src->dir) return Fail("Datei nicht gefunden");
     if (src->locked) return Fail(kSharingViolation);
@@ -393,12 +388,16 @@ class FakeSystem : public System {
     n.size = copy.size;
     n.wtime = copy.wtime;
     if (after_copy) after_copy(from, to);
+    if (flush_fails) return Fail("Datentr\u00e4ger voll");
+    flushed.push_back(to);
     return true;
   }
+  std::vector<std::string> flushed;
+  bool flush_fails = false;
   std::vector<std::pair<std::string, std::string>> copies;
   std::function<void(const std::string&, const std::string&)> after_copy;
 
-  bool DeleteFileAt(const std::string& path) override {
+  bool RemoveFile(const std::string& path) override {
     Node* n = Find(path);
     if (!n || n->dir || n->locked || (n->attrs & kAttrReadOnly)) return false;
     deleted.push_back(path);
@@ -427,19 +426,18 @@ class FakeSystem : public System {
     Remove(path);
     return Settled::Done;
   }
-  bool FileStamp(const std::string& path, uint64_t& size, uint64_t& last_write) override {
+  bool FileSize(const std::string& path, uint64_t& size) override {
     Node* n = Find(path);
     if (!n || n->dir) return false;
     size = n->size;
-    last_write = n->wtime;
     return true;
   }
-  bool MoveFileOver(const std::string& from, const std::string& to) override {
+  bool RenameOver(const std::string& from, const std::string& to) override {
     Node* src = Find(from);
     Node* dst = Find(to);
     if (!src || src->dir || src->locked || move_fails || !Find(Parent(to)) ||
         (dst && (dst->dir || dst->locked || (dst->attrs & kAttrReadOnly)))) {
-      return false;
+      return Fail(kAccessDenied);
     }
     const Node moved = *src;
     Remove(from);
@@ -451,28 +449,14 @@ class FakeSystem : public System {
   }
   std::vector<std::pair<std::string, std::string>> moves;
   bool move_fails = false;
-  bool FlushFileAt(const std::string& path) override {
-    Node* n = Find(path);
-    if (!n || n->dir || flush_fails) return false;
-    flushed.push_back(path);
-    return true;
-  }
-  std::vector<std::string> flushed;
-  bool flush_fails = false;
   std::string FinalPath(const std::string& path) override {
     Node* n = Find(path);
     if (!identities || !n || !n->dir) return std::string();
     return Resolve(path) + "\\";
   }
-  bool FolderIdentity(const std::string& path, FileId& id) override {
+  bool Identity(const std::string& path, FileId& id) override {
     Node* n = Find(path);
-    if (!identities || !n || !n->dir) return false;
-    id = {7, n->id};
-    return true;
-  }
-  bool FileIdentity(const std::string& path, FileId& id) override {
-    Node* n = Find(path);
-    if (!identities || !n || n->dir) return false;
+    if (!identities || !n) return false;
     id = {7, n->id};
     return true;
   }

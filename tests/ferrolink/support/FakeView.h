@@ -17,7 +17,7 @@ class FakeView : public FormView {
   std::map<Control, std::string> texts;
   std::map<Control, bool> visible;
   std::map<Control, bool> checked;
-  std::map<CursorOwner, bool> busy_cursor;
+  std::vector<bool> busy_log;  // every change of the busy marker, in order
   std::vector<std::string> errors;
   std::vector<std::string> app_titles;  // every title set, in order
   bool timer_enabled = true;
@@ -38,7 +38,7 @@ class FakeView : public FormView {
   void SetText(Control control, const std::string& text) override { texts[control] = text; }
   void SetVisible(Control control, bool v) override { visible[control] = v; }
   void SetChecked(Control control, bool c) override { checked[control] = c; }
-  void SetBusyCursor(CursorOwner owner, bool busy) override { busy_cursor[owner] = busy; }
+  void SetBusy(bool busy) override { busy_log.push_back(busy); }
   bool TimerEnabled() override { return timer_enabled; }
   void SetTimerEnabled(bool enabled) override {
     if (enabled && !timer_enabled) ++timer_restarts;

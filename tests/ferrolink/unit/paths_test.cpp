@@ -64,10 +64,6 @@ TEST(ExpandToUnc, NetworkDrivesAndOtherPaths) {
   EXPECT_EQ(ExpandToUnc(p, "sub/dir\\"), "C:\\Work\\sub\\dir\\");
   EXPECT_EQ(ExpandToUnc(p, "\\\\other\\s\\x"), "\\\\other\\s\\x");
   EXPECT_EQ(ExpandToUnc(p, ""), "");
-
-  p.win9x = true;  // the look-up among the connected disk resources
-  EXPECT_EQ(ExpandToUnc(p, "q:\\Daten\\"), "\\\\server\\share\\Daten\\");
-  EXPECT_EQ(ExpandToUnc(p, "C:\\Daten\\"), "C:\\Daten\\");
 }
 
 TEST(RelativePath, FollowsTheRootAndNameRules) {

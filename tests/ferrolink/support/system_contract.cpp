@@ -1,0 +1,216 @@
+#include "SystemContract.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace ferrolink::test {
+
+namespace {
+
+std::vector<std::string> Names(System& sys, const std::string& pattern) {
+  std::vector<std::string> names;
+  auto listing = sys.ListFolder(pattern);
+  if (!listing) return {"<none>"};
+  for (ListEntry e; listing->Next(e);) names.push_back(e.Name);
+  std::sort(names.begin(), names.end());  // the order is the file system's own
+  return names;
+}
+
+ListEntry Entry(System& sys, const std::string& pattern) {
+  ListEntry found;
+  if (auto listing = sys.ListFolder(pattern)) listing->Next(found);
+  return found;
+}
+
+}  // namespace
+
+const std::vector<ContractCase>& SystemContract() {
+  static const std::vector<ContractCase> cases = {
+      {"a listing names every entry, sizes and attributes as they are", "",
+       [](Ground& g) {
+         g.File("a.dat", "a");
+         g.File("b.dat", "bbb");
+         g.Folder("sub");
+         g.File("nur lesen.dat", "r");
+         g.ReadOnly("nur lesen.dat");
+         System& s = g.Sys();
+         EXPECT_EQ(Names(s, g.Root() + "*.*"),
+                   (std::vector<std::string>{".", "..", "a.dat", "b.dat", "nur lesen.dat", "sub"}));
+         EXPECT_EQ(Names(s, g.Root() + "*.none"), std::vector<std::string>{"<none>"});
+         EXPECT_EQ(Names(s, g.Root() + "fehlt\\*.*"), std::vector<std::string>{"<none>"});
+         EXPECT_EQ(Entry(s, g.Root() + "b.dat").Size, 3u);
+         EXPECT_TRUE(Entry(s, g.Root() + "sub").Attributes & kAttrDirectory);
+         EXPECT_TRUE(Entry(s, g.Root() + "nur lesen.dat").Attributes & kAttrReadOnly);
+       }},
+      {"names outside the ANSI code page are listed and copied as they are", "",
+       [](Ground& g) {
+         g.Folder("Díl Řada 7");
+         g.File("Díl Řada 7\\měření_ř.dfq", "m");
+         System& s = g.Sys();
+         const std::string folder = g.Root() + "Díl Řada 7\\";
+         EXPECT_EQ(Names(s, folder + "*.dfq"), std::vector<std::string>{"měření_ř.dfq"});
+         EXPECT_TRUE(s.CopyThrough(folder + "měření_ř.dfq", folder + "部品_01.dfq"));
+         EXPECT_EQ(g.Content("Díl Řada 7\\部品_01.dfq"), "m");
+       }},
+      {"a link is a second spelling: same identity, final path of the folder", "",
+       [](Ground& g) {
+         g.Folder("daten\\sub");
+         g.File("daten\\m.dat", "m");
+         g.Link("zweitname", "daten");
+         System& s = g.Sys();
+         FileId a, b, sub, file_a, file_b;
+         ASSERT_TRUE(s.Identity(g.Root() + "daten\\", a));
+         ASSERT_TRUE(s.Identity(g.Root() + "zweitname\\", b));
+         ASSERT_TRUE(s.Identity(g.Root() + "daten\\sub\\", sub));
+         ASSERT_TRUE(s.Identity(g.Root() + "daten\\m.dat", file_a));
+         ASSERT_TRUE(s.Identity(g.Root() + "zweitname\\m.dat", file_b));
+         EXPECT_EQ(a, b);
+         EXPECT_NE(a, sub);
+         EXPECT_EQ(file_a, file_b);
+         EXPECT_FALSE(s.Identity(g.Root() + "fehlt\\", b));
+         EXPECT_TRUE(Entry(s, g.Root() + "zweitname").Attributes & kAttrReparsePoint);
+         EXPECT_EQ(s.UpperCase(s.FinalPath(g.Root() + "zweitname\\sub\\")),
+                   s.UpperCase(s.FinalPath(g.Root() + "daten\\sub\\")));
+         EXPECT_EQ(s.FinalPath(g.Root() + "fehlt\\"), "");
+         EXPECT_TRUE(s.FolderExists(g.Root() + "zweitname"));
+         EXPECT_FALSE(s.FolderExists(g.Root() + "daten\\m.dat"));
+       }},
+      {"a copy replaces an existing file; a file held exclusively is not copied", "",
+       [](Ground& g) {
+         g.File("a.dat", "neu");
+         g.File("b.dat", "alter Inhalt");
+         System& s = g.Sys();
+         EXPECT_TRUE(s.CopyThrough(g.Root() + "a.dat", g.Root() + "b.dat"));
+         EXPECT_EQ(g.Content("b.dat"), "neu");
+         uint64_t size = 0;
+         EXPECT_TRUE(s.FileSize(g.Root() + "b.dat", size));
+         EXPECT_EQ(size, 3u);
+         EXPECT_FALSE(s.FileSize(g.Root(), size));  // a folder has none
+         EXPECT_FALSE(s.CopyThrough(g.Root() + "fehlt.dat", g.Root() + "c.dat"));
+         g.Hold("a.dat", Holder::Exclusive);
+         EXPECT_FALSE(s.CopyThrough(g.Root() + "a.dat", g.Root() + "c.dat"));
+         EXPECT_FALSE(s.LastErrorText().empty());
+         EXPECT_FALSE(s.RemoveFile(g.Root() + "a.dat"));
+         g.ReleaseAll();
+         EXPECT_TRUE(s.RemoveFile(g.Root() + "a.dat"));
+         EXPECT_FALSE(g.Exists("a.dat"));
+       }},
+      {"a rename replaces an existing file, but not a read-only one",
+       "Wine renames over a read-only file too; Windows refuses with access denied",
+       [](Ground& g) {
+         g.File("t.~ft", "neu");
+         g.File("m.dat", "alt");
+         g.File("fest.dat", "fest");
+         g.ReadOnly("fest.dat");
+         System& s = g.Sys();
+         EXPECT_TRUE(s.RenameOver(g.Root() + "t.~ft", g.Root() + "m.dat"));
+         EXPECT_EQ(g.Content("m.dat"), "neu");
+         EXPECT_FALSE(g.Exists("t.~ft"));
+         EXPECT_EQ(s.RenameOver(g.Root() + "m.dat", g.Root() + "fest.dat"), g.Wine());
+         EXPECT_EQ(g.Content("fest.dat"), g.Wine() ? "neu" : "fest");
+       }},
+      {"folders are made one level at a time", "",
+       [](Ground& g) {
+         System& s = g.Sys();
+         EXPECT_TRUE(s.MakeFolder(g.Root() + "neu"));
+         EXPECT_FALSE(s.MakeFolder(g.Root() + "neu"));  // there already
+         EXPECT_FALSE(s.MakeFolder(g.Root() + "fehlt\\neu"));
+         EXPECT_TRUE(s.FolderExists(g.Root() + "neu"));
+       }},
+      {"a source is settled only while no writer holds it and it is unchanged", "",
+       [](Ground& g) {
+         g.File("m.dat", "messung");
+         System& s = g.Sys();
+         const ListEntry e = Entry(s, g.Root() + "m.dat");
+         const std::string f = g.Root() + "m.dat";
+         g.Hold("m.dat", Holder::Writer);
+         EXPECT_EQ(s.SettleSource(f, SourceEnd::Delete, e.Size, e.LastWriteTime, 0),
+                   Settled::Failed);
+         EXPECT_EQ(s.SettleSource(f, SourceEnd::Unmark, e.Size, e.LastWriteTime, 0),
+                   Settled::Failed);
+         g.ReleaseAll();
+         EXPECT_EQ(s.SettleSource(f, SourceEnd::Delete, e.Size + 1, e.LastWriteTime, 0),
+                   Settled::Changed);
+         EXPECT_EQ(s.SettleSource(f, SourceEnd::Delete, e.Size, e.LastWriteTime + 1, 0),
+                   Settled::Changed);
+         EXPECT_EQ(s.SettleSource(f, SourceEnd::Unmark, e.Size, e.LastWriteTime, 0x02),
+                   Settled::Done);
+         EXPECT_TRUE(g.Attributes("m.dat") & 0x02);
+         EXPECT_EQ(s.SettleSource(f, SourceEnd::Delete, e.Size, e.LastWriteTime, 0), Settled::Done);
+         EXPECT_FALSE(g.Exists("m.dat"));
+       }},
+      {"a whole file is read while others only read it; a save replaces it whole", "",
+       [](Ground& g) {
+         g.File("a.ini", "[S]\r\nk=v\r\n");
+         System& s = g.Sys();
+         std::string bytes;
+         EXPECT_EQ(s.ReadWholeFile(g.Root() + "a.ini", bytes), FileRead::Ok);
+         EXPECT_EQ(bytes, "[S]\r\nk=v\r\n");
+         EXPECT_EQ(s.ReadWholeFile(g.Root() + "fehlt.ini", bytes), FileRead::Missing);
+         EXPECT_EQ(s.ReadWholeFile(g.Root() + "fehlt\\a.ini", bytes), FileRead::Missing);
+         EXPECT_TRUE(s.ReplaceWholeFile(g.Root() + "neu.ini", "neu"));  // none to back up
+         EXPECT_TRUE(s.ReplaceWholeFile(g.Root() + "a.ini", "ersetzt"));
+         EXPECT_EQ(g.Content("a.ini"), "ersetzt");
+         EXPECT_FALSE(g.Exists("a.ini.new"));
+         EXPECT_FALSE(g.Exists("a.ini.alt"));
+         EXPECT_FALSE(s.ReplaceWholeFile(g.Root() + "fehlt\\a.ini", "x"));
+         g.Hold("a.ini", Holder::Writer);
+         EXPECT_EQ(s.ReadWholeFile(g.Root() + "a.ini", bytes), FileRead::Failed);
+         g.ReleaseAll();
+       }},
+      {"the journal is appended to, made when missing, and fails while held", "",
+       [](Ground& g) {
+         System& s = g.Sys();
+         EXPECT_TRUE(s.AppendFile(g.Root() + "j.log", "a\r\n"));
+         EXPECT_TRUE(s.AppendFile(g.Root() + "j.log", "b\r\n"));
+         EXPECT_EQ(g.Content("j.log"), "a\r\nb\r\n");
+         g.Hold("j.log", Holder::Exclusive);
+         EXPECT_FALSE(s.AppendFile(g.Root() + "j.log", "c\r\n"));
+         g.ReleaseAll();
+         EXPECT_EQ(g.Content("j.log"), "a\r\nb\r\n");
+       }},
+      {"the settings file's path comes from the registry value as it is", "",
+       [](Ground& g) {
+         System& s = g.Sys();
+         std::string path = "x";
+         g.SettingsKey(false, "", false);
+         EXPECT_EQ(s.SettingsFilePath(path), SettingsValue::NoKey);
+         g.SettingsKey(true, "", false);
+         EXPECT_EQ(s.SettingsFilePath(path), SettingsValue::Missing);
+         EXPECT_EQ(path, "");
+         g.SettingsKey(true, "D:\\Díl Řada 7\\%TEMP%\\k9q2.ini", false);
+         EXPECT_EQ(s.SettingsFilePath(path), SettingsValue::String);
+         EXPECT_EQ(path, "D:\\Díl Řada 7\\%TEMP%\\k9q2.ini");  // nothing expanded
+         g.SettingsKey(true, "7", true);
+         EXPECT_EQ(s.SettingsFilePath(path), SettingsValue::OtherType);
+         g.SettingsKey(false, "", false);
+       }},
+      {"paths, names and text", "Wine connects nothing: it has no network",
+       [](Ground& g) {
+         System& s = g.Sys();
+         EXPECT_EQ(s.FullPath(g.Root() + "a\\..\\b/c.dat"), g.Root() + "b\\c.dat");
+         EXPECT_EQ(s.UpperCase("c:\\daten\\mäße díl řada μετρα данные"),
+                   "C:\\DATEN\\MÄßE DÍL ŘADA ΜΕΤΡΑ ДАННЫЕ");
+         EXPECT_EQ(s.FromAnsi("M\xE4rz \x80"), "März €");
+         std::string bytes;
+         EXPECT_TRUE(s.ToAnsi("Größe €", bytes));
+         EXPECT_EQ(bytes,
+                   "Gr\xF6\xDF"
+                   "e \x80");
+         EXPECT_FALSE(s.ToAnsi("Řada", bytes));
+         std::string unc;
+         EXPECT_FALSE(s.UniversalName(g.Root(), unc));  // a local folder has none
+         EXPECT_FALSE(s.Connect(g.Root()));
+         uint32_t high = 0, low = 0;
+         g.File("ohne.exe", "MZ");
+         EXPECT_FALSE(s.FileVersionWords(g.Root() + "ohne.exe", high, low));
+         const std::string program = s.ProgramFile();
+         EXPECT_EQ(s.UpperCase(program.substr(program.size() - 4)), ".EXE");
+         EXPECT_EQ(s.TextWidth(""), 0);
+       }},
+  };
+  return cases;
+}
+
+}  // namespace ferrolink::test
