@@ -48,6 +48,19 @@ enum class TNetState : int32_t {
   Misconfigured = 2,  // the target lies inside the source
 };
 
+// The source and target folders of one tick in every form the cycle compares
+// them in, worked out once per tick.
+struct TickFolders {
+  std::string Source, Target;                // normal forms; empty: none
+  std::string SourceNetwork, TargetNetwork;  // network forms in upper case
+  bool HasSourceId = false, HasTargetId = false;
+  FileId SourceId, TargetId;
+  std::string ResolvedSource, ResolvedTarget;  // every link followed, upper case
+  // The source's network form below the target's, when the target holds the
+  // source; empty otherwise.
+  std::string SourceBelowTarget;
+};
+
 // The width of EditTarget, which the path display must fit.
 inline constexpr int kDisplayPathWidth = 305;
 
@@ -115,9 +128,9 @@ class TMainForm {
   // True when a target folder of this cycle is the source folder or lies in
   // it, by identity, below the target directory.
   bool InsideSource(const std::string& directory, const std::string& target_dir);
-  // Takes this cycle's forms of the source and the target: normal form,
-  // identities and paths with every link followed.
-  void TakeFolders(const std::string& source);
+  // The forms of two folders, and whether the target lies in the source.
+  TickFolders FormsOf(const std::string& source, const std::string& target);
+  bool TargetInside(const TickFolders& folders);
   // False for a folder, met by the walk through a link, that is the target or
   // lies inside it and not in the source: files delivered there stay.
   bool WalkEnters(const std::string& directory);
@@ -146,23 +159,15 @@ class TMainForm {
   bool settings_pending_ = false;
   // The instrument settings file's path, as last read.
   std::string settings_path_;
-  // The source and target folders' identities and resolved paths in this
-  // cycle, and the target folders already tested against the source.
-  bool has_source_id_ = false;
-  FileId source_id_;
-  std::string resolved_source_;
-  bool has_target_id_ = false;
-  FileId target_id_;
-  std::string resolved_target_;
+  // This tick's folders, and the target folders already tested against the
+  // source.
+  TickFolders folders_;
   // Ferrolink's own files in this cycle: identities, full paths in upper case
   // for file systems that give no identity, and names in upper case.
   std::set<FileId> own_ids_;
   std::set<std::string> own_paths_;
   std::set<std::string> own_names_;
   std::map<std::string, bool> inside_source_;
-  // The source's network form below the target's, when the target holds the
-  // source; empty otherwise. Set by each cycle before its search.
-  std::string source_below_target_;
 };
 
 }  // namespace ferrolink

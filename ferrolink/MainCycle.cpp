@@ -107,7 +107,9 @@ void TMainForm::RunCycle() {
     journal_.Add(kJournalState, "Einstellungen wieder lesbar");
     ShowFolders();
   }
-  if (TargetInsideSource(SourceDir, TargetDir)) {
+  folders_ = FormsOf(SourceDir, TargetDir);
+  inside_source_.clear();
+  if (TargetInside(folders_)) {
     EnterState(TNetState::Misconfigured);
     return;
   }
@@ -118,11 +120,9 @@ void TMainForm::RunCycle() {
     if (view_.TimerInterval() == kIntervalStart) view_.MinimizeApplication();
     // An empty source (the registry key missing) has no normal form and is
     // not searched: that would walk the current directory.
-    const std::string source = NormalDirectory(system_, SourceDir);
-    TakeFolders(source);
-    if (!source.empty() && FileSearcher) {
+    if (!folders_.Source.empty() && FileSearcher) {
       TakeOwnFiles();
-      FileSearcher->Start(source + "*.*");
+      FileSearcher->Start(folders_.Source + "*.*");
       // A walk to its end met every file still left: the others are gone
       // or delivered, and a new reason for them is worth a line again.
       if (FileSearcher->Running)
@@ -137,42 +137,43 @@ void TMainForm::RunCycle() {
   SetBusy(false);
 }
 
+TickFolders TMainForm::FormsOf(const std::string& source, const std::string& target) {
+  TickFolders f;
+  f.Source = NormalDirectory(system_, source);
+  f.Target = NormalDirectory(system_, target);
+  f.SourceNetwork = NetworkForm(system_, f.Source);
+  f.TargetNetwork = NetworkForm(system_, f.Target);
+  f.SourceBelowTarget = PartBelow(f.SourceNetwork, f.TargetNetwork);
+  f.HasSourceId = !f.Source.empty() && system_.Identity(f.Source, f.SourceId);
+  f.HasTargetId = !f.Target.empty() && system_.Identity(f.Target, f.TargetId);
+  f.ResolvedSource = ResolvedDirectory(system_, f.Source);
+  f.ResolvedTarget = ResolvedDirectory(system_, f.Target);
+  return f;
+}
+
 bool TMainForm::TargetInsideSource(const std::string& source, const std::string& target) {
+  return TargetInside(FormsOf(source, target));
+}
+
+bool TMainForm::TargetInside(const TickFolders& f) {
   // A source without a network form (no path, or one too long for it) holds
   // nothing.
-  const std::string source_form = NetworkForm(system_, source);
-  if (source_form.empty()) return false;
-  if (LiesBelow(NetworkForm(system_, target), source_form)) return true;
+  if (f.SourceNetwork.empty()) return false;
+  if (LiesBelow(f.TargetNetwork, f.SourceNetwork)) return true;
   // Other spellings of the source (a short name, a share, a subst drive, a
   // link) pass the text test: the folders' identities decide, and the paths
   // with every link followed, for a link that leads below the source's top.
-  const std::string source_dir = NormalDirectory(system_, source);
-  const std::string target_dir = NormalDirectory(system_, target);
-  if (target_dir.empty()) return false;
-  FileId source_id;
-  if (system_.Identity(source_dir, source_id) &&
-      LiesInside(system_, target_dir, source_id, std::string())) {
-    return true;
-  }
-  return LiesBelow(ResolvedDirectory(system_, target_dir), ResolvedDirectory(system_, source_dir));
-}
-
-void TMainForm::TakeFolders(const std::string& source) {
-  source_below_target_ =
-      PartBelow(NetworkForm(system_, SourceDir), NetworkForm(system_, TargetDir));
-  has_source_id_ = !source.empty() && system_.Identity(source, source_id_);
-  resolved_source_ = source.empty() ? std::string() : ResolvedDirectory(system_, source);
-  const std::string target = NormalDirectory(system_, TargetDir);
-  has_target_id_ = !target.empty() && system_.Identity(target, target_id_);
-  resolved_target_ = target.empty() ? std::string() : ResolvedDirectory(system_, target);
-  inside_source_.clear();
+  if (f.Target.empty()) return false;
+  if (f.HasSourceId && LiesInside(system_, f.Target, f.SourceId, std::string())) return true;
+  return LiesBelow(f.ResolvedTarget, f.ResolvedSource);
 }
 
 bool TMainForm::InsideSource(const std::string& directory, const std::string& target_dir) {
   auto [known, added] = inside_source_.try_emplace(directory, false);
   if (added) {
-    known->second = (has_source_id_ && LiesInside(system_, directory, source_id_, target_dir)) ||
-                    LiesBelow(ResolvedDirectory(system_, directory), resolved_source_);
+    known->second =
+        (folders_.HasSourceId && LiesInside(system_, directory, folders_.SourceId, target_dir)) ||
+        LiesBelow(ResolvedDirectory(system_, directory), folders_.ResolvedSource);
   }
   return known->second;
 }
@@ -183,15 +184,15 @@ bool TMainForm::WalkEnters(const std::string& directory) {
   const std::string resolved = ResolvedDirectory(system_, directory);
   if (resolved.empty()) {
     FileId id;
-    return !has_target_id_ || !system_.Identity(directory, id) || id != target_id_;
+    return !folders_.HasTargetId || !system_.Identity(directory, id) || id != folders_.TargetId;
   }
   // A target that holds the source holds every folder of the source too.
-  if (LiesBelow(resolved, resolved_source_) ||
-      (has_source_id_ && LiesInside(system_, resolved, source_id_, std::string()))) {
+  if (LiesBelow(resolved, folders_.ResolvedSource) ||
+      (folders_.HasSourceId && LiesInside(system_, resolved, folders_.SourceId, std::string()))) {
     return true;
   }
-  return !LiesBelow(resolved, resolved_target_) &&
-         !(has_target_id_ && LiesInside(system_, resolved, target_id_, std::string()));
+  return !LiesBelow(resolved, folders_.ResolvedTarget) &&
+         !(folders_.HasTargetId && LiesInside(system_, resolved, folders_.TargetId, std::string()));
 }
 
 void TMainForm::TakeOwnFiles() {
@@ -253,8 +254,8 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     const std::string source_file = directory.empty() || directory.back() == '\\'
                                         ? directory + file.Name
                                         : directory + "\\" + file.Name;
-    const std::string source_dir = NormalDirectory(system_, SourceDir);
-    const std::string target_dir = NormalDirectory(system_, TargetDir);
+    const std::string& source_dir = folders_.Source;
+    const std::string& target_dir = folders_.Target;
     if (source_dir.empty() || target_dir.empty()) return;
     // A file whose relative path would leave the target, or that Windows
     // would take for another file or a device, is left alone.
@@ -266,7 +267,7 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
     // begins with the source's own part below the target would land back in
     // the source tree, over the files there: such files are left alone. The
     // same by identity and with links followed, whatever the spelling.
-    if (LiesBelow(system_.UpperCase(relative), source_below_target_) ||
+    if (LiesBelow(system_.UpperCase(relative), folders_.SourceBelowTarget) ||
         InsideSource(DirectoryPart(target_file), target_dir)) {
       return Leave(source_file, relative, kLeftIntoSource);
     }

@@ -321,6 +321,7 @@ TEST_F(Cycle, NothingLandsOutsideTheTarget) {
 
   // Records that do not lie below the source are left alone.
   form.SourceDir = "C:\\Daten\\";
+  Tick();  // takes the cycle's folders
   p.AddFile("C:\\Andere\\x.dat");
   p.AddFile("C:\\Daten\\y.dat");
   const size_t copies = p.copies.size();
