@@ -1,7 +1,7 @@
-// The profile walk over a registry made from the input: lines of
-// "name=value" list profiles in that order (a line without "=" is a profile
-// without a loaded hive; "name=" an empty value). The result is always one
-// of the values, cut at its NUL, and every key opened is closed.
+// The profile walk over profiles made from the input: lines of "name=value"
+// list profiles in that order (a line without "=" is a profile without a
+// loaded hive; "name=" an empty value). The result is always empty or one of
+// the values as the machine gives them (cut at a NUL, at most 255 bytes).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -25,13 +25,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     machine.AddProfile(name);
     if (eq != std::string::npos) {
       const std::string value = line.substr(eq + 1);
-      machine.SetRaw(treecarry::Hive::Users, name + treecarry::kDirectoriesKey,
-                     treecarry::kApplicationValue, treecarry::kRegSz, value);
+      machine.SetRaw(name, value);
       values.push_back(value.substr(0, value.find('\0')));
     }
   }
-  const std::string found = treecarry::GetApplicationDirectory(machine);
-  if (machine.OpenKeys() != 0) std::abort();
+  const std::string found = treecarry::FindApplicationDirectory(machine);
   if (found.size() > treecarry::kValueCapacity || found.find('\0') != std::string::npos) {
     std::abort();
   }

@@ -8,48 +8,50 @@ namespace treecarry {
 
 namespace {
 
-HKEY ToHkey(KeyHandle key) {
-  return reinterpret_cast<HKEY>(key);
-}
+// Characters (closing NUL included) of a profile name that are read; more
+// than any key name can hold.
+constexpr DWORD kNameCapacity = 1024;
 
 }  // namespace
 
-long Win32Machine::OpenKey(Hive hive, const std::string& path, KeyAccess access, KeyHandle& key) {
-  const HKEY root = hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_USERS;
-  const REGSAM sam =
-      access == KeyAccess::EnumerateSubKeys ? KEY_ENUMERATE_SUB_KEYS : KEY_QUERY_VALUE;
-  HKEY opened = nullptr;
-  const LONG rc = RegOpenKeyExA(root, path.c_str(), 0, sam, &opened);
-  if (rc == ERROR_SUCCESS) key = reinterpret_cast<KeyHandle>(opened);
-  return rc;
-}
-
-long Win32Machine::EnumSubKey(KeyHandle key, std::uint32_t index, std::uint32_t capacity,
-                              std::string& name) {
-  std::string buffer(capacity, ' ');
-  DWORD chars = capacity;
-  const LONG rc =
-      RegEnumKeyExA(ToHkey(key), index, buffer.data(), &chars, nullptr, nullptr, nullptr, nullptr);
-  if (rc == ERROR_SUCCESS) name.assign(buffer.data(), std::min<DWORD>(chars, capacity));
-  return rc;
-}
-
-long Win32Machine::QueryValue(KeyHandle key, const std::string& name, std::uint32_t capacity,
-                              std::uint32_t& type, std::string& data) {
-  std::string buffer(capacity, ' ');
-  DWORD bytes = capacity;
-  DWORD stored_type = type;
-  const LONG rc = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &stored_type,
-                                   reinterpret_cast<BYTE*>(buffer.data()), &bytes);
-  if (rc == ERROR_SUCCESS) {
-    type = stored_type;
-    data.assign(buffer.data(), std::min<DWORD>(bytes, capacity));
+std::vector<std::string> Win32Machine::ProfileNames() {
+  std::vector<std::string> names;
+  HKEY list = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProfileListKey, 0, KEY_ENUMERATE_SUB_KEYS, &list) !=
+      ERROR_SUCCESS) {
+    return names;
   }
-  return rc;
+  // The index is as wide as the registry's own, so a machine with any number
+  // of profiles is listed to its end.
+  for (DWORD index = 0;; ++index) {
+    char name[kNameCapacity];
+    DWORD chars = kNameCapacity;
+    if (RegEnumKeyExA(list, index, name, &chars, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    names.emplace_back(name, std::min(chars, kNameCapacity));
+  }
+  RegCloseKey(list);
+  return names;
 }
 
-void Win32Machine::CloseKey(KeyHandle key) {
-  RegCloseKey(ToHkey(key));
+std::optional<std::string> Win32Machine::ApplicationValue(const std::string& profile) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_USERS, (profile + kDirectoriesKey).c_str(), 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::string data(kValueCapacity, ' ');
+  DWORD bytes = kValueCapacity;
+  const LONG rc = RegQueryValueExA(key, kApplicationValue, nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(data.data()), &bytes);
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) return std::nullopt;  // missing, or longer than the room
+  // Only the bytes the registry returned count, cut before a NUL, so a value
+  // stored without its closing NUL is just its text.
+  data.resize(std::min<std::size_t>(bytes, kValueCapacity));
+  return data.substr(0, data.find('\0'));
 }
 
 std::string Win32Machine::ModulePath() {

@@ -6,14 +6,17 @@
 
 namespace treecarry {
 
+// Registry places that are read (never written): the profile list below
+// HKEY_LOCAL_MACHINE, and each profile's key below HKEY_USERS.
+inline constexpr char kProfileListKey[] =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+inline constexpr char kDirectoriesKey[] = "\\Software\\Quorlen\\Calyrix\\Directories";
+inline constexpr char kApplicationValue[] = "Application";
+
 class Win32Machine : public Machine {
  public:
-  long OpenKey(Hive hive, const std::string& path, KeyAccess access, KeyHandle& key) override;
-  long EnumSubKey(KeyHandle key, std::uint32_t index, std::uint32_t capacity,
-                  std::string& name) override;
-  long QueryValue(KeyHandle key, const std::string& name, std::uint32_t capacity,
-                  std::uint32_t& type, std::string& data) override;
-  void CloseKey(KeyHandle key) override;
+  std::vector<std::string> ProfileNames() override;
+  std::optional<std::string> ApplicationValue(const std::string& profile) override;
   std::string ModulePath() override;
   std::int32_t RunAndWait(const std::string& application, const std::string& command_line) override;
 };

@@ -7,6 +7,6 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   treecarry::Win32Machine machine;
-  treecarry::Main(machine);
+  treecarry::RunMove(machine);  // whether Move.exe ran or not, the program ends alike
   return 0;
 }

@@ -52,7 +52,6 @@ TEST(MoveCommandLine, TrailingBackslashesAndQuotesArriveUnchanged) {
 TEST(RunMove, NoDirectoryStartsNothing) {
   FakeMachine machine;
   EXPECT_FALSE(treecarry::RunMove(machine));
-  treecarry::Main(machine);
   EXPECT_TRUE(machine.runs.empty());
 }
 
@@ -62,7 +61,7 @@ TEST(RunMove, StartsMoveByItsFullPathWithTheDirectory) {
   machine.AddProfile("S-1-5-18");
   machine.AddProfile("S-1-5-21-1-1-1-1000");
   machine.SetApplication("S-1-5-21-1-1-1-1000", "D:\\Mess Daten\\");
-  treecarry::Main(machine);
+  EXPECT_TRUE(treecarry::RunMove(machine));
   ASSERT_EQ(machine.runs.size(), 1u);
   EXPECT_EQ(machine.runs[0].application, "C:\\Program Files\\Quorlen\\Move.exe");
   EXPECT_EQ(machine.runs[0].command_line,

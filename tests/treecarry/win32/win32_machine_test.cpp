@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,13 +11,11 @@
 
 #include "ArgvRules.h"
 #include "Driver.h"
+#include "MachineContract.h"
 #include "MoveRecord.h"
 #include "Win32Machine.h"
 #include "modMain.h"
 
-using treecarry::Hive;
-using treecarry::KeyAccess;
-using treecarry::KeyHandle;
 using treecarry::Win32Machine;
 
 namespace {
@@ -54,97 +53,47 @@ int OwnHandleCount() {
   return own;
 }
 
-// A hive of its own below HKEY_USERS, as a loaded profile's would be.
-class Win32MachineRegistry : public ::testing::Test {
- protected:
-  void SetUp() override {
-    profile_ = "TreecarryWin32Test-" + std::to_string(GetCurrentProcessId());
-    key_ = profile_ + treecarry::kDirectoriesKey;
+// The registry of the test prefix: profiles listed below the profile list,
+// their hives below HKEY_USERS, removed again when the ground goes.
+class RealGround : public treecarry::test::RegistryGround {
+ public:
+  ~RealGround() override {
+    for (const std::string& name : listed_) {
+      e2e::RegRemoveTree(HKEY_LOCAL_MACHINE, std::string(treecarry::kProfileListKey) + "\\" + name);
+    }
+    for (const std::string& profile : hives_) e2e::RegRemoveTree(HKEY_USERS, profile);
   }
-  void TearDown() override { e2e::RegRemoveTree(HKEY_USERS, profile_); }
-
-  // Reads value name of the test key as Treecarry reads Application.
-  long Query(const std::string& name, std::string& data, std::uint32_t& type,
-             std::uint32_t capacity = treecarry::kValueCapacity) {
-    KeyHandle key = 0;
-    const long opened = machine_.OpenKey(Hive::Users, key_, KeyAccess::QueryValue, key);
-    if (opened != treecarry::kRegSuccess) return opened;
-    type = treecarry::kRegSz;
-    const long rc = machine_.QueryValue(key, name, capacity, type, data);
-    machine_.CloseKey(key);
-    return rc;
+  treecarry::Machine& Sys() override { return machine_; }
+  void ListProfile(const std::string& name) override {
+    listed_.push_back(name);
+    ASSERT_TRUE(e2e::RegSetString(HKEY_LOCAL_MACHINE,
+                                  std::string(treecarry::kProfileListKey) + "\\" + name,
+                                  "ProfileImagePath", "C:\\users\\" + name, REG_EXPAND_SZ));
+  }
+  void DirectoriesKey(const std::string& profile) override {
+    hives_.push_back(profile);
+    ASSERT_TRUE(e2e::RegSetString(HKEY_USERS, profile + treecarry::kDirectoriesKey, "Other", "x"));
+  }
+  void Application(const std::string& profile, std::uint32_t type,
+                   const std::string& bytes) override {
+    hives_.push_back(profile);
+    ASSERT_TRUE(e2e::RegSetBinary(HKEY_USERS, profile + treecarry::kDirectoriesKey,
+                                  treecarry::kApplicationValue, bytes, type));
   }
 
+ private:
   Win32Machine machine_;
-  std::string profile_;
-  std::string key_;
+  std::vector<std::string> listed_;
+  std::vector<std::string> hives_;
 };
 
-TEST_F(Win32MachineRegistry, ProfileListOfThePrefixNamesItsUser) {
-  KeyHandle key = 0;
-  ASSERT_EQ(machine_.OpenKey(Hive::LocalMachine, treecarry::kProfileListKey,
-                             KeyAccess::EnumerateSubKeys, key),
-            0);
-  std::vector<std::string> names;
-  std::string name;
-  std::uint32_t index = 0;
-  long rc = 0;
-  while ((rc = machine_.EnumSubKey(key, index, treecarry::kNameCapacity, name)) == 0) {
-    names.push_back(name);
-    ++index;
-  }
-  EXPECT_EQ(rc, treecarry::kRegNoMoreItems);
+TEST(MachineContract, TheRealMachineKeepsIt) {
+  treecarry::test::RunMachineContract([] { return std::make_unique<RealGround>(); });
+}
+
+TEST(Win32MachineRegistry, ProfileListOfThePrefixNamesItsUser) {
+  const std::vector<std::string> names = Win32Machine().ProfileNames();
   EXPECT_NE(std::find(names.begin(), names.end(), "S-1-5-21-0-0-0-1000"), names.end());
-  // A name longer than the room given is not cut short but refused.
-  EXPECT_EQ(machine_.EnumSubKey(key, 0, 4, name), treecarry::kRegMoreData);
-  machine_.CloseKey(key);
-}
-
-TEST_F(Win32MachineRegistry, MissingKeysAndValuesFail) {
-  KeyHandle key = 0;
-  EXPECT_NE(machine_.OpenKey(Hive::Users, key_, KeyAccess::QueryValue, key), 0);
-  ASSERT_TRUE(e2e::RegSetString(HKEY_USERS, key_, "Other", "x"));
-  std::string data;
-  std::uint32_t type = 0;
-  EXPECT_EQ(Query("Application", data, type), treecarry::kRegFileNotFound);
-}
-
-TEST_F(Win32MachineRegistry, TextValuesArriveAsStored) {
-  const std::string text =
-      "D:\\Me\xDF"
-      "daten\\\xC4nderungen";
-  ASSERT_TRUE(e2e::RegSetString(HKEY_USERS, key_, "Application", text));
-  std::string data;
-  std::uint32_t type = 0;
-  ASSERT_EQ(Query("application", data, type), 0);
-  EXPECT_EQ(data, text + '\0');
-  EXPECT_EQ(type, treecarry::kRegSz);
-
-  // Stored without a closing NUL: the data is the text and nothing of the
-  // read's room after it (Wine's ANSI read adds the NUL, Windows may not).
-  ASSERT_TRUE(e2e::RegSetBinary(HKEY_USERS, key_, "Application", "D:\\Data", REG_SZ));
-  ASSERT_EQ(Query("Application", data, type), 0);
-  EXPECT_TRUE(data == "D:\\Data" || data == std::string("D:\\Data\0", 8)) << data;
-}
-
-TEST_F(Win32MachineRegistry, TheReadHoldsAtMost255Bytes) {
-  ASSERT_TRUE(e2e::RegSetString(HKEY_USERS, key_, "Application", std::string(254, 'x')));
-  std::string data;
-  std::uint32_t type = 0;
-  ASSERT_EQ(Query("Application", data, type), 0);
-  EXPECT_EQ(data, std::string(254, 'x') + '\0');
-
-  ASSERT_TRUE(e2e::RegSetString(HKEY_USERS, key_, "Application", std::string(255, 'y')));
-  EXPECT_EQ(Query("Application", data, type), treecarry::kRegMoreData);
-}
-
-TEST_F(Win32MachineRegistry, OtherTypesArriveAsRawBytes) {
-  ASSERT_TRUE(e2e::RegSetDword(HKEY_USERS, key_, "Application", 0x00004241));
-  std::string data;
-  std::uint32_t type = 0;
-  ASSERT_EQ(Query("Application", data, type), 0);
-  EXPECT_EQ(type, treecarry::kRegDword);
-  EXPECT_EQ(data, std::string("AB\0\0", 4));
 }
 
 TEST(Win32MachineProcess, ModulePathIsThisProgramsFullPath) {
