@@ -1,7 +1,7 @@
 #include "HelpViewerCheck.h"
 
 #include <array>
-#include <cstring>
+#include <optional>
 
 namespace viewerprobe {
 
@@ -19,27 +19,16 @@ std::string ProbePath(ProbeSystem& system) {
   return system.EnvironmentValue("WinDir") + "\\Winhlp32.exe";
 }
 
-std::int64_t fkt_FileGetSize(ProbeSystem& system, const std::string& path) {
-  const std::uint32_t attributes = system.FileAttributes(path);
-  if (attributes == kInvalidFileAttributes) return 0;
-  if (attributes & kFileAttributeDirectory) return 0;
-  return system.FileLength(path).value_or(0);
-}
-
 bool fkt_OsGetVersion(ProbeSystem& system, bool& isNt62) {
-  OsVersionRecord record;
-  std::memset(&record, 0, sizeof record);
-  record.size = sizeof record;
-  const bool queried = system.QueryVersion(record);
-  // A failed query leaves the record zero, which is no NT 6.2.
-  if (!queried) std::memset(&record, 0, sizeof record);
-  isNt62 = record.major == kNt62Major && record.minor == kNt62Minor &&
-           record.platform == kPlatformWin32Nt;
-  return queried;
+  const std::optional<WindowsVersion> version = system.Version();
+  // A failed query is no NT 6.2.
+  isNt62 = version && version->major == kNt62Major && version->minor == kNt62Minor &&
+           version->platform == kPlatformWin32Nt;
+  return version.has_value();
 }
 
 bool HelpViewerNoticeNeeded(ProbeSystem& system) {
-  if (fkt_FileGetSize(system, ProbePath(system)) > kLargestNonViewerSize) return false;
+  if (system.FileSize(ProbePath(system)) > kLargestNonViewerSize) return false;
   bool isNt62 = false;
   fkt_OsGetVersion(system, isNt62);
   return isNt62;

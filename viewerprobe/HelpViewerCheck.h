@@ -11,7 +11,6 @@ namespace viewerprobe {
 
 // The window's answer values (the platform's message-box codes).
 inline constexpr std::int32_t kAnswerPending = 2;
-inline constexpr std::int32_t kAnswerYes = 6;
 inline constexpr std::int32_t kAnswerNo = 7;
 
 // A viewer file of at most this many bytes is no viewer.
@@ -22,9 +21,6 @@ inline constexpr unsigned kNoticeWaitSleepMs = 5;
 
 // %WinDir% followed directly by "\Winhlp32.exe".
 std::string ProbePath(ProbeSystem& system);
-
-// Size of an existing file that is not a directory; 0 otherwise.
-std::int64_t fkt_FileGetSize(ProbeSystem& system, const std::string& path);
 
 // Sets isNt62 to whether the system reports itself as Windows NT 6.2.
 // Returns false when the version query failed (isNt62 is then false).

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 namespace viewerprobe {
 
 std::string Win32ProbeSystem::EnvironmentValue(const std::string& name) {
@@ -20,28 +18,23 @@ std::string Win32ProbeSystem::EnvironmentValue(const std::string& name) {
   }
 }
 
-std::uint32_t Win32ProbeSystem::FileAttributes(const std::string& path) {
-  return GetFileAttributesA(path.c_str());
-}
-
-std::optional<std::int64_t> Win32ProbeSystem::FileLength(const std::string& path) {
+std::int64_t Win32ProbeSystem::FileSize(const std::string& path) {
   // Read from the directory entry, so a file that another program holds
   // open exclusively can still be measured.
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
   return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
                                    data.nFileSizeLow);
 }
 
-bool Win32ProbeSystem::QueryVersion(OsVersionRecord& record) {
-  OSVERSIONINFOA info;
-  static_assert(sizeof info == sizeof record, "same layout as the platform's record");
-  std::memcpy(&info, &record, sizeof info);
+std::optional<WindowsVersion> Win32ProbeSystem::Version() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
   // Reports 6.2 on Windows 8 and every later system to a program that does
   // not declare support for those systems, which is what the check relies on.
-  if (!GetVersionExA(&info)) return false;
-  std::memcpy(&record, &info, sizeof record);
-  return true;
+  if (!GetVersionExA(&info)) return std::nullopt;
+  return WindowsVersion{info.dwMajorVersion, info.dwMinorVersion, info.dwPlatformId};
 }
 
 }  // namespace viewerprobe

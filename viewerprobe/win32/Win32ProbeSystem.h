@@ -8,9 +8,8 @@ namespace viewerprobe {
 class Win32ProbeSystem : public ProbeSystem {
  public:
   std::string EnvironmentValue(const std::string& name) override;
-  std::uint32_t FileAttributes(const std::string& path) override;
-  std::optional<std::int64_t> FileLength(const std::string& path) override;
-  bool QueryVersion(OsVersionRecord& record) override;
+  std::int64_t FileSize(const std::string& path) override;
+  std::optional<WindowsVersion> Version() override;
 };
 
 }  // namespace viewerprobe

@@ -152,10 +152,6 @@ void frmMain::cmdNo_Click() {
   lngAnswer = kAnswerNo;
 }
 
-void frmMain::cmdYes_Click() {
-  lngAnswer = kAnswerYes;
-}
-
 void frmMain::Form_Unload() {
   lngAnswer = kAnswerNo;
 }
@@ -163,17 +159,11 @@ void frmMain::Form_Unload() {
 LRESULT frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == IDC_cmdNo) cmdNo_Click();
-        if (LOWORD(wParam) == IDC_cmdYes) cmdYes_Click();
-      }
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDC_cmdNo) cmdNo_Click();
       return 0;
     case DM_GETDEFID: {
-      // Enter presses the button that has the focus.
-      HWND focus = GetFocus();
-      if (focus == cmdNo_ || focus == cmdYes_) {
-        return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-      }
+      // Enter presses "OK" when it has the focus.
+      if (GetFocus() == cmdNo_) return MAKELRESULT(IDC_cmdNo, DC_HASDEFID);
       return 0;
     }
     case WM_ACTIVATE:

@@ -1,5 +1,6 @@
 // Viewerprobe's only window: an answer window with a text box and two
-// buttons, used as the notice about the missing help viewer.
+// buttons, used only as the notice about the missing help viewer. The notice
+// hides the Yes button, so only "OK" (cmdNo) or closing can answer it.
 #pragma once
 
 #include <windows.h>
@@ -37,7 +38,6 @@ class frmMain {
   void FocusFirstControl();
 
   void cmdNo_Click();
-  void cmdYes_Click();
   void Form_Unload();
 
   LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

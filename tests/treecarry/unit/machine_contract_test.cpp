@@ -12,6 +12,7 @@ namespace {
 class FakeGround : public RegistryGround {
  public:
   Machine& Sys() override { return fake_; }
+  bool Wine() override { return false; }
   void ListProfile(const std::string& name) override { fake_.AddProfile(name); }
   void DirectoriesKey(const std::string& profile) override { fake_.AddDirectoriesKey(profile); }
   // The fake keeps no type: the value is read as its bytes whatever its type.

@@ -64,6 +64,7 @@ class RealGround : public treecarry::test::RegistryGround {
     for (const std::string& profile : hives_) e2e::RegRemoveTree(HKEY_USERS, profile);
   }
   treecarry::Machine& Sys() override { return machine_; }
+  bool Wine() override { return true; }
   void ListProfile(const std::string& name) override {
     listed_.push_back(name);
     ASSERT_TRUE(e2e::RegSetString(HKEY_LOCAL_MACHINE,

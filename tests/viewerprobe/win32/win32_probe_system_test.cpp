@@ -4,13 +4,56 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "Driver.h"
+#include "ProbeContract.h"
 #include "Win32ProbeSystem.h"
 
 namespace viewerprobe {
 namespace {
+
+class RealGround : public ProbeGround {
+ public:
+  RealGround(const std::string& base, int n) : dir_(base, "Fall " + std::to_string(n)) {}
+  ~RealGround() override {
+    for (HANDLE h : held_) CloseHandle(h);
+  }
+  ProbeSystem& Sys() override { return system_; }
+  std::string Path(const std::string& name) override { return dir_ / name; }
+  void File(const std::string& name, std::int64_t size) override {
+    // Grown to its size without writing it, so a file of gigabytes costs no
+    // disk space where the file system keeps it sparse.
+    HANDLE h =
+        CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const bool sized = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    CloseHandle(h);
+    ASSERT_TRUE(sized);
+  }
+  void Folder(const std::string& name) override { ASSERT_TRUE(e2e::MakeDirs(Path(name))); }
+  void HoldExclusively(const std::string& name) override {
+    HANDLE h = CreateFileA(Path(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    held_.push_back(h);
+  }
+  // A fresh prefix reports Windows 7, and this test program is given no other.
+  void Windows7() override {}
+
+ private:
+  e2e::WorkDir dir_;
+  Win32ProbeSystem system_;
+  std::vector<HANDLE> held_;
+};
+
+TEST(ProbeContract, TheRealSystemKeepsIt) {
+  const e2e::WorkDir base = e2e::TestWorkDir();
+  int n = 0;
+  RunProbeContract([&] { return std::make_unique<RealGround>(base.Path(), ++n); });
+}
 
 TEST(Win32ProbeSystem, EnvironmentValue) {
   Win32ProbeSystem system;
@@ -21,46 +64,6 @@ TEST(Win32ProbeSystem, EnvironmentValue) {
   EXPECT_EQ(system.EnvironmentValue("viewerprobe_test_value"), longValue);
   ASSERT_TRUE(SetEnvironmentVariableA("VIEWERPROBE_TEST_VALUE", nullptr));
   EXPECT_EQ(system.EnvironmentValue("VIEWERPROBE_TEST_VALUE"), "");
-}
-
-TEST(Win32ProbeSystem, AttributesAndLength) {
-  Win32ProbeSystem system;
-  const e2e::WorkDir dir = e2e::TestWorkDir();
-  const std::string file = dir / "Winhlp32.exe";
-  ASSERT_TRUE(e2e::WriteFileBytes(file, std::string(40001, 'h')));
-  ASSERT_TRUE(e2e::MakeDirs(dir / "sub\\Winhlp32.exe"));
-
-  EXPECT_EQ(system.FileAttributes(dir / "missing.exe"), kInvalidFileAttributes);
-  EXPECT_EQ(system.FileAttributes(file) & kFileAttributeDirectory, 0u);
-  EXPECT_NE(system.FileAttributes(dir / "sub\\Winhlp32.exe") & kFileAttributeDirectory, 0u);
-
-  EXPECT_EQ(system.FileLength(file), 40001);
-  EXPECT_EQ(system.FileLength(dir / "missing.exe"), std::nullopt);
-
-  // A file that another program holds open without sharing is still measured.
-  HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(system.FileLength(file), 40001);
-  CloseHandle(held);
-}
-
-TEST(Win32ProbeSystem, QueryVersion) {
-  Win32ProbeSystem system;
-  OsVersionRecord record;
-  std::memset(&record, 0, sizeof record);
-  record.size = sizeof record;
-  ASSERT_TRUE(system.QueryVersion(record));
-  EXPECT_EQ(record.size, 148u);
-  EXPECT_EQ(record.platform, kPlatformWin32Nt);
-  EXPECT_GE(record.major, 5u);
-
-  // A record of the wrong size is refused and left as it was.
-  OsVersionRecord wrong;
-  std::memset(&wrong, 0, sizeof wrong);
-  wrong.size = 100;
-  EXPECT_FALSE(system.QueryVersion(wrong));
-  EXPECT_EQ(wrong.major, 0u);
-  EXPECT_EQ(wrong.platform, 0u);
 }
 
 }  // namespace
