@@ -1,5 +1,8 @@
 #include "eventfile.h"
 
+#include <charconv>
+#include <system_error>
+
 namespace message {
 
 std::string DecodeEventBytes(const std::string& stored) {
@@ -34,12 +37,13 @@ bool QueryEventFileSize(EventFileSystem& fs, const std::string& path, std::uint6
 
 namespace {
 
+constexpr std::uint64_t kPiece = 65536;
+
 // The bytes of the file `from` at and after `offset` go to the end of `to`,
 // in pieces of bounded size; `offset` moves past what was carried. False
 // when a piece cannot be read or written.
 bool CarryNewBytes(EventFileSystem& fs, const std::string& from, std::uint64_t& offset,
                    const std::string& to) {
-  constexpr std::uint64_t kPiece = 65536;
   for (;;) {
     const auto piece = fs.ReadFrom(from, offset, kPiece);
     if (!piece || (!piece->empty() && !fs.Append(to, *piece))) return false;
@@ -54,34 +58,112 @@ std::size_t FindStoredStx(const std::string& stored) {
   return stored.find(static_cast<char>(static_cast<unsigned char>(EVENT_STX) + EVENT_SHIFT));
 }
 
+// The helper files of a trim, beside the event file.
+struct TrimFiles {
+  explicit TrimFiles(const std::string& path)
+      : temp(path + ".tmp"), backup(path + ".bak"), record(path + ".pos") {}
+  std::string temp, backup, record;
+};
+
+// What a trim writes down before it replaces the file: how far it had read
+// the old file (the backup's bytes from there on are late), and the length
+// and index of the new file as it was put in place. Stored as three decimal
+// numbers, separated by blanks.
+struct TrimRecord {
+  std::uint64_t read_to = 0, new_size = 0, new_index = 0;
+};
+
+std::string FormatRecord(const TrimRecord& r) {
+  return std::to_string(r.read_to) + " " + std::to_string(r.new_size) + " " +
+         std::to_string(r.new_index);
+}
+
+std::optional<TrimRecord> ReadRecord(EventFileSystem& fs, const std::string& path) {
+  const auto text = fs.ReadFrom(path, 0, 64);
+  if (!text) return std::nullopt;
+  std::uint64_t numbers[3];
+  const char* at = text->data();
+  const char* const end = at + text->size();
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (i > 0 && (at == end || *at++ != ' ')) return std::nullopt;
+    const auto [next, error] = std::from_chars(at, end, numbers[i]);
+    if (error != std::errc()) return std::nullopt;
+    at = next;
+  }
+  if (at != end) return std::nullopt;
+  return TrimRecord{numbers[0], numbers[1], numbers[2]};
+}
+
+// Carries the backup's late bytes to the end of the file that the trim put
+// in place, unless an earlier run did so already: then they follow the new
+// content, after at most a piece's worth that the plug-in appended between
+// the replace and the carry.
+bool CarryLateBytes(EventFileSystem& fs, const std::string& backup, const TrimRecord& record,
+                    const std::string& path) {
+  const auto late = fs.ReadFrom(backup, record.read_to, UINT64_MAX);
+  if (!late) return false;
+  if (late->empty()) return true;
+  const auto after = fs.ReadFrom(path, record.new_size, late->size() + kPiece);
+  if (!after) return false;
+  return after->find(*late) != std::string::npos || fs.Append(path, *late);
+}
+
 }  // namespace
 
-std::uint64_t TrimEventFile(EventFileSystem& fs, const std::string& path, std::uint64_t size) {
-  if (size <= EVENT_FILE_KEEP_BYTES) return size;
-  const auto tail = fs.ReadFrom(path, size - EVENT_FILE_KEEP_BYTES, EVENT_FILE_KEEP_BYTES);
-  if (!tail || tail->size() != EVENT_FILE_KEEP_BYTES) return size;
+bool FinishEventFileBackup(EventFileSystem& fs, const std::string& path) {
+  if (path.empty()) return true;
+  const TrimFiles files(path);
+  if (fs.FileSize(files.backup)) {
+    const auto index = fs.FileIndex(path);
+    if (!index) {
+      // The replace stopped half way, or its move back failed: the backup
+      // is the whole old file.
+      if (!fs.Rename(files.backup, path)) return false;
+    } else {
+      const auto record = ReadRecord(fs, files.record);
+      if (!record || record->new_index != *index) return false;
+      if (!CarryLateBytes(fs, files.backup, *record, path)) return false;
+      fs.Remove(files.backup);
+    }
+  }
+  // The record goes last: while the backup stays, it is needed.
+  fs.Remove(files.temp);
+  fs.Remove(files.record);
+  return true;
+}
+
+std::optional<std::uint64_t> TrimEventFile(EventFileSystem& fs, const std::string& path,
+                                           std::uint64_t size) {
+  if (size <= EVENT_FILE_KEEP_BYTES || !FinishEventFileBackup(fs, path)) return fs.FileSize(path);
+  // The index is taken before the read, so that a file made anew after it
+  // shows in the check before the replace.
+  const auto index = fs.FileIndex(path);
+  const auto tail =
+      index ? fs.ReadFrom(path, size - EVENT_FILE_KEEP_BYTES, EVENT_FILE_KEEP_BYTES) : std::nullopt;
+  if (!tail || tail->size() != EVENT_FILE_KEEP_BYTES) return fs.FileSize(path);
   const std::size_t start = FindStoredStx(*tail);
-  if (start == std::string::npos) return size;
+  if (start == std::string::npos) return fs.FileSize(path);
 
   // Decoded zero bytes go back as shifted blanks.
   const std::string kept = EncodeEventBytes(DecodeEventBytes(tail->substr(start)));
-  const std::string temp = path + ".tmp";
+  const TrimFiles files(path);
   std::uint64_t read_to = size;
-  if (!fs.WriteWhole(temp, kept) || !CarryNewBytes(fs, path, read_to, temp)) {
-    fs.Remove(temp);
-    return read_to;
-  }
-  const std::string backup = path + ".bak";
-  if (!fs.Replace(temp, path, backup)) {
-    fs.Remove(temp);
-    return read_to;
-  }
+  bool ready = fs.WriteWhole(files.temp, kept) && CarryNewBytes(fs, path, read_to, files.temp);
+  const auto temp_index = ready ? fs.FileIndex(files.temp) : std::nullopt;
+  // Written before the replace: a run that ends after it finds there how far
+  // the old file had been read, and which file replaced it.
+  ready = temp_index &&
+          fs.WriteWhole(files.record,
+                        FormatRecord({read_to, kept.size() + (read_to - size), *temp_index}));
+  // A file made anew or cut meanwhile is not the one read: it stays as it is.
+  ready = ready && fs.FileIndex(path) == index && fs.FileSize(path).value_or(0) >= read_to;
   // What the plug-in appended after the last look went to the old file, now
-  // the backup: it follows in the new one. Should that fail, the backup
-  // stays and holds it.
-  std::uint64_t late_to = read_to;
-  if (CarryNewBytes(fs, backup, late_to, path)) fs.Remove(backup);
-  return kept.size() + (late_to - size);
+  // the backup: finishing carries it over. After a failed replace it only
+  // clears the helper files, or puts the old file back where it went to the
+  // backup.
+  if (ready) fs.Replace(files.temp, path, files.backup);
+  FinishEventFileBackup(fs, path);
+  return fs.FileSize(path);
 }
 
 namespace {

@@ -52,11 +52,18 @@ class EventFileSystem {
   virtual bool WriteWhole(const std::string& path, const std::string& bytes) = 0;
   // Appends bytes to an existing file; false unless all were written.
   virtual bool Append(const std::string& path, const std::string& bytes) = 0;
+  // The file's index on its volume: a file deleted and made anew under the
+  // same name gets another. Nothing when it is missing or a folder.
+  virtual std::optional<std::uint64_t> FileIndex(const std::string& path) = 0;
   // Puts `from` in the place of `to` in one step, with `to`'s owner,
   // permissions and attributes, and keeps the old `to` under `backup`; false
-  // leaves `to` as it was.
+  // leaves `to` as it was, unless the old `to` went to `backup` and could not
+  // be put back: then `to` is missing and `backup` holds it.
   virtual bool Replace(const std::string& from, const std::string& to,
                        const std::string& backup) = 0;
+  // Gives the file `from` the name `to`, where no file may stand; false
+  // leaves both as they were.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
   virtual void Remove(const std::string& path) = 0;
 };
 
@@ -73,15 +80,29 @@ std::string GetEventFilePath(EventFileSystem& fs);
 // (or there is no path).
 bool QueryEventFileSize(EventFileSystem& fs, const std::string& path, std::uint64_t& size);
 
-// Cuts the file back to the records that start in its last
-// EVENT_FILE_KEEP_BYTES bytes and returns its new size; only those bytes are
-// read. The cut content goes to a temporary file beside it, together with
+// Finishes what a trim that was cut short (a crash, a failed call) left
+// beside the file, so that no event stays behind in the backup: without the
+// file, the backup becomes the file again; with the file the trim put in
+// place, the backup's bytes past what the trim had read follow at its end,
+// once. Then the backup, the temporary file and the trim's record go. A
+// backup beside a file that the trim did not put there is kept, as is the
+// file. True when no backup is left.
+bool FinishEventFileBackup(EventFileSystem& fs, const std::string& path);
+
+// Cuts the file of `size` bytes back to the records that start in its last
+// EVENT_FILE_KEEP_BYTES bytes; only those bytes are read. Before it cuts, a
+// backup left by an earlier trim is finished; while one stays, it does not.
+// The cut content goes to a temporary file beside it, together with
 // whatever the plug-in appended meanwhile, and replaces the file only when
-// it was written whole; bytes appended after that land in the replaced file
-// and are carried over too. On any failure the file keeps its whole content
-// and its current size is returned. A file without a record start in its
-// last EVENT_FILE_KEEP_BYTES bytes is kept whole.
-std::uint64_t TrimEventFile(EventFileSystem& fs, const std::string& path, std::uint64_t size);
+// it was written whole and the file is still the one that was read (the same
+// file, at least as long); bytes appended after that land in the replaced
+// file and are carried over too. On any failure the file keeps its whole
+// content. A file without a record start in its last EVENT_FILE_KEEP_BYTES
+// bytes is kept whole. Returns the file's size afterwards as the file itself
+// gives it (the plug-in or a person may have rewritten it meanwhile);
+// nothing when it is gone.
+std::optional<std::uint64_t> TrimEventFile(EventFileSystem& fs, const std::string& path,
+                                           std::uint64_t size);
 
 // Called at every step of the layout with the share of the content done so
 // far (0..100) or nothing; lets the window redraw and handle its events.

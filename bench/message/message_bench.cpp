@@ -47,7 +47,7 @@ double OpenList(const std::string& path, int rounds, std::size_t& shown) {
   for (int round = 0; round < rounds; ++round) {
     const double t = Now();
     std::uint64_t size = fs.FileSize(path).value_or(0);
-    size = message::TrimEventFile(fs, path, size);
+    size = message::TrimEventFile(fs, path, size).value_or(0);
     const auto text = message::FormatEventList(fs, path, size, [](std::optional<int>) {});
     times.push_back(Now() - t);
     shown = text ? text->size() : 0;

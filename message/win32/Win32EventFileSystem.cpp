@@ -64,11 +64,22 @@ bool Win32EventFileSystem::Append(const std::string& path, const std::string& by
   return WriteFile(path, "ab", bytes);
 }
 
+std::optional<std::uint64_t> Win32EventFileSystem::FileIndex(const std::string& path) {
+  // Opened for its attributes only, sharing everything: the plug-in's writes
+  // go on meanwhile. A folder cannot be opened so.
+  HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (!known) return std::nullopt;
+  return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
 bool Win32EventFileSystem::Replace(const std::string& from, const std::string& to,
                                    const std::string& backup) {
-  // A backup left by an earlier run makes way first.
-  SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(backup.c_str());
   // The attributes are set again: not every file system keeps them.
   const DWORD attributes = GetFileAttributesA(to.c_str());
   if (ReplaceFileA(to.c_str(), from.c_str(), backup.c_str(), REPLACEFILE_WRITE_THROUGH, nullptr,
@@ -76,12 +87,19 @@ bool Win32EventFileSystem::Replace(const std::string& from, const std::string& t
     SetFileAttributesA(to.c_str(), attributes);
     return true;
   }
-  // The old file went to the backup name, the new one did not follow: the
-  // old one goes back.
-  if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+  // The old file may have gone to the backup name without the new one
+  // following it: it goes back. Should that fail too, it stays the backup,
+  // which the logic finishes later.
+  const DWORD error = GetLastError();
+  if ((error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
+      GetFileAttributesA(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
     MoveFileExA(backup.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
   }
   return false;
+}
+
+bool Win32EventFileSystem::Rename(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void Win32EventFileSystem::Remove(const std::string& path) {

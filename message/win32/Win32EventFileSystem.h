@@ -1,5 +1,6 @@
 // The event file's access to the system: the engine's module folder and file
-// size, Win32's shared reads and replace, the C library's writes.
+// size, Win32's shared reads, file index, replace and rename, the C library's
+// writes.
 #pragma once
 
 #include "eventfile.h"
@@ -12,6 +13,8 @@ class Win32EventFileSystem : public message::EventFileSystem {
                                       std::uint64_t limit) override;
   bool WriteWhole(const std::string& path, const std::string& bytes) override;
   bool Append(const std::string& path, const std::string& bytes) override;
+  std::optional<std::uint64_t> FileIndex(const std::string& path) override;
   bool Replace(const std::string& from, const std::string& to, const std::string& backup) override;
+  bool Rename(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) override;
 };

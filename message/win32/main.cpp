@@ -41,6 +41,9 @@ int CB_OpenFile(int panel, int, int event, void*, int, int) {
 
   Win32EventFileSystem fs;
   const std::string path = message::GetEventFilePath(fs);
+  // A trim that failed half way earlier in this run may have left the
+  // events in the backup only.
+  message::FinishEventFileBackup(fs, path);
   std::uint64_t size = 0;
   if (!message::QueryEventFileSize(fs, path, size)) {
     DiscardPanel(list);
@@ -50,12 +53,17 @@ int CB_OpenFile(int panel, int, int event, void*, int, int) {
   }
 
   SetLoading(panel, true);
-  size = message::TrimEventFile(fs, path, size);
-  const auto text = message::FormatEventList(fs, path, size, [panel](std::optional<int> percent) {
-    if (percent) SetCtrlVal(panel, ui::mainCtrl[ui::SLIDE], static_cast<double>(*percent));
-    ProcessDrawEvents();
-    ProcessSystemEvents();
-  });
+  // The list reads the size the file has after the trim: the plug-in or a
+  // person may have rewritten it since the query.
+  const auto trimmed = message::TrimEventFile(fs, path, size);
+  std::optional<std::string> text;
+  if (trimmed) {
+    text = message::FormatEventList(fs, path, *trimmed, [panel](std::optional<int> percent) {
+      if (percent) SetCtrlVal(panel, ui::mainCtrl[ui::SLIDE], static_cast<double>(*percent));
+      ProcessDrawEvents();
+      ProcessSystemEvents();
+    });
+  }
   SetLoading(panel, false);
   // An empty list would say "no events": a file that cannot be read is said.
   if (!text) {
@@ -93,8 +101,12 @@ int main(int argc, char** argv) {
   if (CheckForDuplicateAppInstance(0, &duplicate) == 0 && duplicate) return 0;
 
   Win32EventFileSystem fs;
+  const std::string path = message::GetEventFilePath(fs);
+  // A trim cut short by a crash may have left the events in the backup
+  // only: they are back in the file before its existence is tested.
+  message::FinishEventFileBackup(fs, path);
   std::uint64_t size = 0;
-  if (!message::QueryEventFileSize(fs, message::GetEventFilePath(fs), size)) {
+  if (!message::QueryEventFileSize(fs, path, size)) {
     ShowNoEventsNotice();
     return -1;
   }

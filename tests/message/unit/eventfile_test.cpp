@@ -118,7 +118,7 @@ TEST(TrimEventFile, DropsOldRecordsWholeAndKeepsTheNewestInOrder) {
   const std::string content = FrameRecords(records);
   FakeEventFileSystem fs;
   fs.files[kPath] = Shift(content);
-  const std::uint64_t size = message::TrimEventFile(fs, kPath, content.size());
+  const std::uint64_t size = message::TrimEventFile(fs, kPath, content.size()).value();
   EXPECT_LE(size, EVENT_FILE_KEEP_BYTES);
   ASSERT_EQ(fs.files[kPath].size(), size);
   // The kept part is a run of whole records ending with the newest one.
@@ -169,7 +169,7 @@ TEST(TrimEventFile, KeepsEventsAppendedBetweenReadAndRewrite) {
       fs.files[kPath] += Shift(FrameRecords(later));
     }
   };
-  const std::uint64_t size = message::TrimEventFile(fs, kPath, fs.files[kPath].size());
+  const std::uint64_t size = message::TrimEventFile(fs, kPath, fs.files[kPath].size()).value();
   const std::string kept = Unshift(fs.files[kPath]);
   EXPECT_EQ(appends, 2);
   EXPECT_EQ(size, kept.size());
@@ -200,7 +200,7 @@ TEST(TrimEventFile, KeepsWhatThePluginAppendsAtEveryStep) {
       };
     }
     if (step == kBeforeReplace) fs.before_replace = append;
-    const std::uint64_t size = message::TrimEventFile(fs, kPath, measured);
+    const std::uint64_t size = message::TrimEventFile(fs, kPath, measured).value();
     const std::string kept = Unshift(fs.files[kPath]);
     EXPECT_EQ(size, kept.size());
     EXPECT_LE(kept.size(), EVENT_FILE_KEEP_BYTES + later.size());

@@ -78,7 +78,7 @@ TEST_F(Win32EventFiles, TrimsARealFileAndLeavesNoTemporaryFile) {
   const auto records = message_test::SampleEvents(30000);
   const std::string stored = message_test::Shift(message_test::FrameRecords(records));
   ASSERT_TRUE(fs_.WriteWhole(path_, stored));
-  const std::uint64_t size = message::TrimEventFile(fs_, path_, stored.size());
+  const std::uint64_t size = message::TrimEventFile(fs_, path_, stored.size()).value();
   EXPECT_LE(size, message::EVENT_FILE_KEEP_BYTES);
   EXPECT_EQ(fs_.FileSize(path_), size);
   EXPECT_FALSE(fs_.FileSize(path_ + ".tmp").has_value());
