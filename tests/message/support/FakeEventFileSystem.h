@@ -25,7 +25,7 @@ class FakeEventFileSystem : public message::EventFileSystem {
   bool fail_replace = false, replace_stops_half_way = false, fail_rename = false;
   std::function<void(const std::string& path)> on_write;  // after each write
   std::function<void()> before_replace;                   // the old file is still in place
-  std::function<void()> before_call;                      // before every call but ModuleDir
+  std::function<void(int call)> before_call;              // before every call but ModuleDir, from 0
   int writes = 0;
   std::uint64_t largest_read = 0;
   // The run ends (Stopped is thrown) before the call of this number, from 0.
@@ -102,8 +102,9 @@ class FakeEventFileSystem : public message::EventFileSystem {
   int calls = 0;
 
   void Call() {
-    if (calls++ == stop_before_call) throw Stopped{};
-    if (before_call) before_call();
+    if (calls == stop_before_call) throw Stopped{};
+    if (before_call) before_call(calls);
+    ++calls;
   }
   std::uint64_t IndexOf(const std::string& path) {
     const auto [it, made] = indices.emplace(path, next_index);

@@ -238,6 +238,109 @@ TEST(TrimEventFile, LeavesTheFileAsItWasWhenAStepFails) {
   }
 }
 
+// The run ends before each call in turn, as a crash would, while the
+// plug-in appends an event before every third call (so that the carry comes
+// to an end); then the program starts and opens the list on what is left.
+// Every event is in the file once.
+TEST(FinishEventFileBackup, ATrimEndedAtAnyStepLosesAndRepeatsNothing) {
+  const auto records = SampleEvents(25000);
+  bool ended_with_backup = false;
+  for (int stop = 0;; ++stop) {
+    SCOPED_TRACE(stop);
+    FakeEventFileSystem fs;
+    fs.files[kPath] = Shift(FrameRecords(records));
+    std::vector<EventRecord> appended;
+    const auto append = [&] {
+      appended.push_back(message_test::SampleEvent(1000 + static_cast<int>(appended.size())));
+      fs.files[kPath] += Shift(FrameRecord(appended.back()));
+    };
+    append();  // after the size was measured
+    fs.before_call = [&](int call) {
+      if (call % 3 == 0) append();
+    };
+    fs.stop_before_call = stop;
+    bool ended = false;
+    try {
+      message::TrimEventFile(fs, kPath, Shift(FrameRecords(records)).size());
+    } catch (const FakeEventFileSystem::Stopped&) {
+      ended = true;
+    }
+    ended_with_backup |= fs.files.count(kPath + ".bak") > 0;
+    fs.before_call = nullptr;
+    fs.stop_before_call = -1;
+    std::uint64_t size = 0;
+    message::FinishEventFileBackup(fs, kPath);  // the start
+    ASSERT_TRUE(message::QueryEventFileSize(fs, kPath, size));
+    message::FinishEventFileBackup(fs, kPath);  // the opening
+    ASSERT_TRUE(message::QueryEventFileSize(fs, kPath, size));
+    const auto now = message::TrimEventFile(fs, kPath, size);
+    ASSERT_TRUE(now.has_value());
+    const auto text = message::FormatEventList(fs, kPath, *now, nullptr);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find(appended.back()[8]), std::string::npos);
+    const std::string content = Unshift(fs.files[kPath]);
+    EXPECT_EQ(Count(content, FrameRecord(records.back())), 1u);
+    for (const auto& r : appended) EXPECT_EQ(Count(content, FrameRecord(r)), 1u) << r[8];
+    EXPECT_EQ(fs.files.size(), 1u) << "no helper file";
+    if (!ended) break;
+  }
+  EXPECT_TRUE(ended_with_backup);
+}
+
+// The file changes under the trim: cut before the trim reads it, made anew
+// (longer) or cut right before the replace. It stays as it is then, and the
+// list reads it as it is.
+TEST(TrimEventFile, LeavesAFileThatChangedUnderItAsItIs) {
+  const std::string old_events = Shift(FrameRecords(SampleEvents(25000)));
+  const auto short_run = SampleEvents(300, 900), long_run = SampleEvents(30000, 900);
+  struct Case {
+    const std::vector<EventRecord>& now;
+    bool before_read, made_anew;
+  };
+  for (const Case& c :
+       {Case{short_run, true, false}, Case{long_run, false, true}, Case{short_run, false, false}}) {
+    FakeEventFileSystem fs;
+    fs.files[kPath] = old_events;
+    const std::string now = Shift(FrameRecords(c.now));
+    const auto change = [&] {
+      if (c.made_anew) fs.Remove(kPath);
+      fs.files[kPath] = now;
+    };
+    if (c.before_read) change();
+    fs.on_write = [&](const std::string& path) {
+      if (path == kPath + ".pos") change();
+    };
+    const auto size = message::TrimEventFile(fs, kPath, old_events.size());
+    EXPECT_EQ(fs.files[kPath], now);
+    EXPECT_EQ(fs.files.size(), 1u);
+    ASSERT_EQ(size, now.size());
+    const auto text = message::FormatEventList(fs, kPath, *size, nullptr);
+    EXPECT_NE(text.value_or("").find(c.now.back()[8]), std::string::npos);
+  }
+}
+
+// The replace leaves the old file under the backup name and it cannot be
+// put back: the backup stays until the next start or opening puts it back.
+// A backup that no trim of this file accounts for stays, and so does the file.
+TEST(FinishEventFileBackup, PutsBackAnOldFileTheReplaceLeftAndKeepsAForeignBackup) {
+  const std::string stored = Shift(FrameRecords(SampleEvents(25000)));
+  const std::string backup = kPath + ".bak";
+  FakeEventFileSystem fs;
+  fs.files[kPath] = stored;
+  fs.replace_stops_half_way = fs.fail_rename = true;
+  EXPECT_FALSE(message::TrimEventFile(fs, kPath, stored.size()).has_value());
+  EXPECT_EQ(fs.files[backup], stored);
+  fs.fail_rename = false;
+  EXPECT_TRUE(message::FinishEventFileBackup(fs, kPath));
+  EXPECT_EQ(fs.files[kPath], stored);
+  EXPECT_EQ(fs.files.size(), 1u);
+
+  fs.files[backup] = "foreign";
+  EXPECT_EQ(message::TrimEventFile(fs, kPath, stored.size()), stored.size());
+  EXPECT_EQ(fs.files[kPath], stored);
+  EXPECT_EQ(fs.files[backup], "foreign");
+}
+
 // ---- layout -----------------------------------------------------------------
 
 TEST(LayoutEventContent, GivesThreeLinesPerRecordWithSeparatorsBetween) {
