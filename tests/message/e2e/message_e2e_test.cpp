@@ -448,3 +448,19 @@ TEST_F(MessageE2E, AFileTheOtherProcessHoldsOpenIsShownOrSaidUnreadable) {
   }
   QuitWithZero(main);
 }
+
+// A trim cut short inside the replace leaves only the backup: the events in
+// it are shown, and only the event file stays behind.
+TEST_F(MessageE2E, ABackupLeftWithoutTheEventFileIsPutBackAndShown) {
+  const auto records = message_test::SampleEvents(3000);
+  ASSERT_TRUE(e2e::WriteFileBytes(EventFile() + ".bak",
+                                  message_test::Shift(message_test::FrameRecords(records))));
+  HWND main = StartToMainWindow();
+  ASSERT_NE(main, nullptr) << "the program said there were no events";
+  HWND list = OpenList(main);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(e2e::Text(ChildOfClass(list, "Edit")), Crlf(message_test::ExpectedListText(records)));
+  QuitWithZero(main);
+  EXPECT_EQ(e2e::ListFilesRecursive(dir_.Path()),
+            (std::vector<std::string>{"Message.exe", "QsStat.sta"}));
+}
