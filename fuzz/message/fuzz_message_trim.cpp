@@ -16,9 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   message_test::FakeEventFileSystem fs;
   const std::string path = message::GetEventFilePath(fs);
   fs.files[path] = stored;
-  const std::uint64_t new_size = message::TrimEventFile(fs, path, stored.size());
+  const auto new_size = message::TrimEventFile(fs, path, stored.size());
   const std::string& now = fs.files[path];
-  if (new_size != now.size() || fs.files.size() != 1) std::abort();
+  if (new_size != now.size() || fs.files.size() != 1) std::abort();  // no helper file left
   if (now == stored) return 0;
   const std::string content = message::DecodeEventBytes(stored);
   const std::string kept = message::DecodeEventBytes(now);
