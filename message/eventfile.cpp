@@ -22,9 +22,8 @@ std::string EncodeEventBytes(const std::string& content) {
   return stored;
 }
 
-std::string GetEventFilePath(EventFileSystem& fs) {
-  const std::string dir = fs.ModuleDir();
-  return dir.empty() ? std::string() : dir + "\\" + EVENT_FILE_NAME;
+std::string GetEventFilePath(const std::string& module_dir) {
+  return module_dir.empty() ? std::string() : module_dir + "\\" + EVENT_FILE_NAME;
 }
 
 bool QueryEventFileSize(EventFileSystem& fs, const std::string& path, std::uint64_t& size) {

@@ -39,8 +39,6 @@ inline constexpr const char* EVENT_CLOSING_TEXT = "\n\n";
 class EventFileSystem {
  public:
   virtual ~EventFileSystem() = default;
-  // The folder of the program's executable, without a trailing backslash.
-  virtual std::string ModuleDir() = 0;
   // The file's length; nothing when it is missing, a folder or inaccessible.
   virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
   // At most `limit` of the file's bytes from offset on (empty when offset is
@@ -72,9 +70,10 @@ std::string DecodeEventBytes(const std::string& stored);
 // Content to stored bytes: adds the shift.
 std::string EncodeEventBytes(const std::string& content);
 
-// <module dir>\QsStat.sta; empty when the program's folder is not known:
-// then there is no event file.
-std::string GetEventFilePath(EventFileSystem& fs);
+// <module dir>\QsStat.sta, where module dir is the folder of the program's
+// executable without a trailing backslash; empty when that folder is not
+// known (empty): then there is no event file.
+std::string GetEventFilePath(const std::string& module_dir);
 
 // True with the file's length in size, false when the file cannot be sized
 // (or there is no path).

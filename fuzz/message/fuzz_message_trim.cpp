@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (!stored.empty() && stored.size() <= message::EVENT_FILE_KEEP_BYTES) stored += stored;
 
   message_test::FakeEventFileSystem fs;
-  const std::string path = message::GetEventFilePath(fs);
+  const std::string path = message::GetEventFilePath("C:\\Programme\\Message");
   fs.files[path] = stored;
   const auto new_size = message::TrimEventFile(fs, path, stored.size());
   const std::string& now = fs.files[path];

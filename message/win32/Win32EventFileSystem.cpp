@@ -5,18 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine.h"
-
-std::string Win32EventFileSystem::ModuleDir() {
-  char dir[ENGINE_MAX_PATHNAME_LEN];
-  if (GetModuleDir(nullptr, dir, sizeof dir) < 0) return std::string();
-  return dir;
-}
-
 std::optional<std::uint64_t> Win32EventFileSystem::FileSize(const std::string& path) {
-  std::int64_t size = 0;
-  if (CVI_GetFileSize(path.c_str(), &size) != 0) return std::nullopt;
-  return static_cast<std::uint64_t>(size);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return std::nullopt;
+  }
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 std::optional<std::string> Win32EventFileSystem::ReadFrom(const std::string& path,
@@ -45,23 +40,28 @@ std::optional<std::string> Win32EventFileSystem::ReadFrom(const std::string& pat
   return bytes;
 }
 
-namespace {
-
-bool WriteFile(const std::string& path, const char* mode, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), mode);
+bool Win32EventFileSystem::WriteWhole(const std::string& path, const std::string& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return (std::fclose(f) == 0) && written;
 }
 
-}  // namespace
-
-bool Win32EventFileSystem::WriteWhole(const std::string& path, const std::string& bytes) {
-  return WriteFile(path, "wb", bytes);
-}
-
 bool Win32EventFileSystem::Append(const std::string& path, const std::string& bytes) {
-  return WriteFile(path, "ab", bytes);
+  // Only to a file that exists: bytes carried to a file that went meanwhile
+  // must not make a new one that holds them alone. The plug-in may be
+  // appending too.
+  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD wrote = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    if (!::WriteFile(h, bytes.data() + done, want, &wrote, nullptr) || wrote == 0) break;
+    done += wrote;
+  }
+  return (CloseHandle(h) != 0) && done == bytes.size();
 }
 
 std::optional<std::uint64_t> Win32EventFileSystem::FileIndex(const std::string& path) {

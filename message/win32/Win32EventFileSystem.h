@@ -1,13 +1,11 @@
-// The event file's access to the system: the engine's module folder and file
-// size, Win32's shared reads, file index, replace and rename, the C library's
-// writes.
+// The event file's access to the system: Win32's sizes, shared reads, file
+// index, replace and rename, the C library's writes.
 #pragma once
 
 #include "eventfile.h"
 
 class Win32EventFileSystem : public message::EventFileSystem {
  public:
-  std::string ModuleDir() override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
   std::optional<std::string> ReadFrom(const std::string& path, std::uint64_t offset,
                                       std::uint64_t limit) override;

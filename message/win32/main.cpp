@@ -1,12 +1,10 @@
 // Message: tells the user that the export plug-in has recorded events and
 // shows the event list on request.
-#include "main.h"
-
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "Win32EventFileSystem.h"
+#include "callbacks.h"
 #include "engine.h"
 #include "eventfile.h"
 #include "ui.h"
@@ -14,94 +12,24 @@
 namespace {
 
 constexpr int kExitBuildFailed = 1;
-constexpr char kUnreadableTitle[] = "Ereignisdatei nicht lesbar";
 
-void SetLoading(int panel, bool loading) {
-  SetCtrlAttribute(panel, ui::mainCtrl[ui::QUIT], ATTR_DIMMED, loading ? 1 : 0);
-  SetCtrlAttribute(panel, ui::mainCtrl[ui::OPEN_FILE], ATTR_DIMMED, loading ? 1 : 0);
-  SetMouseCursor(loading ? VAL_WAIT_CURSOR : VAL_DEFAULT_CURSOR);
-  SetCtrlAttribute(panel, ui::mainCtrl[ui::TEXT_WAIT], ATTR_VISIBLE, loading ? 1 : 0);
-  SetCtrlAttribute(panel, ui::mainCtrl[ui::SLIDE], ATTR_VISIBLE, loading ? 1 : 0);
+// The event file beside the program; empty when the program's folder is not
+// known.
+std::string EventFilePath() {
+  char dir[ENGINE_MAX_PATHNAME_LEN];
+  return message::GetEventFilePath(GetModuleDir(nullptr, dir, sizeof dir) < 0 ? "" : dir);
 }
 
 }  // namespace
-
-void ShowNoEventsNotice() {
-  MessagePopup("Keine Ereignisse vorhanden",
-               "Bisher gab es noch keine Ereignisse des Quorlen Q-DAS (qs-STAT) Plug-In's f\xFCr "
-               "Calyrix !");
-  QuitUserInterface(0);
-}
-
-int CB_OpenFile(int panel, int, int event, void*, int, int) {
-  if (event != EVENT_COMMIT) return 0;
-  // Without a list window there is nothing to fill: the main window stays idle.
-  const int list = ui::BuildListPanel(0);
-  if (list < 0) return 0;
-
-  Win32EventFileSystem fs;
-  const std::string path = message::GetEventFilePath(fs);
-  // A trim that failed half way earlier in this run may have left the
-  // events in the backup only.
-  message::FinishEventFileBackup(fs, path);
-  std::uint64_t size = 0;
-  if (!message::QueryEventFileSize(fs, path, size)) {
-    DiscardPanel(list);
-    SetMouseCursor(VAL_DEFAULT_CURSOR);
-    ShowNoEventsNotice();
-    return -1;
-  }
-
-  SetLoading(panel, true);
-  // The list reads the size the file has after the trim: the plug-in or a
-  // person may have rewritten it since the query.
-  const auto trimmed = message::TrimEventFile(fs, path, size);
-  std::optional<std::string> text;
-  if (trimmed) {
-    text = message::FormatEventList(fs, path, *trimmed, [panel](std::optional<int> percent) {
-      if (percent) SetCtrlVal(panel, ui::mainCtrl[ui::SLIDE], static_cast<double>(*percent));
-      ProcessDrawEvents();
-      ProcessSystemEvents();
-    });
-  }
-  SetLoading(panel, false);
-  // An empty list would say "no events": a file that cannot be read is said.
-  if (!text) {
-    DiscardPanel(list);
-    MessagePopup(kUnreadableTitle,
-                 ("Die Ereignisdatei " + path + " kann nicht gelesen werden.").c_str());
-    return 0;
-  }
-  ResetTextBox(list, ui::listCtrl[ui::TEXT], "");
-  SetCtrlVal(list, ui::listCtrl[ui::TEXT], text->c_str());
-  DisplayPanel(list);
-  return 0;
-}
-
-int CB_Help(int, int, int event, void*, int, int) {
-  if (event == EVENT_COMMIT) SystemHelp("qsSTAT_d.hlp", SYSTEM_HELP_CONTEXT, 150, nullptr);
-  return 0;
-}
-
-int CB_Quit(int, int, int event, void*, int, int) {
-  if (event == EVENT_COMMIT) QuitUserInterface(0);
-  return 0;
-}
-
-// Closes the list window whose button (or Esc, or close box) was used: with
-// several list windows open, each closes only itself, and only once.
-int CB_Close(int panel, int, int event, void*, int, int) {
-  if (event == EVENT_COMMIT) DiscardPanel(panel);
-  return 0;
-}
 
 int main(int argc, char** argv) {
   CVI_Beep();
   int duplicate = 0;
   if (CheckForDuplicateAppInstance(0, &duplicate) == 0 && duplicate) return 0;
 
+  // Worked out once: the opening of the list uses the same path.
+  std::string path = EventFilePath();
   Win32EventFileSystem fs;
-  const std::string path = message::GetEventFilePath(fs);
   // A trim cut short by a crash may have left the events in the backup
   // only: they are back in the file before its existence is tested.
   message::FinishEventFileBackup(fs, path);
@@ -116,6 +44,7 @@ int main(int argc, char** argv) {
   if (panel < 0) return kExitBuildFailed;
   SetCtrlAttribute(panel, ui::mainCtrl[ui::SLIDE], ATTR_VISIBLE, 0);
   SetCtrlAttribute(panel, ui::mainCtrl[ui::TEXT_WAIT], ATTR_VISIBLE, 0);
+  SetCtrlAttribute(panel, ui::mainCtrl[ui::OPEN_FILE], ATTR_CALLBACK_DATA, &path);
   DisplayPanel(panel);
   RunUserInterface();
   return 0;

@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "callbacks.h"
 #include "engine.h"
-#include "main.h"
 #include "resource.h"
 #include "scaling.h"
 

@@ -1,15 +1,13 @@
 // Message's window run-time engine: top-level windows ("panels") holding
 // controls, both addressed by integer handles; control callbacks with a
 // commit event; an event loop that can also be run from inside a callback;
-// message boxes, help, the cursor, and a few process and file queries.
+// message boxes, help, the cursor, and a few process queries.
 //
 // Every operation that can fail returns a negative error code (see
 // ENGINE_ERR_*); 0 or a positive handle means success. This header does not
 // include <windows.h>, so the program's own modules can use the names of
 // their controls freely.
 #pragma once
-
-#include <cstdint>
 
 // ---- results -----------------------------------------------------------------
 inline constexpr int ENGINE_ERR_NOT_INITIALISED = -1;  // InitEngine has not run
@@ -40,7 +38,8 @@ inline constexpr int CTRL_ROUNDED_COMMAND_BUTTON = 202;
 inline constexpr int CTRL_PICTURE = 480;
 
 // ---- attributes --------------------------------------------------------------------
-// Value types: (i) int, (d) double, (s) const char*, (c) CtrlCallbackPtr.
+// Value types: (i) int, (d) double, (s) const char*, (c) CtrlCallbackPtr,
+// (p) void*.
 // Colours are 0xRRGGBB. Point sizes are character cell heights in pixels.
 enum EngineAttribute {
   // panels and controls
@@ -59,6 +58,7 @@ enum EngineAttribute {
   ATTR_DIMMED,                     // (i) 0/1: shown, but takes no input
   ATTR_CTRL_MODE,                  // (i) VAL_HOT or VAL_INDICATOR
   ATTR_CALLBACK_FUNCTION_POINTER,  // (c)
+  ATTR_CALLBACK_DATA,              // (p) handed to the callback as callbackData
   ATTR_CMD_BUTTON_COLOR,           // (i)
   ATTR_SHORTCUT_KEY,               // (i) VAL_ESC_KEY or 0
   ATTR_LABEL_COLOR,                // (i)
@@ -119,8 +119,6 @@ int CheckForDuplicateAppInstance(int activateOther, int* isDuplicate);
 // The folder of the module (nullptr: the executable), without a trailing
 // backslash, into dir of dirSize bytes.
 int GetModuleDir(void* module, char* dir, int dirSize);
-// 0 with the file's length; ENGINE_ERR_FILE for a missing file or a folder.
-int CVI_GetFileSize(const char* path, std::int64_t* size);
 
 // ---- panels ------------------------------------------------------------------------
 // A top-level window (parent 0; any other parent is ENGINE_ERR_PANEL). Made
@@ -137,6 +135,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value);
 int SetCtrlAttribute(int panel, int control, int attribute, double value);
 int SetCtrlAttribute(int panel, int control, int attribute, const char* value);
 int SetCtrlAttribute(int panel, int control, int attribute, CtrlCallbackPtr value);
+int SetCtrlAttribute(int panel, int control, int attribute, void* value);
 // Sets the control to its default value (ATTR_DFLT_VALUE).
 int DefaultCtrl(int panel, int control);
 // Slides: the value. Text boxes: appends the text.

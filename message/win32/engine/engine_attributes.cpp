@@ -68,7 +68,7 @@ struct CtrlAttribute {
   int attribute;
   unsigned kinds;
   std::variant<Action<int>, Action<Color>, Action<double>, Action<const char*>,
-               Action<CtrlCallbackPtr>>
+               Action<CtrlCallbackPtr>, Action<void*>>
       action;
 };
 
@@ -125,7 +125,8 @@ int SetScrollBars(Panel& p, Ctrl& c, int v) {
 }
 
 // Attribute, the control kinds that have it, and the action; the action's
-// value parameter (int, Color, double, text or callback) is the value type.
+// value parameter (int, Color, double, text, callback or pointer) is the
+// value type.
 // clang-format off
 constexpr CtrlAttribute kCtrlAttributes[] = {
   {ATTR_HEIGHT,          kAnyKind, SetSize<&Ctrl::height>},
@@ -152,6 +153,10 @@ constexpr CtrlAttribute kCtrlAttributes[] = {
    }},
   {ATTR_CALLBACK_FUNCTION_POINTER, kAnyKind, [](Panel&, Ctrl& c, CtrlCallbackPtr v) {
      c.callback = v;
+     return 0;
+   }},
+  {ATTR_CALLBACK_DATA,   kAnyKind, [](Panel&, Ctrl& c, void* v) {
+     c.callback_data = v;
      return 0;
    }},
   {ATTR_SHORTCUT_KEY,    kAnyKind, [](Panel&, Ctrl& c, int v) {
@@ -319,5 +324,9 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* value) {
 }
 
 int SetCtrlAttribute(int panel, int control, int attribute, CtrlCallbackPtr value) {
+  return SetCtrlAttributeOf(panel, control, attribute, value);
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, void* value) {
   return SetCtrlAttributeOf(panel, control, attribute, value);
 }

@@ -76,7 +76,7 @@ void Commit(int panel, int control) {
   Panel* p = FindPanel(panel);
   Ctrl* c = p ? FindCtrl(p, control) : nullptr;
   if (!c || !c->callback || !c->visible || c->dimmed) return;
-  c->callback(panel, control, EVENT_COMMIT, nullptr, 0, 0);
+  c->callback(panel, control, EVENT_COMMIT, c->callback_data, 0, 0);
 }
 
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -36,6 +36,7 @@ struct Ctrl {
   bool visible = true, dimmed = false;
   int mode = VAL_HOT;
   CtrlCallbackPtr callback = nullptr;
+  void* callback_data = nullptr;
   int button_color = 0xC0C0C0;
   int shortcut = 0;
   int label_color = 0x000000, label_bg = -1;  // -1: the panel's background

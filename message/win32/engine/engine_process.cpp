@@ -1,14 +1,34 @@
 // Start-up and what the engine tells about its process: the window class,
-// the beep, the duplicate-instance check, the module's folder, file sizes
-// and the resolution setting of the program's INI file.
+// the beep, the duplicate-instance check, the module's folder and the
+// resolution setting of the program's INI file.
 #include "engine_internal.h"
 
 #include <commctrl.h>
 
 #include <cctype>
-#include <cstdint>
 
 using namespace engine_internal;
+
+namespace {
+
+// The module's full path (nullptr: the executable) into path: 0,
+// ENGINE_ERR_SYSTEM when the system gives none, ENGINE_ERR_PATH when it is
+// longer than MAX_PATH.
+int ModuleFileName(HMODULE module, std::string& path) {
+  char buffer[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(module, buffer, sizeof buffer);
+  if (n == 0) return ENGINE_ERR_SYSTEM;
+  if (n >= sizeof buffer) return ENGINE_ERR_PATH;
+  path.assign(buffer, n);
+  return 0;
+}
+
+// The place of the separator before a path's last name.
+std::size_t LastSeparator(const std::string& path) {
+  return path.find_last_of("\\/");
+}
+
+}  // namespace
 
 int InitEngine(int, char**) {
   if (E().initialised) return 0;
@@ -32,13 +52,12 @@ void CVI_Beep() {
 
 int CheckForDuplicateAppInstance(int activateOther, int* isDuplicate) {
   if (activateOther != 0 || !isDuplicate) return ENGINE_ERR_VALUE;
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (n == 0 || n >= sizeof path) return ENGINE_ERR_PATH;
+  std::string path;
+  if (const int error = ModuleFileName(nullptr, path)) return error;
   // A mutex name may not hold backslashes; case does not tell paths apart.
   std::string name = "EngineInstance:";
-  for (DWORD i = 0; i < n; ++i) {
-    const auto ch = static_cast<unsigned char>(path[i]);
+  for (const char c : path) {
+    const auto ch = static_cast<unsigned char>(c);
     name += ch == '\\' ? '/' : static_cast<char>(std::toupper(ch));
   }
   HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
@@ -55,12 +74,9 @@ int CheckForDuplicateAppInstance(int activateOther, int* isDuplicate) {
 }
 
 int GetModuleDir(void* module, char* dir, int dirSize) {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(static_cast<HMODULE>(module), path, sizeof path);
-  if (n == 0) return ENGINE_ERR_SYSTEM;
-  if (n >= sizeof path) return ENGINE_ERR_PATH;
-  const std::string full(path, n);
-  const std::size_t slash = full.find_last_of("\\/");
+  std::string full;
+  if (const int error = ModuleFileName(static_cast<HMODULE>(module), full)) return error;
+  const std::size_t slash = LastSeparator(full);
   const std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash);
   if (!dir || static_cast<int>(folder.size()) >= dirSize) return ENGINE_ERR_PATH;
   folder.copy(dir, folder.size());
@@ -68,25 +84,15 @@ int GetModuleDir(void* module, char* dir, int dirSize) {
   return 0;
 }
 
-int CVI_GetFileSize(const char* path, std::int64_t* size) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!size || !GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return ENGINE_ERR_FILE;
-  }
-  *size = (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  return 0;
-}
-
 int GetSystemAttribute(int attribute, int* value) {
   if (!value) return ENGINE_ERR_VALUE;
   if (attribute != ATTR_RESOLUTION_ADJUSTMENT) return ENGINE_ERR_ATTRIBUTE;
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (n == 0 || n >= sizeof path) return ENGINE_ERR_PATH;
-  std::string ini(path, n);
+  std::string ini;
+  if (const int error = ModuleFileName(nullptr, ini)) return error;
+  // The extension of the program's name goes; a dot in a folder's name stays.
   const std::size_t dot = ini.find_last_of('.');
-  if (dot != std::string::npos && dot > ini.find_last_of('\\')) ini.erase(dot);
+  const std::size_t slash = LastSeparator(ini);
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ini.erase(dot);
   ini += ".ini";
   *value =
       static_cast<int>(GetPrivateProfileIntA("Engine", "ResolutionAdjustment", -1, ini.c_str()));

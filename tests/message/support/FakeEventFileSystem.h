@@ -19,20 +19,18 @@ namespace message_test {
 
 class FakeEventFileSystem : public message::EventFileSystem {
  public:
-  std::string module_dir = "C:\\Programme\\Message";
   std::map<std::string, std::string> files;
   std::set<std::string> unreadable, unwritable;
   bool fail_replace = false, replace_stops_half_way = false, fail_rename = false;
   std::function<void(const std::string& path)> on_write;  // after each write
   std::function<void()> before_replace;                   // the old file is still in place
-  std::function<void(int call)> before_call;              // before every call but ModuleDir, from 0
+  std::function<void(int call)> before_call;              // before every call, from 0
   int writes = 0;
   std::uint64_t largest_read = 0;
   // The run ends (Stopped is thrown) before the call of this number, from 0.
   int stop_before_call = -1;
   struct Stopped {};
 
-  std::string ModuleDir() override { return module_dir; }
   std::optional<std::uint64_t> FileSize(const std::string& path) override {
     Call();
     const auto it = files.find(path);

@@ -44,12 +44,12 @@ size_t Count(const std::string& text, const std::string& what) {
 }
 
 TEST(EventFilePath, IsTheFileBesideTheProgramAndNoneWithoutItsFolder) {
+  EXPECT_EQ(message::GetEventFilePath("C:\\Programme\\Message"), kPath);
   FakeEventFileSystem fs;
-  EXPECT_EQ(message::GetEventFilePath(fs), kPath);
-  fs.module_dir.clear();  // a folder path too long to be read
   fs.files["\\QsStat.sta"] = "x";
   std::uint64_t size = 0;
-  EXPECT_FALSE(message::QueryEventFileSize(fs, message::GetEventFilePath(fs), size));
+  // A folder path too long to be read.
+  EXPECT_FALSE(message::QueryEventFileSize(fs, message::GetEventFilePath(""), size));
 }
 
 TEST(EventFileSize, ReportsLengthAndFailsForAMissingFile) {

@@ -1,7 +1,10 @@
-// Message's start-up and the callbacks of its buttons.
+// The callbacks of Message's buttons, and the notice both start-up and the
+// opening of the list give when there is no event file.
 #pragma once
 
-// Button callbacks; each acts on the commit event only.
+// Each callback acts on the commit event only. CB_OpenFile's callback data is
+// the event file's path (a const std::string*), which start-up works out once
+// and keeps for the whole run.
 int CB_OpenFile(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);
 int CB_Help(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);

@@ -1,0 +1,138 @@
+#include "EventFileContract.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace message_test {
+
+namespace {
+
+constexpr std::uint64_t kAll = UINT64_MAX;
+// Every byte value may stand in the stored file.
+const std::string kStored(
+    "a\0\x02\xFF"
+    "bc",
+    6);
+
+}  // namespace
+
+const std::vector<EventFileCase>& EventFileContract() {
+  static const std::vector<EventFileCase> cases = {
+      {"a size is a file's length; a folder or nothing has none",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", kStored);
+         g.Folder("Ordner");
+         auto& s = g.Sys();
+         EXPECT_EQ(s.FileSize(g.Path("QsStat.sta")), kStored.size());
+         EXPECT_EQ(s.FileSize(g.Path("Ordner")), std::nullopt);
+         EXPECT_EQ(s.FileSize(g.Path("fehlt.sta")), std::nullopt);
+       }},
+      {"a read gives at most the limit from the offset, nothing past the end",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", kStored);
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta");
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), kStored);
+         EXPECT_EQ(s.ReadFrom(p, 4, kAll), "bc");
+         EXPECT_EQ(s.ReadFrom(p, 1, 2), kStored.substr(1, 2));
+         EXPECT_EQ(s.ReadFrom(p, 10, kAll), "");
+         EXPECT_EQ(s.ReadFrom(g.Path("fehlt.sta"), 0, kAll), std::nullopt);
+       }},
+      {"size, read, index and append go on while the plug-in holds the file",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", kStored);
+         g.HoldForAppending("QsStat.sta");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta");
+         EXPECT_EQ(s.FileSize(p), kStored.size());
+         EXPECT_TRUE(s.FileIndex(p).has_value());
+         EXPECT_TRUE(s.Append(p, "de"));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), kStored + "de");
+       }},
+      {"a whole write makes or empties a file; an append needs one",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt und lang");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), missing = g.Path("fehlt.sta");
+         EXPECT_TRUE(s.WriteWhole(p, kStored));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), kStored);
+         EXPECT_TRUE(s.WriteWhole(g.Path("neu.tmp"), "n"));
+         EXPECT_EQ(s.ReadFrom(g.Path("neu.tmp"), 0, kAll), "n");
+         EXPECT_FALSE(s.Append(missing, "x"));
+         EXPECT_EQ(s.FileSize(missing), std::nullopt) << "an append makes no file";
+       }},
+      {"an index stays with the file under a new name; a file made anew gets another",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt");
+         g.Folder("Ordner");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), moved = g.Path("QsStat.sta.bak");
+         const auto before = s.FileIndex(p);
+         ASSERT_TRUE(before.has_value());
+         ASSERT_TRUE(s.Rename(p, moved));
+         EXPECT_EQ(s.FileIndex(moved), before);
+         // The old file lives on, so its number cannot be given again.
+         ASSERT_TRUE(s.WriteWhole(p, "neu"));
+         EXPECT_NE(s.FileIndex(p), before);
+         EXPECT_EQ(s.FileIndex(g.Path("fehlt.sta")), std::nullopt);
+         EXPECT_EQ(s.FileIndex(g.Path("Ordner")), std::nullopt);
+       }},
+      {"a replace puts the new file in place and keeps the old one as the backup",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt");
+         g.File("QsStat.sta.tmp", "neu");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), tmp = g.Path("QsStat.sta.tmp"),
+                           bak = g.Path("QsStat.sta.bak");
+         ASSERT_TRUE(s.Replace(tmp, p, bak));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "neu");
+         EXPECT_EQ(s.ReadFrom(bak, 0, kAll), "alt");
+         EXPECT_EQ(s.FileSize(tmp), std::nullopt);
+       }},
+      {"a replace over an old backup takes its place",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt");
+         g.File("QsStat.sta.tmp", "neu");
+         g.File("QsStat.sta.bak", "älter");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), bak = g.Path("QsStat.sta.bak");
+         ASSERT_TRUE(s.Replace(g.Path("QsStat.sta.tmp"), p, bak));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "neu");
+         EXPECT_EQ(s.ReadFrom(bak, 0, kAll), "alt");
+       }},
+      {"a replace without the new file or without the old one changes nothing",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt");
+         g.File("QsStat.sta.tmp", "neu");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), tmp = g.Path("QsStat.sta.tmp"),
+                           bak = g.Path("QsStat.sta.bak"), missing = g.Path("fehlt.sta");
+         EXPECT_FALSE(s.Replace(missing, p, bak));
+         EXPECT_FALSE(s.Replace(tmp, missing, bak));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "alt");
+         EXPECT_EQ(s.ReadFrom(tmp, 0, kAll), "neu");
+         EXPECT_EQ(s.FileSize(missing), std::nullopt);
+         EXPECT_EQ(s.FileSize(bak), std::nullopt);
+       }},
+      {"a rename needs a free name; a removal of nothing is harmless",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt");
+         g.File("QsStat.sta.bak", "sicher");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), bak = g.Path("QsStat.sta.bak");
+         EXPECT_FALSE(s.Rename(bak, p));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "alt");
+         EXPECT_EQ(s.ReadFrom(bak, 0, kAll), "sicher");
+         EXPECT_FALSE(s.Rename(g.Path("fehlt.sta"), g.Path("neu.sta")));
+         s.Remove(p);
+         s.Remove(p);
+         EXPECT_EQ(s.FileSize(p), std::nullopt);
+         EXPECT_TRUE(s.Rename(bak, p));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "sicher");
+       }},
+  };
+  return cases;
+}
+
+}  // namespace message_test
