@@ -37,12 +37,17 @@ bool IsDeviceName(const std::string& name) {
          base[3] >= '1' && base[3] <= '9';
 }
 
+// The end of the folder in a path as users and the registry give it, where a
+// drive's colon ends the folder too ("C:name"); the normal paths of the
+// walk end their folder at the last backslash only (DirectoryPart).
 size_t LastDelimiter(const std::string& path) {
   return path.find_last_of("\\:");
 }
 
-bool IsDriveLetter(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+// "X:" at the start, X a letter: the path names a drive.
+bool HasDriveLetter(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
 }
 
 }  // namespace
@@ -69,7 +74,7 @@ std::string IncludeTrailingBackslash(const std::string& path) {
 
 std::string ExpandToUnc(System& system, const std::string& path) {
   const std::string full = system.FullPath(path);
-  if (full.size() > 2 && full[1] == ':' && IsDriveLetter(full[0])) {
+  if (full.size() > 2 && HasDriveLetter(full)) {
     std::string unc;
     return system.UniversalName(full, unc) ? unc : full;
   }
@@ -90,7 +95,7 @@ SplitResult SplitDirectory(const std::string& directory) {
       pos = next + 1;
     }
     r.Directories = d.substr(pos);
-  } else if (d.size() >= 2 && d[1] == ':') {
+  } else if (HasDriveLetter(d)) {
     d = IncludeTrailingBackslash(d);
     r.Root = std::string{FoldCase(d[0]), ':', '\\'};
     r.Directories = d.substr(2);
@@ -101,7 +106,7 @@ SplitResult SplitDirectory(const std::string& directory) {
 
 SplitResult SplitPath(System& system, const std::string& path) {
   SplitResult r;
-  if (path.find('\\') != std::string::npos || (path.size() >= 2 && path[1] == ':')) {
+  if (path.find('\\') != std::string::npos || HasDriveLetter(path)) {
     r = SplitDirectory(ExtractFilePath(path));
   } else {
     // A bare name lies in the current folder.
@@ -124,7 +129,7 @@ std::string ShortenPath(System& system, const std::string& path, int width) {
 }
 
 std::string RootPart(const std::string& path) {
-  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+  if (HasDriveLetter(path)) return path.substr(0, 2);
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
     const size_t server_end = path.find('\\', 2);
     if (server_end == std::string::npos) return path;
@@ -179,7 +184,7 @@ bool KeepsItsNames(const std::string& relative) {
 }
 
 std::string TemporaryName(System& system, const std::string& file) {
-  const std::string name = file.substr(file.find_last_of('\\') + 1);
+  const std::string name = file.substr(DirectoryPart(file).size());
   const size_t dot = name.find_last_of('.');
   const bool taken = dot != std::string::npos && SameName(system, name.substr(dot), ".~ft");
   return file + (taken ? ".~fu" : ".~ft");
@@ -192,7 +197,7 @@ std::string LexicalDirectory(const std::string& full) {
   }
   std::string root;
   size_t rest = 0;
-  if (path.size() >= 2 && path[1] == ':' && IsDriveLetter(path[0])) {
+  if (HasDriveLetter(path)) {
     if (path.size() > 2 && path[2] != '\\') return std::string();  // drive-relative
     root = path.substr(0, 2) + "\\";
     rest = 2;

@@ -1,5 +1,7 @@
 #include "Searcher.h"
 
+#include "Paths.h"
+
 namespace ferrolink {
 
 namespace {
@@ -35,15 +37,14 @@ TSearcher::~TSearcher() {
 void TSearcher::Start(const std::string& pattern) {
   Running = true;
   ClearItems();
-  const size_t cut = pattern.find_last_of("\\:");
-  Mask = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+  Mask = ExtractFileName(pattern);
   // A pattern that has no full form cannot be listed; listing the empty text
   // would search somewhere else.
   const std::string full = system_.FullPath(pattern);
   if (full.empty()) return;
   ForgetEntered();
   try {
-    FirstEntry(full.substr(0, full.find_last_of('\\') + 1), false);
+    FirstEntry(DirectoryPart(full), false);
     SearchDirectory(full);
   } catch (...) {
     Running = false;
@@ -84,9 +85,7 @@ void TSearcher::ClearItems() {
 
 void TSearcher::SearchDirectory(const std::string& pattern) {
   if (!Running) return;
-  const size_t cut = pattern.find_last_of('\\');
-  const std::string directory =
-      cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+  const std::string directory = DirectoryPart(pattern);
   const bool recursive = (Options & soRecursive) != 0;
   // When the pattern matches everything, its listing already names every
   // subdirectory in listing order, so one listing serves both steps.
