@@ -9,6 +9,7 @@
 # Usage: scripts/package.sh   (prints the two files' paths)
 set -u
 cd "$(dirname "$0")/.."
+root=$PWD
 . scripts/common.sh
 [ -n "${PACKAGE_NO_SETUP:-}" ] || step "installing the packages (scripts/setup.sh)" scripts/setup.sh
 build_targets win32 "the programs" Ferrolink Message Treecarry viewerprobe
@@ -31,6 +32,14 @@ conditions=$(mktemp -d)
 printf 'Feature_\tLevel\tCondition\ns38\ti2\tS255\nCondition\tFeature_\tLevel\nAutostart\t0\tFERROLINK_AUTOSTART="0"\n' \
   >"$conditions/Condition.idt"
 step "adding the start-up condition to $msi" msibuild "$msi" -i "$conditions/Condition.idt"
+# The programs need Windows 7 or later (32 or 64 bit); an older system is
+# refused before anything is installed, and an installed package can always
+# be removed. The row joins wixl's own launch condition (the downgrade).
+(cd "$conditions" && msiinfo export "$root/$msi" LaunchCondition >LaunchCondition.idt) ||
+  die "no launch condition table in $msi"
+printf 'Installed OR VersionNT >= 601\tDie Messplatz-Werkzeuge brauchen Windows 7 oder neuer.\r\n' \
+  >>"$conditions/LaunchCondition.idt"
+step "adding the launch condition to $msi" msibuild "$msi" -i "$conditions/LaunchCondition.idt"
 rm -rf "$conditions"
 
 readme=$(mktemp -d)

@@ -1,9 +1,9 @@
 #!/bin/bash
 # The Windows Installer package under Wine's msiexec, in a 64-bit prefix of
-# its own (Wine's msiexec installs 32-bit packages there): a silent install
-# into a chosen folder, the start-up shortcut and FERROLINK_AUTOSTART=0, an
-# upgrade that leaves one product, and an uninstall that keeps the files the
-# package did not install. Needs the win64 build (for its Wine environment).
+# its own (Wine's msiexec installs 32-bit packages there): a system older
+# than Windows 7 refused, a silent install into a chosen folder, the start-up
+# shortcut and FERROLINK_AUTOSTART=0, an upgrade that leaves one product, and
+# an uninstall that keeps the files the package did not install. Needs the win64 build (for its Wine environment).
 # Ends with "package: N passed, N failed".
 set -u
 cd "$(dirname "$0")/../.."
@@ -59,6 +59,14 @@ products() {  # the uninstall entries of the package (a 32-bit one, in the 64-bi
   wine reg query 'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
     tr -d '\r' | grep -c 'DisplayName.*Messplatz-Werkzeuge$'
 }
+
+# Windows XP (Wine's msiexec told so) is older than Windows 7: refused.
+xp='HKCU\Software\Wine\AppDefaults\msiexec.exe'
+wine reg add "$xp" /v Version /d winxp64 /f >/dev/null 2>&1
+msi /i "$(winpath "$old")" "INSTALLDIR=$(winpath "$folder")\\"
+check "a system older than Windows 7 is refused" none_installed
+check "a refused install leaves no product" test "$(products)" = 0
+wine reg delete "$xp" /f >/dev/null 2>&1
 
 msi /i "$(winpath "$old")" "INSTALLDIR=$(winpath "$folder")\\"
 check "a silent install puts the four programs into the chosen folder" installed
