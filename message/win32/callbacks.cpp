@@ -33,7 +33,7 @@ void ShowNoEventsNotice() {
 int CB_OpenFile(int panel, int, int event, void* callbackData, int, int) {
   if (event != EVENT_COMMIT) return 0;
   // Without a list window there is nothing to fill: the main window stays idle.
-  const int list = ui::BuildListPanel(0);
+  const int list = ui::BuildListPanel();
   if (list < 0) return 0;
 
   const std::string& path = *static_cast<const std::string*>(callbackData);
@@ -76,7 +76,7 @@ int CB_OpenFile(int panel, int, int event, void* callbackData, int, int) {
 }
 
 int CB_Help(int, int, int event, void*, int, int) {
-  if (event == EVENT_COMMIT) SystemHelp("qsSTAT_d.hlp", SYSTEM_HELP_CONTEXT, 150, nullptr);
+  if (event == EVENT_COMMIT) SystemHelp("qsSTAT_d.hlp", 150);
   return 0;
 }
 

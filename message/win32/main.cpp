@@ -17,7 +17,7 @@ constexpr int kExitBuildFailed = 1;
 // known.
 std::string EventFilePath() {
   char dir[ENGINE_MAX_PATHNAME_LEN];
-  return message::GetEventFilePath(GetModuleDir(nullptr, dir, sizeof dir) < 0 ? "" : dir);
+  return message::GetEventFilePath(GetModuleDir(dir, sizeof dir) < 0 ? "" : dir);
 }
 
 }  // namespace
@@ -25,7 +25,7 @@ std::string EventFilePath() {
 int main(int argc, char** argv) {
   CVI_Beep();
   int duplicate = 0;
-  if (CheckForDuplicateAppInstance(0, &duplicate) == 0 && duplicate) return 0;
+  if (CheckForDuplicateAppInstance(&duplicate) == 0 && duplicate) return 0;
 
   // Worked out once: the opening of the list uses the same path.
   std::string path = EventFilePath();
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   }
   if (InitEngine(argc, argv) < 0) return -1;
 
-  const int panel = ui::BuildMainPanel(0);
+  const int panel = ui::BuildMainPanel();
   if (panel < 0) return kExitBuildFailed;
   SetCtrlAttribute(panel, ui::mainCtrl[ui::SLIDE], ATTR_VISIBLE, 0);
   SetCtrlAttribute(panel, ui::mainCtrl[ui::TEXT_WAIT], ATTR_VISIBLE, 0);

@@ -153,11 +153,11 @@ bool SetUpPanel(Steps& s, int panel, const char* constant, int back_color) {
 
 }  // namespace
 
-int BuildMainPanel(int parent) {
+int BuildMainPanel() {
   const message::PanelGeometry design{21, 65, 346, 481};
   Steps s;
   int bitmap = 0;
-  const int panel = NewPanel(parent, "Q-DAS (qs-STAT) Ereignisanzeige zu Calyrix K9Q2", design.top,
+  const int panel = NewPanel("Q-DAS (qs-STAT) Ereignisanzeige zu Calyrix K9Q2", design.top,
                              design.left, design.height, design.width);
   if (!s(panel) || !SetUpPanel(s, panel, "PANEL", kRedOrange)) return s.error;
   for (const CtrlRow& row : kMainRows) {
@@ -179,7 +179,7 @@ int BuildMainPanel(int parent) {
         s(SetCtrlAttribute(panel, slide, ATTR_VISIBLE, 0)) &&
         s(SetCtrlAttribute(panel, mainCtrl[TEXT_WAIT], ATTR_VISIBLE, 0)) &&
         s(GetBitmapFromResource(MESSAGE_PICTURE_BITMAP, &bitmap)) &&
-        s(SetCtrlBitmap(panel, mainCtrl[PICTURE], 0, bitmap)) &&
+        s(SetCtrlBitmap(panel, mainCtrl[PICTURE], bitmap)) &&
         s(DiscardBitmap(std::exchange(bitmap, 0))) &&
         SetOrder(s, panel, mainCtrl, kMainFrontToBack, ATTR_ZPLANE_POSITION) &&
         SetOrder(s, panel, mainCtrl, kMainTabOrder, ATTR_CTRL_TAB_POSITION) &&
@@ -191,10 +191,10 @@ int BuildMainPanel(int parent) {
   return panel;
 }
 
-int BuildListPanel(int parent) {
+int BuildListPanel() {
   const message::PanelGeometry design{21, 47, 378, 620};
   Steps s;
-  const int panel = NewPanel(parent, "Q-DAS (qs-STAT) Ereignis-Liste", design.top, design.left,
+  const int panel = NewPanel("Q-DAS (qs-STAT) Ereignis-Liste", design.top, design.left,
                              design.height, design.width);
   if (!s(panel) || !SetUpPanel(s, panel, "TEXT", kLightGrey)) return s.error;
   for (const CtrlRow& row : kListRows) {

@@ -23,10 +23,10 @@ enum ListCtrl { TEXT, CLOSE, LIST_CTRL_COUNT };
 extern int mainCtrl[MAIN_CTRL_COUNT];
 extern int listCtrl[LIST_CTRL_COUNT];
 
-// The main window, hidden, fitted to its screen; parent 0 = top-level.
-// Returns its handle or the first negative engine result.
-int BuildMainPanel(int parent);
-// A new list window, hidden, fitted to its screen; parent 0 = top-level.
-int BuildListPanel(int parent);
+// The main window, hidden, fitted to its screen. Returns its handle or the
+// first negative engine result.
+int BuildMainPanel();
+// A new list window, hidden, fitted to its screen.
+int BuildListPanel();
 
 }  // namespace ui

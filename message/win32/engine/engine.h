@@ -103,9 +103,6 @@ inline constexpr const char* VAL_DIALOG_FONT = "EngineDialog";
 inline constexpr int VAL_DEFAULT_CURSOR = -1;
 inline constexpr int VAL_WAIT_CURSOR = 17;
 
-// SystemHelp command: show the topic with a context number.
-inline constexpr int SYSTEM_HELP_CONTEXT = 1;
-
 inline constexpr int ENGINE_MAX_PATHNAME_LEN = 260;
 
 // ---- start-up, process -------------------------------------------------------------
@@ -114,16 +111,16 @@ inline constexpr int ENGINE_MAX_PATHNAME_LEN = 260;
 int InitEngine(int argc, char** argv);
 void CVI_Beep();
 // *isDuplicate becomes 1 when another process of the same executable (by
-// its full path) runs. Only activateOther = 0 is offered.
-int CheckForDuplicateAppInstance(int activateOther, int* isDuplicate);
-// The folder of the module (nullptr: the executable), without a trailing
-// backslash, into dir of dirSize bytes.
-int GetModuleDir(void* module, char* dir, int dirSize);
+// its full path) runs; the other process is left as it is.
+int CheckForDuplicateAppInstance(int* isDuplicate);
+// The folder of the executable, without a trailing backslash, into dir of
+// dirSize bytes.
+int GetModuleDir(char* dir, int dirSize);
 
 // ---- panels ------------------------------------------------------------------------
-// A top-level window (parent 0; any other parent is ENGINE_ERR_PANEL). Made
-// hidden, sizable, with the title and the client geometry given.
-int NewPanel(int parent, const char* title, int top, int left, int height, int width);
+// A top-level window, made hidden, sizable, with the title and the client
+// geometry given.
+int NewPanel(const char* title, int top, int left, int height, int width);
 int SetPanelAttribute(int panel, int attribute, int value);
 int SetPanelAttribute(int panel, int attribute, const char* value);
 int DisplayPanel(int panel);
@@ -147,8 +144,8 @@ int ResetTextBox(int panel, int control, const char* text);
 // ---- bitmaps -----------------------------------------------------------------------
 // A bitmap from a BITMAP resource of the executable.
 int GetBitmapFromResource(int resourceId, int* bitmap);
-// Puts a copy of the bitmap into a picture control (image slot 0).
-int SetCtrlBitmap(int panel, int control, int imageId, int bitmap);
+// Puts a copy of the bitmap into a picture control.
+int SetCtrlBitmap(int panel, int control, int bitmap);
 int DiscardBitmap(int bitmap);
 
 // ---- screen ------------------------------------------------------------------------
@@ -169,6 +166,5 @@ int SetMouseCursor(int cursor);
 // ---- dialogs and help ----------------------------------------------------------------
 // A modal box with the title, the text and one OK button.
 int MessagePopup(const char* title, const char* message);
-// Opens a Windows Help file at the topic with the context number in data
-// (command SYSTEM_HELP_CONTEXT).
-int SystemHelp(const char* helpFile, int command, int data, const char* string);
+// Opens a Windows Help file at the topic with the context number.
+int SystemHelp(const char* helpFile, int context);

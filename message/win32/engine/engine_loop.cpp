@@ -114,10 +114,11 @@ int MessagePopup(const char* title, const char* message) {
                                                                               : ENGINE_ERR_SYSTEM;
 }
 
-int SystemHelp(const char* helpFile, int command, int data, const char* /*string*/) {
-  if (!helpFile || command != SYSTEM_HELP_CONTEXT) return ENGINE_ERR_VALUE;
+int SystemHelp(const char* helpFile, int context) {
+  if (!helpFile) return ENGINE_ERR_VALUE;
   HWND owner = OwnerWindow();
   if (!owner && !E().panels.empty()) owner = E().panels.begin()->second->hwnd;
-  return WinHelpA(owner, helpFile, HELP_CONTEXT, static_cast<ULONG_PTR>(data)) ? 0
-                                                                               : ENGINE_ERR_SYSTEM;
+  return WinHelpA(owner, helpFile, HELP_CONTEXT, static_cast<ULONG_PTR>(context))
+             ? 0
+             : ENGINE_ERR_SYSTEM;
 }

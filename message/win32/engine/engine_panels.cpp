@@ -31,9 +31,8 @@ int SetSlideValue(Ctrl& c, double v) {
 
 // ---- panels ------------------------------------------------------------------------------
 
-int NewPanel(int parent, const char* title, int top, int left, int height, int width) {
+int NewPanel(const char* title, int top, int left, int height, int width) {
   if (!E().initialised) return ENGINE_ERR_NOT_INITIALISED;
-  if (parent != 0) return ENGINE_ERR_PANEL;  // panels are top-level windows only
   if (height <= 0 || width <= 0) return ENGINE_ERR_VALUE;
   auto p = std::make_unique<Panel>();
   p->handle = E().next_panel++;
@@ -204,12 +203,11 @@ int GetBitmapFromResource(int resourceId, int* bitmap) {
   return 0;
 }
 
-int SetCtrlBitmap(int panel, int control, int imageId, int bitmap) {
+int SetCtrlBitmap(int panel, int control, int bitmap) {
   Target t = Find(panel, control);
   if (t.error) return t.error;
   Ctrl& c = *t.ctrl;
   if (c.style != CTRL_PICTURE) return ENGINE_ERR_ATTRIBUTE;
-  if (imageId != 0) return ENGINE_ERR_VALUE;
   const auto it = E().bitmaps.find(bitmap);
   if (it == E().bitmaps.end()) return ENGINE_ERR_BITMAP;
   HBITMAP copy =

@@ -11,12 +11,11 @@ using namespace engine_internal;
 
 namespace {
 
-// The module's full path (nullptr: the executable) into path: 0,
-// ENGINE_ERR_SYSTEM when the system gives none, ENGINE_ERR_PATH when it is
-// longer than MAX_PATH.
-int ModuleFileName(HMODULE module, std::string& path) {
+// The executable's full path into path: 0, ENGINE_ERR_SYSTEM when the
+// system gives none, ENGINE_ERR_PATH when it is longer than MAX_PATH.
+int ModuleFileName(std::string& path) {
   char buffer[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(module, buffer, sizeof buffer);
+  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
   if (n == 0) return ENGINE_ERR_SYSTEM;
   if (n >= sizeof buffer) return ENGINE_ERR_PATH;
   path.assign(buffer, n);
@@ -50,10 +49,10 @@ void CVI_Beep() {
   MessageBeep(MB_OK);
 }
 
-int CheckForDuplicateAppInstance(int activateOther, int* isDuplicate) {
-  if (activateOther != 0 || !isDuplicate) return ENGINE_ERR_VALUE;
+int CheckForDuplicateAppInstance(int* isDuplicate) {
+  if (!isDuplicate) return ENGINE_ERR_VALUE;
   std::string path;
-  if (const int error = ModuleFileName(nullptr, path)) return error;
+  if (const int error = ModuleFileName(path)) return error;
   // A mutex name may not hold backslashes; case does not tell paths apart.
   std::string name = "EngineInstance:";
   for (const char c : path) {
@@ -73,9 +72,9 @@ int CheckForDuplicateAppInstance(int activateOther, int* isDuplicate) {
   return 0;
 }
 
-int GetModuleDir(void* module, char* dir, int dirSize) {
+int GetModuleDir(char* dir, int dirSize) {
   std::string full;
-  if (const int error = ModuleFileName(static_cast<HMODULE>(module), full)) return error;
+  if (const int error = ModuleFileName(full)) return error;
   const std::size_t slash = LastSeparator(full);
   const std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash);
   if (!dir || static_cast<int>(folder.size()) >= dirSize) return ENGINE_ERR_PATH;
@@ -88,7 +87,7 @@ int GetSystemAttribute(int attribute, int* value) {
   if (!value) return ENGINE_ERR_VALUE;
   if (attribute != ATTR_RESOLUTION_ADJUSTMENT) return ENGINE_ERR_ATTRIBUTE;
   std::string ini;
-  if (const int error = ModuleFileName(nullptr, ini)) return error;
+  if (const int error = ModuleFileName(ini)) return error;
   // The extension of the program's name goes; a dot in a folder's name stays.
   const std::size_t dot = ini.find_last_of('.');
   const std::size_t slash = LastSeparator(ini);

@@ -41,7 +41,7 @@ class Engine : public ::testing::Test {
   void SetUp() override {
     calls.clear();
     ASSERT_EQ(InitEngine(0, nullptr), 0);
-    panel_ = NewPanel(0, "Engine test", 10, 20, 200, 300);
+    panel_ = NewPanel("Engine test", 10, 20, 200, 300);
     ASSERT_GT(panel_, 0);
     hwnd_ = FindWindowA("EnginePanel", "Engine test");
     ASSERT_NE(hwnd_, nullptr);
@@ -68,11 +68,10 @@ class Engine : public ::testing::Test {
 };
 
 TEST(EngineStart, NeedsInitialisationAndRejectsUnknownHandles) {
-  EXPECT_EQ(NewPanel(0, "x", 0, 0, 10, 10), ENGINE_ERR_NOT_INITIALISED);
+  EXPECT_EQ(NewPanel("x", 0, 0, 10, 10), ENGINE_ERR_NOT_INITIALISED);
   ASSERT_EQ(InitEngine(0, nullptr), 0);
-  EXPECT_EQ(NewPanel(77, "x", 0, 0, 10, 10), ENGINE_ERR_PANEL);
-  EXPECT_EQ(NewPanel(0, "x", 0, 0, 0, 10), ENGINE_ERR_VALUE);
-  const int p = NewPanel(0, "x", 0, 0, 10, 10);
+  EXPECT_EQ(NewPanel("x", 0, 0, 0, 10), ENGINE_ERR_VALUE);
+  const int p = NewPanel("x", 0, 0, 10, 10);
   ASSERT_GT(p, 0);
   EXPECT_EQ(NewCtrl(p + 1, CTRL_TEXT_MSG, "", 0, 0), ENGINE_ERR_PANEL);
   EXPECT_EQ(NewCtrl(p, 999, "", 0, 0), ENGINE_ERR_STYLE);
@@ -183,7 +182,7 @@ TEST_F(Engine, CallbackMayDiscardItsOwnPanelAndQuitTheLoop) {
   const int own = Button("own", DiscardOwn);
   const int quit = Button("quit", Quit);
   DisplayPanel(panel_);
-  const int other = NewPanel(0, "Other", 0, 0, 50, 50);
+  const int other = NewPanel("Other", 0, 0, 50, 50);
   const int bye = NewCtrl(other, CTRL_SQUARE_COMMAND_BUTTON, "bye", 1, 1);
   SetCtrlAttribute(other, bye, ATTR_CALLBACK_FUNCTION_POINTER, DiscardOwn);
   HWND other_hwnd = FindWindowA("EnginePanel", "Other");
@@ -272,11 +271,11 @@ TEST_F(Engine, PictureTakesACopyOfAResourceBitmap) {
   int bitmap = 0;
   EXPECT_EQ(GetBitmapFromResource(999, &bitmap), ENGINE_ERR_BITMAP);
   ASSERT_EQ(GetBitmapFromResource(200, &bitmap), 0);
-  EXPECT_EQ(SetCtrlBitmap(panel_, text, 0, bitmap), ENGINE_ERR_ATTRIBUTE);
-  ASSERT_EQ(SetCtrlBitmap(panel_, picture, 0, bitmap), 0);
+  EXPECT_EQ(SetCtrlBitmap(panel_, text, bitmap), ENGINE_ERR_ATTRIBUTE);
+  ASSERT_EQ(SetCtrlBitmap(panel_, picture, bitmap), 0);
   ASSERT_EQ(DiscardBitmap(bitmap), 0);
   EXPECT_EQ(DiscardBitmap(bitmap), ENGINE_ERR_BITMAP);
-  EXPECT_EQ(SetCtrlBitmap(panel_, picture, 0, bitmap), ENGINE_ERR_BITMAP);
+  EXPECT_EQ(SetCtrlBitmap(panel_, picture, bitmap), ENGINE_ERR_BITMAP);
 
   // The picture still draws after its source bitmap was released.
   SetCtrlAttribute(panel_, picture, ATTR_HEIGHT, 105);
@@ -304,23 +303,22 @@ TEST_F(Engine, MessagePopupWaitsForOk) {
 
 TEST(EngineProcess, DuplicateInstanceByExecutable) {
   int duplicate = -1;
-  EXPECT_EQ(CheckForDuplicateAppInstance(1, &duplicate), ENGINE_ERR_VALUE);
-  ASSERT_EQ(CheckForDuplicateAppInstance(0, &duplicate), 0);
+  ASSERT_EQ(CheckForDuplicateAppInstance(&duplicate), 0);
   EXPECT_EQ(duplicate, 0);
-  ASSERT_EQ(CheckForDuplicateAppInstance(0, &duplicate), 0);
+  ASSERT_EQ(CheckForDuplicateAppInstance(&duplicate), 0);
   EXPECT_EQ(duplicate, 1);
 }
 
 TEST(EngineProcess, ModuleDirAndResolutionSetting) {
   char dir[ENGINE_MAX_PATHNAME_LEN];
-  ASSERT_EQ(GetModuleDir(nullptr, dir, sizeof dir), 0);
+  ASSERT_EQ(GetModuleDir(dir, sizeof dir), 0);
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, sizeof exe);
   std::string expected = exe;
   expected.erase(expected.find_last_of('\\'));
   EXPECT_EQ(dir, expected);
   char small[4];
-  EXPECT_EQ(GetModuleDir(nullptr, small, sizeof small), ENGINE_ERR_PATH);
+  EXPECT_EQ(GetModuleDir(small, sizeof small), ENGINE_ERR_PATH);
 
   std::string ini = exe;
   ini.replace(ini.size() - 4, 4, ".ini");
