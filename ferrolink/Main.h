@@ -109,6 +109,12 @@ class TMainForm {
   void EnterState(TNetState state);
   // The tick's work; TimerFindTimer adds the report of an unexpected error.
   void RunCycle();
+  // One found file's way: checked, delivered, then settled at the source.
+  void TransferFile(const TFoundFile& file);
+  // After the delivery: the window shows it, the source is deleted or
+  // un-marked, the journal says so.
+  void Delivered(const TFoundFile& file, const std::string& source_file,
+                 const std::string& relative);
   // A found file stays at the source for `reason`: a journal line, unless
   // the file was left for the same reason before.
   void Leave(const std::string& source_file, const std::string& relative, const std::string& reason,

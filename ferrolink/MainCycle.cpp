@@ -248,73 +248,76 @@ void TMainForm::Leave(const std::string& source_file, const std::string& relativ
 
 void TMainForm::CopyFoundFile(TFoundFile& file) {
   if ((file.Attributes & kAttrReadOnly) != 0 || (file.Attributes & kAttrArchive) == 0) return;
-  [&] {
-    if ((file.Attributes & kAttrDirectory) != 0 || !file.Directory) return;
-    const std::string& directory = *file.Directory;
-    const std::string source_file = directory.empty() || directory.back() == '\\'
-                                        ? directory + file.Name
-                                        : directory + "\\" + file.Name;
-    const std::string& source_dir = folders_.Source;
-    const std::string& target_dir = folders_.Target;
-    if (source_dir.empty() || target_dir.empty()) return;
-    // A file whose relative path would leave the target, or that Windows
-    // would take for another file or a device, is left alone.
-    const std::string relative = RelativePath(system_, source_dir, source_file);
-    if (!StaysBelow(relative)) return Leave(source_file, relative, kLeftOutside);
-    if (!KeepsItsNames(relative)) return Leave(source_file, relative, kLeftName);
-    const std::string target_file = target_dir + relative;
-    // Below a target that holds the source, the files whose relative path
-    // begins with the source's own part below the target would land back in
-    // the source tree, over the files there: such files are left alone. The
-    // same by identity and with links followed, whatever the spelling.
-    if (LiesBelow(system_.UpperCase(relative), folders_.SourceBelowTarget) ||
-        InsideSource(DirectoryPart(target_file), target_dir)) {
-      return Leave(source_file, relative, kLeftIntoSource);
-    }
-    // Ferrolink's program and settings stay where they are, also when the
-    // source holds them (by default it is Ferrolink's own folder).
-    if (IsOwnFile(source_file, file.Name)) return;
-    std::string error;
-    if (!CreateDirectoryPath(system_, DirectoryPart(target_file), error)) {
-      return Leave(source_file, relative, kLeftNoFolder, error);
-    }
-    switch (DeliverWhole(system_, source_file, target_file, file.Size, error)) {
-      case Delivery::Done:
-        break;
-      case Delivery::CopyFailed:
-        return Leave(source_file, relative, kLeftCopy, error);
-      case Delivery::WrongSize:
-        return Leave(source_file, relative, kLeftSize);
-      case Delivery::RenameFailed:
-        return Leave(source_file, relative, kLeftRename, error);
-    }
-
-    view_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
-    // The count stops at its largest value instead of overflowing.
-    if (CopyCount < std::numeric_limits<int32_t>::max()) ++CopyCount;
-    view_.SetText(Control::LabelBranch, relative);
-    view_.SetText(Control::LabelStatus,
-                  std::to_string(CopyCount) +
-                      (delete_checked_ ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
-    // Only the file that was delivered goes: a file written since stays,
-    // marked, for the next cycle.
-    switch (system_.SettleSource(
-        source_file, delete_checked_ ? SourceEnd::Delete : SourceEnd::Unmark,
-        static_cast<uint64_t>(file.Size), file.LastWriteTime, file.Attributes & 0xFF & 0xDF)) {
-      case Settled::Done:
-        left_.erase(source_file);
-        journal_.Add(delete_checked_ ? kJournalMoved : kJournalCopied,
-                     relative + "\t" + std::to_string(file.Size) + " Bytes");
-        break;
-      case Settled::Changed:
-        return Leave(source_file, relative, kLeftChanged);
-      case Settled::Failed:
-        error = system_.LastErrorText();
-        return Leave(source_file, relative, delete_checked_ ? kLeftNotDeleted : kLeftNotUnmarked,
-                     error);
-    }
-  }();
+  if ((file.Attributes & kAttrDirectory) == 0 && file.Directory) TransferFile(file);
   if (!view_.TimerEnabled() && FileSearcher) FileSearcher->Stop();
+}
+
+void TMainForm::TransferFile(const TFoundFile& file) {
+  const std::string& directory = *file.Directory;
+  const std::string source_file = directory.empty() || directory.back() == '\\'
+                                      ? directory + file.Name
+                                      : directory + "\\" + file.Name;
+  const std::string& source_dir = folders_.Source;
+  const std::string& target_dir = folders_.Target;
+  if (source_dir.empty() || target_dir.empty()) return;
+  // A file whose relative path would leave the target, or that Windows
+  // would take for another file or a device, is left alone.
+  const std::string relative = RelativePath(system_, source_dir, source_file);
+  if (!StaysBelow(relative)) return Leave(source_file, relative, kLeftOutside);
+  if (!KeepsItsNames(relative)) return Leave(source_file, relative, kLeftName);
+  const std::string target_file = target_dir + relative;
+  // Below a target that holds the source, the files whose relative path
+  // begins with the source's own part below the target would land back in
+  // the source tree, over the files there: such files are left alone. The
+  // same by identity and with links followed, whatever the spelling.
+  if (LiesBelow(system_.UpperCase(relative), folders_.SourceBelowTarget) ||
+      InsideSource(DirectoryPart(target_file), target_dir)) {
+    return Leave(source_file, relative, kLeftIntoSource);
+  }
+  // Ferrolink's program and settings stay where they are, also when the
+  // source holds them (by default it is Ferrolink's own folder).
+  if (IsOwnFile(source_file, file.Name)) return;
+  std::string error;
+  if (!CreateDirectoryPath(system_, DirectoryPart(target_file), error)) {
+    return Leave(source_file, relative, kLeftNoFolder, error);
+  }
+  switch (DeliverWhole(system_, source_file, target_file, file.Size, error)) {
+    case Delivery::Done:
+      return Delivered(file, source_file, relative);
+    case Delivery::CopyFailed:
+      return Leave(source_file, relative, kLeftCopy, error);
+    case Delivery::WrongSize:
+      return Leave(source_file, relative, kLeftSize);
+    case Delivery::RenameFailed:
+      return Leave(source_file, relative, kLeftRename, error);
+  }
+}
+
+void TMainForm::Delivered(const TFoundFile& file, const std::string& source_file,
+                          const std::string& relative) {
+  view_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
+  // The count stops at its largest value instead of overflowing.
+  if (CopyCount < std::numeric_limits<int32_t>::max()) ++CopyCount;
+  view_.SetText(Control::LabelBranch, relative);
+  view_.SetText(Control::LabelStatus,
+                std::to_string(CopyCount) +
+                    (delete_checked_ ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
+  // Only the file that was delivered goes: a file written since stays,
+  // marked, for the next cycle.
+  switch (system_.SettleSource(source_file, delete_checked_ ? SourceEnd::Delete : SourceEnd::Unmark,
+                               static_cast<uint64_t>(file.Size), file.LastWriteTime,
+                               file.Attributes & 0xFF & 0xDF)) {
+    case Settled::Done:
+      left_.erase(source_file);
+      journal_.Add(delete_checked_ ? kJournalMoved : kJournalCopied,
+                   relative + "\t" + std::to_string(file.Size) + " Bytes");
+      return;
+    case Settled::Changed:
+      return Leave(source_file, relative, kLeftChanged);
+    case Settled::Failed:
+      return Leave(source_file, relative, delete_checked_ ? kLeftNotDeleted : kLeftNotUnmarked,
+                   system_.LastErrorText());
+  }
 }
 
 }  // namespace ferrolink
