@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
+#include "Utf8Text.h"
 
 std::optional<std::uint64_t> Win32EventFileSystem::FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+  if (!GetFileAttributesExW(WideFromUtf8(path).c_str(), GetFileExInfoStandard, &data) ||
       (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return std::nullopt;
   }
@@ -19,7 +19,7 @@ std::optional<std::string> Win32EventFileSystem::ReadFrom(const std::string& pat
                                                           std::uint64_t limit) {
   // The plug-in may hold the file open to append to it: reading shares
   // reading, writing and deleting with it.
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+  HANDLE h = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -40,34 +40,41 @@ std::optional<std::string> Win32EventFileSystem::ReadFrom(const std::string& pat
   return bytes;
 }
 
+namespace {
+
+// Opens the file with `access` and `disposition`, sharing reading and
+// writing, and writes every byte; false unless all were written.
+bool WriteTo(const std::string& path, DWORD access, DWORD disposition, const std::string& bytes) {
+  HANDLE h = CreateFileW(WideFromUtf8(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD wrote = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    if (!WriteFile(h, bytes.data() + done, want, &wrote, nullptr) || wrote == 0) break;
+    done += wrote;
+  }
+  return (CloseHandle(h) != 0) && done == bytes.size();
+}
+
+}  // namespace
+
 bool Win32EventFileSystem::WriteWhole(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return (std::fclose(f) == 0) && written;
+  return WriteTo(path, GENERIC_WRITE, CREATE_ALWAYS, bytes);
 }
 
 bool Win32EventFileSystem::Append(const std::string& path, const std::string& bytes) {
   // Only to a file that exists: bytes carried to a file that went meanwhile
   // must not make a new one that holds them alone. The plug-in may be
   // appending too.
-  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD wrote = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-    if (!::WriteFile(h, bytes.data() + done, want, &wrote, nullptr) || wrote == 0) break;
-    done += wrote;
-  }
-  return (CloseHandle(h) != 0) && done == bytes.size();
+  return WriteTo(path, FILE_APPEND_DATA, OPEN_EXISTING, bytes);
 }
 
 std::optional<std::uint64_t> Win32EventFileSystem::FileIndex(const std::string& path) {
   // Opened for its attributes only, sharing everything: the plug-in's writes
   // go on meanwhile. A folder cannot be opened so.
-  HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+  HANDLE h = CreateFileW(WideFromUtf8(path).c_str(), FILE_READ_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -81,10 +88,11 @@ std::optional<std::uint64_t> Win32EventFileSystem::FileIndex(const std::string& 
 bool Win32EventFileSystem::Replace(const std::string& from, const std::string& to,
                                    const std::string& backup) {
   // The attributes are set again: not every file system keeps them.
-  const DWORD attributes = GetFileAttributesA(to.c_str());
-  if (ReplaceFileA(to.c_str(), from.c_str(), backup.c_str(), REPLACEFILE_WRITE_THROUGH, nullptr,
-                   nullptr)) {
-    SetFileAttributesA(to.c_str(), attributes);
+  const std::wstring wide_to = WideFromUtf8(to), wide_backup = WideFromUtf8(backup);
+  const DWORD attributes = GetFileAttributesW(wide_to.c_str());
+  if (ReplaceFileW(wide_to.c_str(), WideFromUtf8(from).c_str(), wide_backup.c_str(),
+                   REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)) {
+    SetFileAttributesW(wide_to.c_str(), attributes);
     return true;
   }
   // The old file may have gone to the backup name without the new one
@@ -92,16 +100,17 @@ bool Win32EventFileSystem::Replace(const std::string& from, const std::string& t
   // which the logic finishes later.
   const DWORD error = GetLastError();
   if ((error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
-      GetFileAttributesA(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    MoveFileExA(backup.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+      GetFileAttributesW(wide_to.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    MoveFileExW(wide_backup.c_str(), wide_to.c_str(), MOVEFILE_WRITE_THROUGH);
   }
   return false;
 }
 
 bool Win32EventFileSystem::Rename(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
+                     MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void Win32EventFileSystem::Remove(const std::string& path) {
-  DeleteFileA(path.c_str());
+  DeleteFileW(WideFromUtf8(path).c_str());
 }

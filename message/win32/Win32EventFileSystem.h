@@ -1,5 +1,5 @@
-// The event file's access to the system: Win32's sizes, shared reads, file
-// index, replace and rename, the C library's writes.
+// The event file's access to the system through Win32's wide API: paths
+// come in UTF-8, so a folder named outside the ANSI code page is found.
 #pragma once
 
 #include "eventfile.h"

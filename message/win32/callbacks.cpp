@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "Utf8Text.h"
 #include "Win32EventFileSystem.h"
 #include "engine.h"
 #include "eventfile.h"
@@ -65,8 +66,9 @@ int CB_OpenFile(int panel, int, int event, void* callbackData, int, int) {
   // An empty list would say "no events": a file that cannot be read is said.
   if (!text) {
     DiscardPanel(list);
-    MessagePopup(kUnreadableTitle,
-                 ("Die Ereignisdatei " + path + " kann nicht gelesen werden.").c_str());
+    MessagePopup(
+        kUnreadableTitle,
+        ("Die Ereignisdatei " + AnsiFromUtf8(path) + " kann nicht gelesen werden.").c_str());
     return 0;
   }
   ResetTextBox(list, ui::listCtrl[ui::TEXT], "");

@@ -103,7 +103,8 @@ inline constexpr const char* VAL_DIALOG_FONT = "EngineDialog";
 inline constexpr int VAL_DEFAULT_CURSOR = -1;
 inline constexpr int VAL_WAIT_CURSOR = 17;
 
-inline constexpr int ENGINE_MAX_PATHNAME_LEN = 260;
+// Bytes for a path of up to MAX_PATH UTF-16 units in UTF-8.
+inline constexpr int ENGINE_MAX_PATHNAME_LEN = 3 * 260;
 
 // ---- start-up, process -------------------------------------------------------------
 // Prepares the window classes and common controls; needs to run before any
@@ -114,7 +115,7 @@ void CVI_Beep();
 // its full path) runs; the other process is left as it is.
 int CheckForDuplicateAppInstance(int* isDuplicate);
 // The folder of the executable, without a trailing backslash, into dir of
-// dirSize bytes.
+// dirSize bytes, in UTF-8: a file path keeps every character of its name.
 int GetModuleDir(char* dir, int dirSize);
 
 // ---- panels ------------------------------------------------------------------------

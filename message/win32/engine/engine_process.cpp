@@ -5,26 +5,25 @@
 
 #include <commctrl.h>
 
-#include <cctype>
-
 using namespace engine_internal;
 
 namespace {
 
 // The executable's full path into path: 0, ENGINE_ERR_SYSTEM when the
-// system gives none, ENGINE_ERR_PATH when it is longer than MAX_PATH.
-int ModuleFileName(std::string& path) {
-  char buffer[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+// system gives none, ENGINE_ERR_PATH when it is longer than MAX_PATH. Wide,
+// so that a folder named outside the ANSI code page keeps its name.
+int ModuleFileName(std::wstring& path) {
+  wchar_t buffer[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
   if (n == 0) return ENGINE_ERR_SYSTEM;
-  if (n >= sizeof buffer) return ENGINE_ERR_PATH;
+  if (n >= MAX_PATH) return ENGINE_ERR_PATH;
   path.assign(buffer, n);
   return 0;
 }
 
 // The place of the separator before a path's last name.
-std::size_t LastSeparator(const std::string& path) {
-  return path.find_last_of("\\/");
+std::size_t LastSeparator(const std::wstring& path) {
+  return path.find_last_of(L"\\/");
 }
 
 }  // namespace
@@ -51,15 +50,13 @@ void CVI_Beep() {
 
 int CheckForDuplicateAppInstance(int* isDuplicate) {
   if (!isDuplicate) return ENGINE_ERR_VALUE;
-  std::string path;
+  std::wstring path;
   if (const int error = ModuleFileName(path)) return error;
   // A mutex name may not hold backslashes; case does not tell paths apart.
-  std::string name = "EngineInstance:";
-  for (const char c : path) {
-    const auto ch = static_cast<unsigned char>(c);
-    name += ch == '\\' ? '/' : static_cast<char>(std::toupper(ch));
-  }
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+  CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+  std::wstring name = L"EngineInstance:";
+  for (const wchar_t c : path) name += c == L'\\' ? L'/' : c;
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   if (!mutex) return ENGINE_ERR_SYSTEM;
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex);
@@ -73,10 +70,19 @@ int CheckForDuplicateAppInstance(int* isDuplicate) {
 }
 
 int GetModuleDir(char* dir, int dirSize) {
-  std::string full;
+  std::wstring full;
   if (const int error = ModuleFileName(full)) return error;
   const std::size_t slash = LastSeparator(full);
-  const std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash);
+  const std::wstring wide = slash == std::wstring::npos ? std::wstring() : full.substr(0, slash);
+  std::string folder;
+  if (!wide.empty()) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return ENGINE_ERR_SYSTEM;
+    folder.resize(n);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), folder.data(), n,
+                        nullptr, nullptr);
+  }
   if (!dir || static_cast<int>(folder.size()) >= dirSize) return ENGINE_ERR_PATH;
   folder.copy(dir, folder.size());
   dir[folder.size()] = '\0';
@@ -86,14 +92,14 @@ int GetModuleDir(char* dir, int dirSize) {
 int GetSystemAttribute(int attribute, int* value) {
   if (!value) return ENGINE_ERR_VALUE;
   if (attribute != ATTR_RESOLUTION_ADJUSTMENT) return ENGINE_ERR_ATTRIBUTE;
-  std::string ini;
+  std::wstring ini;
   if (const int error = ModuleFileName(ini)) return error;
   // The extension of the program's name goes; a dot in a folder's name stays.
-  const std::size_t dot = ini.find_last_of('.');
+  const std::size_t dot = ini.find_last_of(L'.');
   const std::size_t slash = LastSeparator(ini);
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ini.erase(dot);
-  ini += ".ini";
+  if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) ini.erase(dot);
+  ini += L".ini";
   *value =
-      static_cast<int>(GetPrivateProfileIntA("Engine", "ResolutionAdjustment", -1, ini.c_str()));
+      static_cast<int>(GetPrivateProfileIntW(L"Engine", L"ResolutionAdjustment", -1, ini.c_str()));
   return 0;
 }

@@ -464,3 +464,26 @@ TEST_F(MessageE2E, ABackupLeftWithoutTheEventFileIsPutBackAndShown) {
   EXPECT_EQ(e2e::ListFilesRecursive(dir_.Path()),
             (std::vector<std::string>{"Message.exe", "QsStat.sta"}));
 }
+
+TEST_F(MessageE2E, AProgramFolderNamedOutsideTheCodePageHasItsEventsTrimmedAndShown) {
+  const std::string folder = dir_ / "M\u011b\u0159en\u00ed \u03a9";
+  ASSERT_TRUE(e2e::MakeDirs(folder));
+  exe_ = folder + "\\Message.exe";
+  ASSERT_TRUE(
+      CopyFileW(e2e::Wide(e2e::WinPath(MESSAGE_EXE)).c_str(), e2e::Wide(exe_).c_str(), FALSE));
+  const auto records = message_test::SampleEvents(25000);
+  const std::string event_file = folder + "\\QsStat.sta";
+  ASSERT_TRUE(
+      e2e::WriteFileBytes(event_file, message_test::Shift(message_test::FrameRecords(records))));
+  HWND main = StartToMainWindow();
+  ASSERT_NE(main, nullptr) << "the program said there were no events";
+  HWND list = OpenList(main);
+  ASSERT_NE(list, nullptr);
+  const auto stored = e2e::ReadFileBytes(event_file);
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_LE(stored->size(), 20000u);
+  EXPECT_NE(e2e::Text(ChildOfClass(list, "Edit")), "");
+  QuitWithZero(main);
+  EXPECT_EQ(e2e::ListFilesRecursive(folder),
+            (std::vector<std::string>{"Message.exe", "QsStat.sta"}));
+}

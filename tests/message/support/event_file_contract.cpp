@@ -131,6 +131,20 @@ const std::vector<EventFileCase>& EventFileContract() {
          EXPECT_TRUE(s.Rename(bak, p));
          EXPECT_EQ(s.ReadFrom(p, 0, kAll), "sicher");
        }},
+      {"names outside the code page are kept as they are",
+       [](EventFileGround& g) {
+         const std::string folder = "M\u011b\u0159en\u00ed \u03a9";
+         g.Folder(folder);
+         g.File(folder + "\\QsStat.sta", kStored);
+         auto& s = g.Sys();
+         const std::string p = g.Path(folder + "\\QsStat.sta"),
+                           other = g.Path(folder + "\\\u90e8\u54c1.sta");
+         EXPECT_EQ(s.FileSize(p), kStored.size());
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), kStored);
+         ASSERT_TRUE(s.Rename(p, other));
+         EXPECT_EQ(s.ReadFrom(other, 0, kAll), kStored);
+         EXPECT_EQ(s.FileSize(p), std::nullopt);
+       }},
   };
   return cases;
 }

@@ -36,23 +36,19 @@ class Win32EventFiles : public ::testing::Test {
 // Real files in a folder of their own for each case.
 class RealGround : public message_test::EventFileGround {
  public:
-  explicit RealGround(const std::string& dir) : dir_(dir) {
-    EXPECT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-  }
+  explicit RealGround(const std::string& dir) : dir_(dir) { EXPECT_TRUE(e2e::MakeDirs(dir_)); }
   ~RealGround() override {
     if (held_ != INVALID_HANDLE_VALUE) CloseHandle(held_);
   }
   message::EventFileSystem& Sys() override { return fs_; }
   std::string Path(const std::string& name) override { return dir_ + "\\" + name; }
-  void Folder(const std::string& name) override {
-    ASSERT_TRUE(CreateDirectoryA(Path(name).c_str(), nullptr));
-  }
+  void Folder(const std::string& name) override { ASSERT_TRUE(e2e::MakeDirs(Path(name))); }
   void File(const std::string& name, const std::string& bytes) override {
     ASSERT_TRUE(fs_.WriteWhole(Path(name), bytes));
   }
   void HoldForAppending(const std::string& name) override {
-    held_ = CreateFileA(Path(name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        nullptr, OPEN_EXISTING, 0, nullptr);
+    held_ = CreateFileW(e2e::Wide(Path(name)).c_str(), FILE_APPEND_DATA,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held_, INVALID_HANDLE_VALUE);
   }
 

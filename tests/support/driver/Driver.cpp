@@ -315,12 +315,15 @@ Program Program::Start(const std::string& exe, const std::map<std::string, std::
   std::string dir = cwd.empty() ? path.substr(0, path.find_last_of('\\') + 1) : WinPath(cwd);
   std::string line = cmdline.empty() ? "\"" + path + "\"" : cmdline;
   std::string envblock = env.empty() ? std::string() : BuildEnvironment(env);
-  STARTUPINFOA si{};
+  // Paths and the command line in UTF-8; the environment block stays ANSI.
+  std::wstring wide_line = Wide(line);
+  const std::wstring wide_dir = Wide(dir);
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
-                      env.empty() ? nullptr : envblock.data(), dir.empty() ? nullptr : dir.c_str(),
-                      &si, &pi)) {
+  if (!CreateProcessW(Wide(path).c_str(), wide_line.data(), nullptr, nullptr, FALSE, 0,
+                      env.empty() ? nullptr : envblock.data(),
+                      dir.empty() ? nullptr : wide_dir.c_str(), &si, &pi)) {
     ADD_FAILURE() << "CreateProcess failed for " << path << ": " << GetLastError();
     return p;
   }
