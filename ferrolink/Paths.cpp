@@ -1,8 +1,10 @@
 #include "Paths.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "Text.h"
+#include "Utf.h"
 
 namespace ferrolink {
 
@@ -184,10 +186,49 @@ bool KeepsItsNames(const std::string& relative) {
 }
 
 std::string TemporaryName(System& system, const std::string& file) {
-  const std::string name = file.substr(DirectoryPart(file).size());
+  const std::string directory = DirectoryPart(file);
+  const std::string name = file.substr(directory.size());
   const size_t dot = name.find_last_of('.');
   const bool taken = dot != std::string::npos && SameName(system, name.substr(dot), ".~ft");
-  return file + (taken ? ".~fu" : ".~ft");
+  const std::string suffix = taken ? ".~fu" : ".~ft";
+  // The suffix must not cost a file whose own name fits: where it would make
+  // the name or the path too long, the name's end gives way to it.
+  const size_t directory_units = Utf16Units(SystemPath(directory));
+  if (directory_units + 1 + suffix.size() > kLongestPath) return file + suffix;
+  const size_t room = std::min(kLongestName, kLongestPath - directory_units) - suffix.size();
+  std::u16string units = Utf16FromUtf8(name);
+  if (units.size() <= room) return file + suffix;
+  units.resize(room);
+  // A character of two units goes whole.
+  if (units.back() >= 0xD800 && units.back() <= 0xDBFF) units.pop_back();
+  return directory + Utf8FromUtf16(units) + suffix;
+}
+
+std::string SystemPath(const std::string& path) {
+  if (path.find('/') != std::string::npos) return path;
+  size_t rest = 0;
+  if (HasDriveLetter(path) && path.size() > 2 && path[2] == '\\') {
+    rest = 3;
+  } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
+    // "\\server\share", not a device path ("\\?\", "\\.\"): that stays as it is.
+    if (path.compare(2, 2, "?\\") == 0 || path.compare(2, 2, ".\\") == 0) return path;
+    if (path.find('\\', 2) == std::string::npos) return path;
+    rest = 2;
+  } else {
+    return path;  // relative, or on a drive's current folder
+  }
+  // Names that the long form would take literally: empty, "." and "..".
+  for (size_t start = rest; start < path.size();) {
+    const size_t end = std::min(path.find('\\', start), path.size());
+    const std::string name = path.substr(start, end - start);
+    if (name.empty() || name == "." || name == "..") return path;
+    start = end + 1;
+  }
+  return HasDriveLetter(path) ? "\\\\?\\" + path : "\\\\?\\UNC\\" + path.substr(2);
+}
+
+size_t Utf16Units(const std::string& text) {
+  return Utf16FromUtf8(text).size();
 }
 
 std::string LexicalDirectory(const std::string& full) {

@@ -5,6 +5,7 @@
 // and resolved paths that decide whether one folder lies inside another.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "System.h"
@@ -110,7 +111,27 @@ bool KeepsItsNames(const std::string& relative);
 // The name under which a file is copied before it takes its final name: in
 // the same folder, with an extension other than the file's own, so that a
 // program that picks up files by their extension never reads a half copy.
+// Where the final name fits Windows' limits and the extension would not, the
+// name is cut to make room for it.
 std::string TemporaryName(System& system, const std::string& file);
+
+// ---- the form handed to the file system --------------------------------------
+
+// Windows' limits: a name of at most 255 UTF-16 units, a path in long form
+// of at most 32767. A plain path must stay below 260 (248 for a folder to be
+// made).
+constexpr size_t kLongestName = 255;
+constexpr size_t kLongestPath = 32767;
+
+// A full path in normal form (a drive or share root, backslashes, no empty,
+// "." or ".." name) in its long form: "\\?\C:\..." or
+// "\\?\UNC\server\share\...", which Windows takes at any length up to
+// its limit and by its names exactly as written. Any other path is handed
+// on as it is, as the long form would take its "." and ".." literally.
+std::string SystemPath(const std::string& path);
+
+// The length of UTF-8 text in UTF-16 units, as Windows counts it.
+size_t Utf16Units(const std::string& text);
 
 // ---- folders under every spelling -------------------------------------------
 

@@ -9,6 +9,11 @@
 // its characters; the system side works with the names as the file system
 // holds them (UTF-16). Only the settings files hold text in the ANSI code
 // page: FromAnsi and ToAnsi convert their values.
+//
+// The logic names files by plain paths of any length. The calls that reach
+// files and folders hand them on in their long form (SystemPath), in one
+// place, System.cpp: Windows refuses a plain path of 260 UTF-16 units or
+// more, and a fake that keeps that rule sees exactly what Windows would.
 #pragma once
 
 #include <cstdint>
@@ -83,11 +88,11 @@ class System {
   // expanded). The key is opened for full access and never created.
   virtual SettingsValue SettingsFilePath(std::string& path) = 0;
   // Reads a whole file; others may read it meanwhile but not write it.
-  virtual FileRead ReadWholeFile(const std::string& path, std::string& bytes) = 0;
+  FileRead ReadWholeFile(const std::string& path, std::string& bytes);
   // Replaces a file's content as a whole: the old content stays untouched
   // unless the new content was written completely. Its helper files are
   // named after it: the name, a dot and more.
-  virtual bool ReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
+  bool ReplaceWholeFile(const std::string& path, const std::string& bytes);
   // Text of a settings file (ANSI code page) as UTF-8.
   virtual std::string FromAnsi(const std::string& bytes) = 0;
   // UTF-8 text in the ANSI code page; false when a character has no place
@@ -95,8 +100,8 @@ class System {
   virtual bool ToAnsi(const std::string& text, std::string& bytes) = 0;
 
   // ---- paths and names ------------------------------------------------------
-  // The full path (at most 260 UTF-16 units), relative to the current folder;
-  // empty when there is none.
+  // The full path, relative to the current folder, of any length; empty when
+  // there is none.
   virtual std::string FullPath(const std::string& path) = 0;
   // Ferrolink's own program file.
   virtual std::string ProgramFile() = 0;
@@ -122,33 +127,33 @@ class System {
   // ---- the walk -------------------------------------------------------------
   // Lists a folder by a pattern path ("C:\\Daten\\*.*"); null when it cannot
   // be listed or nothing matches.
-  virtual std::unique_ptr<DirectoryListing> ListFolder(const std::string& pattern) = 0;
-  virtual bool FolderExists(const std::string& path) = 0;
+  std::unique_ptr<DirectoryListing> ListFolder(const std::string& pattern);
+  bool FolderExists(const std::string& path);
   // The identity of an existing file or folder; false when it does not exist
   // or the file system gives none.
-  virtual bool Identity(const std::string& path, FileId& id) = 0;
+  bool Identity(const std::string& path, FileId& id);
   // The path of an existing folder with every link on its way followed,
   // ending in a backslash; empty when it does not exist or the file system
   // cannot tell.
-  virtual std::string FinalPath(const std::string& path) = 0;
+  std::string FinalPath(const std::string& path);
 
   // ---- the transfer ---------------------------------------------------------
   // Makes one folder level; false when it cannot (it exists, say).
-  virtual bool MakeFolder(const std::string& path) = 0;
+  bool MakeFolder(const std::string& path);
   // Copies a file over another of that name and writes the copy through to
   // its disk or server.
-  virtual bool CopyThrough(const std::string& from, const std::string& to) = 0;
+  bool CopyThrough(const std::string& from, const std::string& to);
   // Renames a file over another of that name, in one step.
-  virtual bool RenameOver(const std::string& from, const std::string& to) = 0;
-  virtual bool RemoveFile(const std::string& path) = 0;
-  virtual bool FileSize(const std::string& path, uint64_t& size) = 0;
+  bool RenameOver(const std::string& from, const std::string& to);
+  bool RemoveFile(const std::string& path);
+  bool FileSize(const std::string& path, uint64_t& size);
   // Holds a delivered source so that nobody can write it meanwhile (others
   // may read it), and only while it still has `size` bytes and the
   // last-write time `local_write` (local time, as listings give it) deletes
   // it or sets its attributes to `attributes`, through that one handle.
   // Anything but Done leaves the file as it was.
-  virtual Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size,
-                               uint64_t local_write, uint32_t attributes) = 0;
+  Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size, uint64_t local_write,
+                       uint32_t attributes);
   // The system's words for why the call that failed last failed; empty when
   // it gives none.
   virtual std::string LastErrorText() = 0;
@@ -157,7 +162,26 @@ class System {
   virtual LocalTime Now() = 0;
   // Appends bytes to a file, made when it is missing; others may read it
   // meanwhile, nobody may write it. False unless all were written.
-  virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
+  bool AppendFile(const std::string& path, const std::string& bytes);
+
+ protected:
+  // The file system's side of the calls above, which hand every path in the
+  // form SystemPath gives it: a full path in its long form, so that no
+  // length below Windows' 32767 UTF-16 units is refused.
+  virtual FileRead DoReadWholeFile(const std::string& path, std::string& bytes) = 0;
+  virtual bool DoReplaceWholeFile(const std::string& path, const std::string& bytes) = 0;
+  virtual std::unique_ptr<DirectoryListing> DoListFolder(const std::string& pattern) = 0;
+  virtual bool DoFolderExists(const std::string& path) = 0;
+  virtual bool DoIdentity(const std::string& path, FileId& id) = 0;
+  virtual std::string DoFinalPath(const std::string& path) = 0;
+  virtual bool DoMakeFolder(const std::string& path) = 0;
+  virtual bool DoCopyThrough(const std::string& from, const std::string& to) = 0;
+  virtual bool DoRenameOver(const std::string& from, const std::string& to) = 0;
+  virtual bool DoRemoveFile(const std::string& path) = 0;
+  virtual bool DoFileSize(const std::string& path, uint64_t& size) = 0;
+  virtual Settled DoSettleSource(const std::string& path, SourceEnd end, uint64_t size,
+                                 uint64_t local_write, uint32_t attributes) = 0;
+  virtual bool DoAppendFile(const std::string& path, const std::string& bytes) = 0;
 };
 
 }  // namespace ferrolink

@@ -62,10 +62,12 @@ using BenchSystem = ferrolink::Win32System;
 class VirtualTree : public BenchSystem {
  public:
   VirtualTree(int folders, int files) : folders_(folders), files_(files) {}
-  std::unique_ptr<ferrolink::DirectoryListing> ListFolder(const std::string& pattern) override {
-    if (pattern.rfind("V:\\", 0) != 0) return BenchSystem::ListFolder(pattern);
-    return std::make_unique<Listing>(pattern.size() <= 7 ? folders_ : 0,
-                                     pattern.size() <= 7 ? 0 : files_);
+  // Listings are handed in the long form ("\\?\V:\*.*" for the top).
+  std::unique_ptr<ferrolink::DirectoryListing> DoListFolder(const std::string& pattern) override {
+    static constexpr char kRoot[] = "\\\\?\\V:\\";
+    if (pattern.rfind(kRoot, 0) != 0) return BenchSystem::DoListFolder(pattern);
+    const bool top = pattern.size() <= sizeof kRoot - 1 + 3;
+    return std::make_unique<Listing>(top ? folders_ : 0, top ? 0 : files_);
   }
   std::string FullPath(const std::string& path) override { return path; }
 

@@ -101,10 +101,13 @@ bool MainWindow::BrowseForFolder(const std::string& title, std::string& path) {
   LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
   EnableWindow(form_wnd_, TRUE);
   if (!chosen) return false;
-  wchar_t buf[MAX_PATH] = {};
-  const bool ok = SHGetPathFromIDListW(chosen, buf) && buf[0];
+  // A folder's path may be as long as Windows allows, not only MAX_PATH.
+  std::wstring buf(32768, L'\0');
+  const bool ok =
+      SHGetPathFromIDListEx(chosen, buf.data(), static_cast<DWORD>(buf.size()), GPFIDL_DEFAULT) &&
+      buf[0];
   CoTaskMemFree(chosen);
-  if (ok) path = Narrow(buf, wcsnlen(buf, MAX_PATH));
+  if (ok) path = Narrow(buf.data(), wcsnlen(buf.data(), buf.size()));
   return ok;
 }
 

@@ -21,10 +21,22 @@ uint64_t ToLocal(const FILETIME& utc) {
   return FromFileTime(FileTimeToLocalFileTime(&utc, &local) ? local : utc);
 }
 
-// The text a path query wrote into a buffer of MAX_PATH units; empty when
-// it failed or did not fit.
-std::string PathResult(const wchar_t* buffer, DWORD length) {
-  return length == 0 || length >= MAX_PATH ? std::string() : Narrow(buffer, length);
+// The answer of a query that writes a path into a buffer, asked with a
+// buffer that grows until the answer fits: paths have no length limit below
+// Windows' 32767 units. `query` takes the buffer and its size in units and
+// returns what the system call returns: the length written, the size needed
+// (or the size given, cut) when the buffer was too small, or 0 on failure.
+// Empty on failure.
+template <typename Query>
+std::string GrownPath(Query query) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = query(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return std::string();
+    if (n < buffer.size()) return Narrow(buffer.data(), n);
+    if (buffer.size() > 2 * 32768) return std::string();
+    buffer.resize(std::max<size_t>(n + 1, buffer.size() * 2));
+  }
 }
 
 class Win32Listing : public DirectoryListing {
@@ -133,7 +145,7 @@ SettingsValue Win32System::SettingsFilePath(std::string& path) {
   return result;
 }
 
-FileRead Win32System::ReadWholeFile(const std::string& path, std::string& bytes) {
+FileRead Win32System::DoReadWholeFile(const std::string& path, std::string& bytes) {
   HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -157,7 +169,7 @@ FileRead Win32System::ReadWholeFile(const std::string& path, std::string& bytes)
   return ok ? FileRead::Ok : FileRead::Failed;
 }
 
-bool Win32System::ReplaceWholeFile(const std::string& path, const std::string& bytes) {
+bool Win32System::DoReplaceWholeFile(const std::string& path, const std::string& bytes) {
   // Write beside the file, then swap: a failed write leaves the old file.
   std::wstring temp;
   HANDLE h = CreateSaveFile(path, temp);
@@ -193,26 +205,34 @@ bool Win32System::ReplaceWholeFile(const std::string& path, const std::string& b
 }
 
 std::string Win32System::FullPath(const std::string& path) {
-  wchar_t buf[MAX_PATH];
-  return PathResult(buf, GetFullPathNameW(Wide(path).c_str(), MAX_PATH, buf, nullptr));
+  const std::wstring wide = Wide(path);
+  return GrownPath([&](wchar_t* buffer, DWORD size) {
+    return GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
+  });
 }
 
 std::string Win32System::ProgramFile() {
-  wchar_t buf[MAX_PATH];
-  return PathResult(buf, GetModuleFileNameW(nullptr, buf, MAX_PATH));
+  return GrownPath(
+      [](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 bool Win32System::UniversalName(const std::string& path, std::string& unc) {
-  alignas(UNIVERSAL_NAME_INFOW) char buf[2048];
-  DWORD size = sizeof buf;
-  if (WNetGetUniversalNameW(Wide(path).c_str(), UNIVERSAL_NAME_INFO_LEVEL, buf, &size) !=
-      NO_ERROR) {
-    return false;
+  const std::wstring wide = Wide(path);
+  // The answer holds pointers into its own block; the block grows to the
+  // size the call asks for.
+  std::vector<UNIVERSAL_NAME_INFOW> block(64);
+  for (;;) {
+    DWORD size = static_cast<DWORD>(block.size() * sizeof(UNIVERSAL_NAME_INFOW));
+    const DWORD rc =
+        WNetGetUniversalNameW(wide.c_str(), UNIVERSAL_NAME_INFO_LEVEL, block.data(), &size);
+    if (rc == ERROR_MORE_DATA && size > block.size() * sizeof(UNIVERSAL_NAME_INFOW)) {
+      block.resize(size / sizeof(UNIVERSAL_NAME_INFOW) + 1);
+      continue;
+    }
+    if (rc != NO_ERROR || !block[0].lpUniversalName) return false;
+    unc = Narrow(block[0].lpUniversalName);
+    return true;
   }
-  const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(buf);
-  if (!info->lpUniversalName) return false;
-  unc = Narrow(info->lpUniversalName);
-  return true;
 }
 
 bool Win32System::Connect(const std::string& remote) {
@@ -280,7 +300,7 @@ LocalTime Win32System::Now() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
-bool Win32System::AppendFile(const std::string& path, const std::string& bytes) {
+bool Win32System::DoAppendFile(const std::string& path, const std::string& bytes) {
   HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -308,23 +328,26 @@ std::string Win32System::LastErrorText() {
                        : words + " (" + std::to_string(error) + ")";
 }
 
-std::unique_ptr<DirectoryListing> Win32System::ListFolder(const std::string& pattern) {
+std::unique_ptr<DirectoryListing> Win32System::DoListFolder(const std::string& pattern) {
+  // The basic information leaves out the short names, which the walk never
+  // uses; the large fetch asks a server for many entries at a time.
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW(Wide(pattern).c_str(), &data);
+  HANDLE h = FindFirstFileExW(Wide(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                              nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32Listing>(h, data);
 }
 
-bool Win32System::FolderExists(const std::string& path) {
+bool Win32System::DoFolderExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool Win32System::MakeFolder(const std::string& path) {
+bool Win32System::DoMakeFolder(const std::string& path) {
   return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
 }
 
-bool Win32System::CopyThrough(const std::string& from, const std::string& to) {
+bool Win32System::DoCopyThrough(const std::string& from, const std::string& to) {
   const std::wstring target = Wide(to);
   if (!CopyFileW(Wide(from).c_str(), target.c_str(), FALSE)) return false;
   HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -337,11 +360,11 @@ bool Win32System::CopyThrough(const std::string& from, const std::string& to) {
   return ok;
 }
 
-bool Win32System::RemoveFile(const std::string& path) {
+bool Win32System::DoRemoveFile(const std::string& path) {
   return DeleteFileW(Wide(path).c_str()) != 0;
 }
 
-bool Win32System::FileSize(const std::string& path, uint64_t& size) {
+bool Win32System::DoFileSize(const std::string& path, uint64_t& size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
@@ -349,8 +372,8 @@ bool Win32System::FileSize(const std::string& path, uint64_t& size) {
   return true;
 }
 
-Settled Win32System::SettleSource(const std::string& path, SourceEnd end, uint64_t size,
-                                  uint64_t local_write, uint32_t attributes) {
+Settled Win32System::DoSettleSource(const std::string& path, SourceEnd end, uint64_t size,
+                                    uint64_t local_write, uint32_t attributes) {
   // Sharing only reading keeps every writer out while the handle is open:
   // one that comes after fails, and one that holds the file already makes
   // this open fail. Opening for the data, not only the attributes, is what
@@ -392,19 +415,19 @@ Settled Win32System::SettleSource(const std::string& path, SourceEnd end, uint64
   return result;
 }
 
-bool Win32System::RenameOver(const std::string& from, const std::string& to) {
+bool Win32System::DoRenameOver(const std::string& from, const std::string& to) {
   return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-std::string Win32System::FinalPath(const std::string& path) {
+std::string Win32System::DoFinalPath(const std::string& path) {
   HANDLE h = OpenForQuery(path);
   if (h == INVALID_HANDLE_VALUE) return std::string();
-  wchar_t buf[MAX_PATH + 8];
-  const DWORD n = GetFinalPathNameByHandleW(h, buf, MAX_PATH + 8, FILE_NAME_NORMALIZED);
+  std::string final_path = GrownPath([h](wchar_t* buffer, DWORD size) {
+    return GetFinalPathNameByHandleW(h, buffer, size, FILE_NAME_NORMALIZED);
+  });
   CloseHandle(h);
-  if (n == 0 || n >= MAX_PATH + 8) return std::string();
-  std::string final_path = Narrow(buf, n);
+  if (final_path.empty()) return std::string();
   // "\\?\C:\..." and "\\?\UNC\server\share\..." in their usual forms.
   if (final_path.rfind("\\\\?\\UNC\\", 0) == 0) {
     final_path = "\\\\" + final_path.substr(8);
@@ -415,7 +438,7 @@ std::string Win32System::FinalPath(const std::string& path) {
   return final_path;
 }
 
-bool Win32System::Identity(const std::string& path, FileId& id) {
+bool Win32System::DoIdentity(const std::string& path, FileId& id) {
   HANDLE h = OpenForQuery(path);
   if (h == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;

@@ -37,8 +37,6 @@ class Win32System : public System {
   HFONT Font() const { return font_; }
 
   SettingsValue SettingsFilePath(std::string& path) override;
-  FileRead ReadWholeFile(const std::string& path, std::string& bytes) override;
-  bool ReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   std::string FromAnsi(const std::string& bytes) override;
   bool ToAnsi(const std::string& text, std::string& bytes) override;
 
@@ -50,23 +48,24 @@ class Win32System : public System {
   bool FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) override;
 
   bool Connect(const std::string& remote) override;
-
-  std::unique_ptr<DirectoryListing> ListFolder(const std::string& pattern) override;
-  bool FolderExists(const std::string& path) override;
-  bool Identity(const std::string& path, FileId& id) override;
-  std::string FinalPath(const std::string& path) override;
-
-  bool MakeFolder(const std::string& path) override;
-  bool CopyThrough(const std::string& from, const std::string& to) override;
-  bool RenameOver(const std::string& from, const std::string& to) override;
-  bool RemoveFile(const std::string& path) override;
-  bool FileSize(const std::string& path, uint64_t& size) override;
-  Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size, uint64_t local_write,
-                       uint32_t attributes) override;
   std::string LastErrorText() override;
-
   LocalTime Now() override;
-  bool AppendFile(const std::string& path, const std::string& bytes) override;
+
+ protected:
+  FileRead DoReadWholeFile(const std::string& path, std::string& bytes) override;
+  bool DoReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+  std::unique_ptr<DirectoryListing> DoListFolder(const std::string& pattern) override;
+  bool DoFolderExists(const std::string& path) override;
+  bool DoIdentity(const std::string& path, FileId& id) override;
+  std::string DoFinalPath(const std::string& path) override;
+  bool DoMakeFolder(const std::string& path) override;
+  bool DoCopyThrough(const std::string& from, const std::string& to) override;
+  bool DoRenameOver(const std::string& from, const std::string& to) override;
+  bool DoRemoveFile(const std::string& path) override;
+  bool DoFileSize(const std::string& path, uint64_t& size) override;
+  Settled DoSettleSource(const std::string& path, SourceEnd end, uint64_t size,
+                         uint64_t local_write, uint32_t attributes) override;
+  bool DoAppendFile(const std::string& path, const std::string& bytes) override;
 
  private:
   HFONT font_ = nullptr;

@@ -168,6 +168,32 @@ class FakeSystem : public System {
 
   std::vector<std::string> replaced_files;  // paths written, in order
 
+  // ---- what Windows takes of a path ----
+  // A plain path below 260 UTF-16 units, below 248 for a folder to be made;
+  // the long form ("\\?\C:\...", "\\?\UNC\server\share\...") up to 32767,
+  // each name up to 255. `plain` gets the path as the fake keeps it.
+  static constexpr size_t kPlainLimit = 260;
+  static constexpr size_t kPlainFolderLimit = 248;
+  static constexpr char kTooLong[] = "Der Dateiname oder die Erweiterung ist zu lang";
+  size_t longest_handed = 0;  // the most units of a path the fake took
+  bool Take(const std::string& handed, std::string& plain, size_t plain_limit = kPlainLimit) {
+    const size_t units = Utf16FromUtf8(handed).size();
+    if (handed.rfind("\\\\?\\", 0) != 0) {
+      if (units >= plain_limit) return Fail(kTooLong);
+      plain = handed;
+    } else {
+      plain = handed.rfind("\\\\?\\UNC\\", 0) == 0 ? "\\\\" + handed.substr(8) : handed.substr(4);
+      if (units > 32767) return Fail(kTooLong);
+      for (size_t start = 0; start < plain.size();) {
+        const size_t end = std::min(plain.find('\\', start), plain.size());
+        if (Utf16FromUtf8(plain.substr(start, end - start)).size() > 255) return Fail(kTooLong);
+        start = end + 1;
+      }
+    }
+    longest_handed = std::max(longest_handed, units);
+    return true;
+  }
+
   // ---- System ----
   SettingsValue SettingsFilePath(std::string& path) override {
     if (!key_exists) return SettingsValue::NoKey;
@@ -175,14 +201,18 @@ class FakeSystem : public System {
     return value_kind;
   }
 
-  FileRead ReadWholeFile(const std::string& path, std::string& bytes) override {
+  FileRead DoReadWholeFile(const std::string& handed, std::string& bytes) override {
+    std::string path;
+    if (!Take(handed, path)) return FileRead::Failed;
     Node* n = Find(path);
     if (!n || n->dir) return FileRead::Missing;
     if (n->read_fails || n->held || n->locked) return FileRead::Failed;
     bytes = n->content;
     return FileRead::Ok;
   }
-  bool ReplaceWholeFile(const std::string& path, const std::string& bytes) override {
+  bool DoReplaceWholeFile(const std::string& handed, const std::string& bytes) override {
+    std::string path;
+    if (!Take(handed, path)) return false;
     Node* n = Find(path);
     if ((n && n->write_fails) || !Find(Parent(path)) || unwritable_dirs.count(Key(Parent(path)))) {
       return false;
@@ -275,7 +305,9 @@ class FakeSystem : public System {
   // ---- journal ----
   LocalTime now{2026, 12, 9, 8, 41, 3};
   LocalTime Now() override { return now; }
-  bool AppendFile(const std::string& path, const std::string& bytes) override {
+  bool DoAppendFile(const std::string& handed, const std::string& bytes) override {
+    std::string path;
+    if (!Take(handed, path)) return false;
     Node* n = Find(path);
     if ((n && (n->dir || n->locked)) || !Find(Parent(path))) return Fail(kAccessDenied);
     if (!n) n = &AddFile(path, "", kAttrArchive);
@@ -329,8 +361,10 @@ class FakeSystem : public System {
     return mi == m.size();
   }
 
-  std::unique_ptr<DirectoryListing> ListFolder(const std::string& pattern) override {
+  std::unique_ptr<DirectoryListing> DoListFolder(const std::string& handed) override {
     ++list_calls;
+    std::string pattern;
+    if (!Take(handed, pattern)) return nullptr;
     const size_t cut = pattern.find_last_of('\\');
     const std::string dir = pattern.substr(0, cut + 1), mask = pattern.substr(cut + 1);
     Node* d = Find(dir);
@@ -360,11 +394,15 @@ class FakeSystem : public System {
   // The node times are UTC; listings give local time, this much later.
   uint64_t local_offset = 36000000000ULL;  // one hour in 100 ns units
 
-  bool FolderExists(const std::string& path) override {
+  bool DoFolderExists(const std::string& handed) override {
+    std::string path;
+    if (!Take(handed, path)) return false;
     Node* n = Find(path);
     return n && n->dir;
   }
-  bool MakeFolder(const std::string& path) override {
+  bool DoMakeFolder(const std::string& handed) override {
+    std::string path;
+    if (!Take(handed, path, kPlainFolderLimit)) return false;
     if (Exists(path) || !Find(Parent(path)) || unwritable_dirs.count(Key(Parent(path)))) {
       return Fail(kAccessDenied);
     }
@@ -374,7 +412,9 @@ class FakeSystem : public System {
   }
   std::vector<std::string> created_dirs;
 
-  bool CopyThrough(const std::string& from, const std::string& to) override {
+  bool DoCopyThrough(const std::string& handed_from, const std::string& handed_to) override {
+    std::string from, to;
+    if (!Take(handed_from, from) || !Take(handed_to, to)) return false;
     Node* src = Find(from);
     if (!src || src->dir) return Fail("Datei nicht gefunden");
     if (src->locked) return Fail(kSharingViolation);
@@ -397,7 +437,9 @@ class FakeSystem : public System {
   std::vector<std::pair<std::string, std::string>> copies;
   std::function<void(const std::string&, const std::string&)> after_copy;
 
-  bool RemoveFile(const std::string& path) override {
+  bool DoRemoveFile(const std::string& handed) override {
+    std::string path;
+    if (!Take(handed, path)) return false;
     Node* n = Find(path);
     if (!n || n->dir || n->locked || (n->attrs & kAttrReadOnly)) return false;
     deleted.push_back(path);
@@ -406,8 +448,10 @@ class FakeSystem : public System {
   }
   std::vector<std::string> deleted;
 
-  Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size, uint64_t local_write,
-                       uint32_t attributes) override {
+  Settled DoSettleSource(const std::string& handed, SourceEnd end, uint64_t size,
+                         uint64_t local_write, uint32_t attributes) override {
+    std::string path;
+    if (!Take(handed, path)) return Settled::Failed;
     Node* n = Find(path);
     if (!n || n->dir || n->locked || n->held) {
       Fail(kSharingViolation);
@@ -426,13 +470,17 @@ class FakeSystem : public System {
     Remove(path);
     return Settled::Done;
   }
-  bool FileSize(const std::string& path, uint64_t& size) override {
+  bool DoFileSize(const std::string& handed, uint64_t& size) override {
+    std::string path;
+    if (!Take(handed, path)) return false;
     Node* n = Find(path);
     if (!n || n->dir) return false;
     size = n->size;
     return true;
   }
-  bool RenameOver(const std::string& from, const std::string& to) override {
+  bool DoRenameOver(const std::string& handed_from, const std::string& handed_to) override {
+    std::string from, to;
+    if (!Take(handed_from, from) || !Take(handed_to, to)) return false;
     Node* src = Find(from);
     Node* dst = Find(to);
     if (!src || src->dir || src->locked || move_fails || !Find(Parent(to)) ||
@@ -449,12 +497,16 @@ class FakeSystem : public System {
   }
   std::vector<std::pair<std::string, std::string>> moves;
   bool move_fails = false;
-  std::string FinalPath(const std::string& path) override {
+  std::string DoFinalPath(const std::string& handed) override {
+    std::string path;
+    if (!Take(handed, path)) return std::string();
     Node* n = Find(path);
     if (!identities || !n || !n->dir) return std::string();
     return Resolve(path) + "\\";
   }
-  bool Identity(const std::string& path, FileId& id) override {
+  bool DoIdentity(const std::string& handed, FileId& id) override {
+    std::string path;
+    if (!Take(handed, path)) return false;
     Node* n = Find(path);
     if (!identities || !n) return false;
     id = {7, n->id};

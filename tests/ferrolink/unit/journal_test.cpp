@@ -7,6 +7,7 @@
 
 #include "FakeComputer.h"
 #include "Main.h"
+#include "Paths.h"
 
 using ferrolink::TMainForm;
 using ferrolink::test::FakeComputer;
@@ -99,6 +100,61 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   EXPECT_EQ(Take(), (Lines{"Fehler\tJournal seit 2026-12-09 08:41:03 nicht schreibbar (Zugriff "
                            "verweigert), 2 Zeile(n) verloren",
                            "verschoben\tb.dfq\t4 Bytes"}));
+}
+
+// Windows refuses a plain path of 260 UTF-16 units or more, and a folder to
+// be made of 248 or more; the fake keeps those limits. Files arrive whatever
+// the length of their source path, of the target folder to be made, or of
+// their target path, in both modes, and the journal names them whole.
+TEST(LongPaths, EveryFileArrivesUpToWindowsLimit) {
+  // `start`, then folders (a 'ü' in each: two bytes, one unit) up to exactly
+  // `units` units, ending in a backslash.
+  auto grown = [](std::string path, size_t units) {
+    size_t have = ferrolink::Utf16Units(path);
+    while (units - have > 201) {
+      path += "\xC3\xBC" + std::string(198, 'x') + "\\";
+      have += 200;
+    }
+    return path + "\xC3\xBC" + std::string(units - have - 2, 'y') + "\\";
+  };
+  enum Long { SourceFile, TargetFolder, TargetFile };
+  for (const Long what : {SourceFile, TargetFolder, TargetFile}) {
+    for (const size_t units : {247, 248, 249, 259, 260, 261, 300, 1000, 32000}) {
+      for (const bool delete_mode : {true, false}) {
+        SCOPED_TRACE(testing::Message() << what << " " << units << " " << delete_mode);
+        FakeComputer p;
+        p.settings_value = "C:\\Calyrix\\k9q2.ini";
+        p.AddFile(p.settings_value, "[Directories]\r\nDatafiles=C:\\Daten\r\n");
+        std::string target = "D:\\Ziel\\";
+        std::string source_file = "C:\\Daten\\m.dfq";
+        if (what == SourceFile) source_file = grown("C:\\Daten\\", units - 5) + "m.dfq";
+        // The folder made last is the target folder less its final backslash.
+        if (what == TargetFolder) source_file = grown("C:\\Daten\\", units + 2) + "m.dfq";
+        if (what == TargetFile) target = grown(target, units - 5);
+        std::string ansi_target;  // the settings file keeps the ANSI code page
+        ASSERT_TRUE(p.ToAnsi(target, ansi_target));
+        p.AddFile("C:\\Calyrix\\ferrolink.ini", "[General]\r\nTarget=" + ansi_target +
+                                                    "\r\nDelete=" + (delete_mode ? "1" : "0") +
+                                                    "\r\n");
+        p.AddDir(target);
+        p.AddFile(source_file, "Messung");
+        const std::string relative = source_file.substr(9);
+        TMainForm form{p, p};
+        form.FormCreate();
+        form.TimerFindTimer();
+        form.FormClose();
+        EXPECT_EQ(p.Content(target + relative), "Messung");
+        EXPECT_EQ(p.Exists(source_file), !delete_mode);
+        if (!delete_mode) {
+          EXPECT_EQ(p.Find(source_file)->attrs, 0u);
+        }
+        const std::string line =
+            std::string(delete_mode ? "verschoben\t" : "kopiert\t") + relative + "\t7 Bytes";
+        EXPECT_NE(p.Content(kLog).find(line), std::string::npos);
+        EXPECT_GE(p.longest_handed, units);
+      }
+    }
+  }
 }
 
 TEST_F(JournalTest, NoSettingsFolderNoJournal) {

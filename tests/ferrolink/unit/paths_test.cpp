@@ -134,4 +134,65 @@ TEST(TemporaryName, LiesBesideTheFileWithAnotherExtension) {
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\ohne"), "D:\\Ziel\\ohne.~ft");
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\x.~FT"), "D:\\Ziel\\x.~FT.~fu");
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel.~ft\\x"), "D:\\Ziel.~ft\\x.~ft");
+  // Where the final name fits Windows' limits and the extension would not,
+  // the name's end gives way: 255 units a name (a character of two units
+  // goes whole), 32767 a long path.
+  const std::string u = "\xC3\xBC";             // one unit, two bytes
+  const std::string clef = "\xF0\x9D\x84\x9E";  // two units
+  // A folder whose long form leaves room for a name of 20 units.
+  std::string deep = "D:\\";
+  while (deep.size() + 200 < 32743) deep += std::string(199, 'd') + "\\";
+  deep += std::string(32743 - deep.size() - 1, 'e') + "\\";
+  const struct {
+    std::string file, temporary;
+  } cut[] = {
+      {"D:\\Z\\" + std::string(251, 'n'), "D:\\Z\\" + std::string(251, 'n') + ".~ft"},
+      {"D:\\Z\\" + std::string(252, 'n'), "D:\\Z\\" + std::string(251, 'n') + ".~ft"},
+      {"D:\\Z\\" + std::string(250, 'n') + ".~ft", "D:\\Z\\" + std::string(250, 'n') + "..~fu"},
+      {"D:\\Z\\" + std::string(127, 'n') +
+           [&] {
+             std::string s;
+             for (int i = 0; i < 128; ++i) s += u;
+             return s;
+           }(),
+       "D:\\Z\\" + std::string(127, 'n') +
+           [&] {
+             std::string s;
+             for (int i = 0; i < 124; ++i) s += u;
+             return s;
+           }() +
+           ".~ft"},
+      {"D:\\Z\\" + std::string(250, 'n') + clef + "x", "D:\\Z\\" + std::string(250, 'n') + ".~ft"},
+      {deep + std::string(20, 'n'), deep + std::string(16, 'n') + ".~ft"},
+      {deep + std::string(15, 'n'), deep + std::string(15, 'n') + ".~ft"},
+  };
+  for (const auto& c : cut) {
+    EXPECT_EQ(TemporaryName(p, c.file), c.temporary) << c.file.size();
+  }
+}
+
+TEST(SystemPath, HandsFullNormalPathsInTheirLongForm) {
+  const std::pair<const char*, const char*> forms[] = {
+      {"C:\\Daten\\m.dat", "\\\\?\\C:\\Daten\\m.dat"},
+      {"d:\\Ziel\\", "\\\\?\\d:\\Ziel\\"},
+      {"C:\\", "\\\\?\\C:\\"},
+      {"C:\\Daten\\*.*", "\\\\?\\C:\\Daten\\*.*"},
+      {"C:\\a.\\m.dat ", "\\\\?\\C:\\a.\\m.dat "},  // the names as listed, not trimmed
+      {"\\\\srv\\ablage\\m.dat", "\\\\?\\UNC\\srv\\ablage\\m.dat"},
+      {"\\\\srv\\ablage", "\\\\?\\UNC\\srv\\ablage"},
+      // Handed on as they are: the long form would take these literally.
+      {"\\\\?\\C:\\x", "\\\\?\\C:\\x"},
+      {"\\\\.\\pipe\\x", "\\\\.\\pipe\\x"},
+      {"C:\\a\\..\\m.dat", "C:\\a\\..\\m.dat"},
+      {"C:\\a\\.\\m.dat", "C:\\a\\.\\m.dat"},
+      {"C:\\a\\\\m.dat", "C:\\a\\\\m.dat"},
+      {"C:/a/m.dat", "C:/a/m.dat"},
+      {"C:m.dat", "C:m.dat"},
+      {"Daten\\m.dat", "Daten\\m.dat"},
+      {"\\Daten\\m.dat", "\\Daten\\m.dat"},
+      {"\\\\srv", "\\\\srv"},
+      {"\\\\srv\\..\\x", "\\\\srv\\..\\x"},
+      {"", ""},
+  };
+  for (const auto& [plain, handed] : forms) EXPECT_EQ(SystemPath(plain), handed) << plain;
 }
