@@ -217,7 +217,11 @@ std::string Win32System::ProgramFile() {
 }
 
 bool Win32System::UniversalName(const std::string& path, std::string& unc) {
-  const std::wstring wide = Wide(path);
+  // Only a drive letter has a universal name. The network provider is asked
+  // for the drive's root, a short path, and the rest is joined to its
+  // answer: a long plain path would reach the file system on the way.
+  if (path.size() < 2 || path[1] != ':' || (path.size() > 2 && path[2] != '\\')) return false;
+  const std::wstring wide = Wide(path.substr(0, 2) + "\\");
   // The answer holds pointers into its own block; the block grows to the
   // size the call asks for.
   std::vector<UNIVERSAL_NAME_INFOW> block(64);
@@ -231,6 +235,8 @@ bool Win32System::UniversalName(const std::string& path, std::string& unc) {
     }
     if (rc != NO_ERROR || !block[0].lpUniversalName) return false;
     unc = Narrow(block[0].lpUniversalName);
+    if (!unc.empty() && unc.back() == '\\') unc.pop_back();
+    unc += path.size() > 2 ? path.substr(2) : std::string("\\");
     return true;
   }
 }

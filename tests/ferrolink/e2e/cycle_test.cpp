@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -338,4 +339,80 @@ TEST_F(FerrolinkCycle, TheJournalSaysWhatBecameOfEachFile) {
             (Files{"Start: Version 2012.1.0.0\tQue", "Zustand: Kein Netz", "Zustand: Netz OK",
                    "verschoben: m.dfq\t13 Bytes", "ausgelassen: m.dfq.\tName, den Windo",
                    "Ende: Version 2012.1.0.0\tQue"}));
+}
+
+namespace {
+
+// The paths in a trace of Wine's file channel that Windows would refuse: a
+// plain path (not "\\?\...") of 260 units or more handed to the system, or of
+// 248 or more for a folder to be made. `long_forms` counts the paths handed
+// in the long form. The trace escapes its strings ("\\" for a backslash,
+// "\00fc" for one unit) and cuts them after about 300 characters ("...").
+Files RefusedByWindows(const std::string& trace, int& long_forms) {
+  Files refused;
+  long_forms = 0;
+  size_t at = 0;
+  for (size_t end; (end = trace.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = trace.substr(at, end - at);
+    const bool conversion =
+        line.find(":RtlDosPathNameToNtPathName_U_WithStatus (L\"") != std::string::npos;
+    const bool folder = line.find(":CreateDirectoryW L\"") != std::string::npos;
+    if (!conversion && !folder) continue;
+    size_t i = line.find("L\"") + 2, units = 0;
+    std::string start;
+    while (i < line.size() && line[i] != '"') {
+      size_t step = 1;
+      if (line[i] == '\\') {
+        step =
+            i + 1 < line.size() && std::isxdigit(static_cast<unsigned char>(line[i + 1])) ? 5 : 2;
+      }
+      if (start.size() < 4) start += line[i + step - 1];
+      i += step;
+      ++units;
+    }
+    const bool cut = line.compare(i, 4, "\"...") == 0;
+    if (start == "\\\\?\\") {
+      ++long_forms;
+    } else if (cut || units >= (folder ? 248u : 260u)) {
+      refused.push_back(line.substr(0, 160));
+    }
+  }
+  return refused;
+}
+
+}  // namespace
+
+// Windows refuses plain paths past 260 units, Wine takes them: files whose
+// source path, target folder or target path is that long arrive, and the
+// trace of the run shows that none reached the system in a plain form.
+TEST_F(FerrolinkCycle, LongPathsArriveAndReachTheSystemInTheirLongForm) {
+  const std::string deep = std::string(120, 'q') + "\\" + std::string(120, 'r') + "\\";
+  Put(deep + "tief.dfq");
+  Put("kurz.dfq");
+  const std::string server = dir / "server\\" + std::string(200, 's');
+  ASSERT_TRUE(e2e::MakeDirs(server));
+  WriteSettings(server, true);
+  // Wine writes its trace to the standard error of its loader: a shell
+  // starts the loader (the 64-bit build names its own) with it in a file.
+  const std::string trace = dir / "trace.txt";
+  char loader[MAX_PATH] = "wine";
+  GetEnvironmentVariableA("WINELOADER", loader, MAX_PATH);
+  ASSERT_TRUE(e2e::StartLinux("/bin/sh",
+                              {"-c", "WINEDEBUG=trace+file exec '" + std::string(loader) + "' '" +
+                                         FERROLINK_EXE + "' 2>'" + e2e::LinuxPath(trace) + "'"}));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return (w = FindWindowA("TMainForm", nullptr)) != nullptr; }))
+      << "no main window";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  app = e2e::Program::Adopt(pid);
+  Tick();
+  ASSERT_TRUE(WaitFiles(server, (Files{"kurz.dfq", deep + "tief.dfq"})))
+      << e2e::ListFilesRecursive(server).size();
+  EXPECT_EQ(e2e::ReadFileBytes(server + "\\" + deep + "tief.dfq").value_or(""),
+            "Messung " + deep + "tief.dfq");
+  EXPECT_TRUE(WaitFiles(source, Files{}));
+  Close();
+  int long_forms = 0;
+  EXPECT_EQ(RefusedByWindows(e2e::ReadFileBytes(trace).value_or(""), long_forms), Files{});
+  EXPECT_GT(long_forms, 0);  // the trace was taken
 }

@@ -333,6 +333,13 @@ Program Program::Start(const std::string& exe, const std::map<std::string, std::
   return p;
 }
 
+Program Program::Adopt(DWORD pid) {
+  Program p;
+  p.process_ = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (p.process_) p.pid_ = pid;
+  return p;
+}
+
 bool Program::Running() const {
   return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
 }

@@ -108,6 +108,9 @@ class Program {
   static Program Start(const std::string& exe, const std::map<std::string, std::string>& env = {},
                        const std::string& cwd = "", const std::string& cmdline = "");
 
+  // A program that runs already, started some other way, by its process id.
+  static Program Adopt(DWORD pid);
+
   bool Started() const { return process_ != nullptr; }
   DWORD Pid() const { return pid_; }
   bool Running() const;
