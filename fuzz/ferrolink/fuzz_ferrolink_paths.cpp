@@ -1,5 +1,7 @@
 // Splitting and shortening of arbitrary paths: root and name are kept, the
-// shortened text only ever loses directory names, and the loop ends.
+// shortened text only ever loses directory names, and the loop ends. The
+// form handed to the system only ever puts a prefix before the path, and a
+// temporary name stays in the file's folder.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -22,6 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (shown.size() > parts.Root.size() + parts.Directories.size() + parts.Name.size() + 4) {
     std::abort();
   }
+  const std::string handed = ferrolink::SystemPath(path);
+  if (handed != path && handed.compare(0, 4, "\\\\?\\") != 0) std::abort();
+  const std::string temporary = ferrolink::TemporaryName(system, path);
+  const std::string folder = ferrolink::DirectoryPart(path);
+  if (temporary.compare(0, folder.size(), folder) != 0 || temporary == path) std::abort();
   ferrolink::ExpandToUnc(system, path);
   ferrolink::SplitDirectory(path);
   return 0;
