@@ -28,6 +28,9 @@ class FormView {
   virtual void SetCaption(const std::string& text) = 0;
   // The application title: the text of the task-bar entry.
   virtual void SetAppTitle(const std::string& text) = 0;
+  // The share of a long copy done, in percent, on the task-bar button;
+  // negative: no share shown.
+  virtual void SetProgress(int percent) = 0;
   virtual void SetText(Control control, const std::string& text) = 0;
   virtual void SetVisible(Control control, bool visible) = 0;
   virtual void SetChecked(Control control, bool checked) = 0;

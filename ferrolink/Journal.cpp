@@ -19,17 +19,29 @@ std::string FormatTime(const LocalTime& t) {
 }
 
 void Journal::SetPath(const std::string& path) {
-  if (path != path_) Flush();
+  const std::lock_guard<std::mutex> hold(mutex_);
+  if (path != path_) FlushHeld();
   path_ = path;
 }
 
+std::string Journal::Path() const {
+  const std::lock_guard<std::mutex> hold(mutex_);
+  return path_;
+}
+
 void Journal::Add(const char* kind, const std::string& details) {
+  const std::lock_guard<std::mutex> hold(mutex_);
   pending_ += FormatTime(system_.Now()) + "\t" + kind + "\t" + details + "\r\n";
   ++pending_lines_;
-  if (pending_.size() >= kWriteAt) Flush();
+  if (pending_.size() >= kWriteAt) FlushHeld();
 }
 
 void Journal::Flush() {
+  const std::lock_guard<std::mutex> hold(mutex_);
+  FlushHeld();
+}
+
+void Journal::FlushHeld() {
   if (pending_.empty()) return;
   if (path_.empty()) {
     pending_.clear();

@@ -5,9 +5,12 @@
 // (or per 64 KB), so that the file is open only for that moment and others
 // can read it meanwhile. A journal that cannot be written never stops the
 // work: its lines are dropped, and the next line that can be written says so.
+// The watch cycle's thread and the window's thread both write to it: each
+// call holds the journal for its own time.
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "System.h"
@@ -33,7 +36,7 @@ class Journal {
 
   // The journal's file; empty: no journal, lines are dropped.
   void SetPath(const std::string& path);
-  const std::string& Path() const { return path_; }
+  std::string Path() const;
   // Adds a line, stamped with the time now; writes what is gathered once it
   // reaches 64 KB.
   void Add(const char* kind, const std::string& details);
@@ -41,7 +44,9 @@ class Journal {
   void Flush();
 
  private:
+  void FlushHeld();
   System& system_;
+  mutable std::mutex mutex_;
   std::string path_;
   std::string pending_;
   size_t pending_lines_ = 0;

@@ -43,6 +43,7 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::ShowFolders() {
+  const std::lock_guard<std::recursive_mutex> hold(settings_mutex_);
   view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
   view_.SetText(Control::LabelSource, DisplayPath(SourceDir));
 }
@@ -57,10 +58,21 @@ std::string TMainForm::Outline() const {
 }
 
 void TMainForm::FormClose() {
-  journal_.Add(kJournalEnd, Outline());
-  journal_.Flush();
+  WriteEnd();
   view_.SetTimerEnabled(false);
   FileSearcher.reset();
+}
+
+void TMainForm::WriteEnd() {
+  if (ended_) return;
+  ended_ = true;
+  journal_.Add(kJournalEnd, Outline());
+  journal_.Flush();
+}
+
+void TMainForm::CancelCycles() {
+  cancel_ = true;
+  if (FileSearcher) FileSearcher->Stop();
 }
 
 void TMainForm::ButtonMiniClick() {
@@ -99,6 +111,7 @@ void TMainForm::LoadSettings() {
 }
 
 void TMainForm::ReadSettings(bool report) {
+  const std::lock_guard<std::recursive_mutex> hold(settings_mutex_);
   std::string settings_path;
   bool ok = false;
   if (!ReadSettingsPath(settings_path, ok, report)) return;
@@ -146,6 +159,7 @@ void TMainForm::ReadSettings(bool report) {
 }
 
 void TMainForm::SaveSettings() {
+  const std::lock_guard<std::recursive_mutex> hold(settings_mutex_);
   std::string settings_path;
   bool ok = false;
   if (!ReadSettingsPath(settings_path, ok, true)) return;
@@ -184,6 +198,8 @@ void TMainForm::SpeedButtonDirClick() {
   view_.SetTimerEnabled(false);
   std::string chosen;
   if (view_.BrowseForFolder(kFolderDialogTitle, chosen)) {
+    // A cycle that runs meanwhile keeps the folders it began with.
+    const std::lock_guard<std::recursive_mutex> hold(settings_mutex_);
     TargetDir = IncludeTrailingBackslash(chosen);
     target_known_ = true;
     view_.SetText(Control::EditTarget, DisplayPath(TargetDir));

@@ -4,10 +4,12 @@
 // do to the system goes through System, what they show through FormView.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -104,6 +106,16 @@ class TMainForm {
   // True while a cycle runs (the hourglass on MainForm).
   bool Busy() const { return busy_; }
 
+  // From any thread: the running cycle stops as soon as it can, and the copy
+  // under way is cancelled (it leaves no file at the target and the source
+  // as it was); so does every later cycle.
+  void CancelCycles();
+  // Writes the journal's "Ende" line and everything gathered: the part of
+  // FormClose that must be done even where a cycle cannot be waited for.
+  void WriteEnd();
+  // Writes what the journal has gathered (the window does so every second).
+  void FlushJournal() { journal_.Flush(); }
+
  private:
   // Takes the state and shows it, when it differs from the one shown.
   void EnterState(TNetState state);
@@ -111,6 +123,10 @@ class TMainForm {
   void RunCycle();
   // One found file's way: checked, delivered, then settled at the source.
   void TransferFile(const TFoundFile& file);
+  // Hears how far the copy of `name` is: shows its share once it has taken
+  // a second, at most four times a second; false cancels it (a cancel, or a
+  // new target while more than a second of it is left).
+  bool CopyGoesOn(const std::string& name, uint64_t copied, uint64_t total);
   // After the delivery: the window shows it, the source is deleted or
   // un-marked, the journal says so.
   void Delivered(const TFoundFile& file, const std::string& source_file,
@@ -156,8 +172,16 @@ class TMainForm {
   // the walk met in this cycle.
   std::map<std::string, std::string> left_;
   std::set<std::string> met_;
-  bool delete_checked_ = false;
+  // The mode is read per file by the cycle while the window may change it.
+  std::atomic<bool> delete_checked_{false};
+  std::atomic<bool> cancel_{false};
   bool busy_ = false;
+  // The copy under way: when it began, when its share was last shown (0:
+  // not yet), and whether it was cancelled.
+  uint64_t copy_began_ = 0;
+  uint64_t progress_shown_ = 0;
+  bool copy_cancelled_ = false;
+  bool ended_ = false;
   // Which settings hold a value that was read or chosen: a save writes only
   // those, so nothing unread is written over what a file holds.
   bool target_known_ = false;
@@ -165,6 +189,10 @@ class TMainForm {
   bool settings_pending_ = false;
   // The instrument settings file's path, as last read.
   std::string settings_path_;
+  // Held while the settings and folders are read, saved or shown: the cycle
+  // reads them again while the settings cannot be read, and the window
+  // saves them when the user changes one.
+  std::recursive_mutex settings_mutex_;
   // This tick's folders, and the target folders already tested against the
   // source.
   TickFolders folders_;

@@ -101,20 +101,23 @@ void TMainForm::TimerFindTimer() {
 void TMainForm::RunCycle() {
   // Settings that could not be read are read again at each tick; once they
   // read, the cycle goes on as if they had been read at start.
+  std::unique_lock<std::recursive_mutex> hold(settings_mutex_);
   if (settings_pending_) {
     ReadSettings(false);
     if (settings_pending_) return;
     journal_.Add(kJournalState, "Einstellungen wieder lesbar");
     ShowFolders();
   }
-  folders_ = FormsOf(SourceDir, TargetDir);
+  const std::string source = SourceDir, target = TargetDir;
+  hold.unlock();
+  folders_ = FormsOf(source, target);
   inside_source_.clear();
   if (TargetInside(folders_)) {
     EnterState(TNetState::Misconfigured);
     return;
   }
   SetBusy(true);
-  const bool reachable = system_.Connect(TargetDir) || system_.FolderExists(TargetDir);
+  const bool reachable = system_.Connect(target) || system_.FolderExists(target);
   if (reachable) {
     EnterState(TNetState::Reachable);
     if (view_.TimerInterval() == kIntervalStart) view_.MinimizeApplication();
@@ -249,7 +252,26 @@ void TMainForm::Leave(const std::string& source_file, const std::string& relativ
 void TMainForm::CopyFoundFile(TFoundFile& file) {
   if ((file.Attributes & kAttrReadOnly) != 0 || (file.Attributes & kAttrArchive) == 0) return;
   if ((file.Attributes & kAttrDirectory) == 0 && file.Directory) TransferFile(file);
-  if (!view_.TimerEnabled() && FileSearcher) FileSearcher->Stop();
+  if ((!view_.TimerEnabled() || cancel_) && FileSearcher) FileSearcher->Stop();
+}
+
+bool TMainForm::CopyGoesOn(const std::string& name, uint64_t copied, uint64_t total) {
+  if (cancel_) return !(copy_cancelled_ = true);
+  const uint64_t now = system_.Milliseconds();
+  const uint64_t spent = now - copy_began_;
+  // A new target was chosen (the timer is off while the dialog is open): the
+  // cycle ends after this file, unless it would take more than a second yet.
+  if (!view_.TimerEnabled() && copied < total &&
+      (copied == 0 || (total - copied) * static_cast<double>(spent) / copied > 1000)) {
+    return !(copy_cancelled_ = true);
+  }
+  if (spent >= 1000 && total > 0 && (progress_shown_ == 0 || now - progress_shown_ >= 250)) {
+    progress_shown_ = now;
+    const int percent = static_cast<int>(copied * 100 / total);
+    view_.SetAppTitle("Ferrolink: " + name + " \u2013 " + std::to_string(percent) + " %");
+    view_.SetProgress(percent);
+  }
+  return true;
 }
 
 void TMainForm::TransferFile(const TFoundFile& file) {
@@ -281,10 +303,19 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   if (!CreateDirectoryPath(system_, DirectoryPart(target_file), error)) {
     return Leave(source_file, relative, kLeftNoFolder, error);
   }
-  switch (DeliverWhole(system_, source_file, target_file, file.Size, error)) {
+  copy_began_ = system_.Milliseconds();
+  progress_shown_ = 0;
+  copy_cancelled_ = false;
+  const Delivery delivery = DeliverWhole(
+      system_, source_file, target_file, file.Size,
+      [&](uint64_t copied, uint64_t total) { return CopyGoesOn(file.Name, copied, total); }, error);
+  if (progress_shown_ != 0) view_.SetProgress(-1);
+  switch (delivery) {
     case Delivery::Done:
       return Delivered(file, source_file, relative);
     case Delivery::CopyFailed:
+      // A copy cancelled on purpose waits for the next cycle, unremarked.
+      if (copy_cancelled_) return;
       return Leave(source_file, relative, kLeftCopy, error);
     case Delivery::WrongSize:
       return Leave(source_file, relative, kLeftSize);
@@ -295,27 +326,31 @@ void TMainForm::TransferFile(const TFoundFile& file) {
 
 void TMainForm::Delivered(const TFoundFile& file, const std::string& source_file,
                           const std::string& relative) {
+  // The mode is read once per file; the window may change it meanwhile.
+  const bool delete_mode = delete_checked_;
   view_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
   // The count stops at its largest value instead of overflowing.
   if (CopyCount < std::numeric_limits<int32_t>::max()) ++CopyCount;
   view_.SetText(Control::LabelBranch, relative);
   view_.SetText(Control::LabelStatus,
                 std::to_string(CopyCount) +
-                    (delete_checked_ ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
+                    (delete_mode ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
   // Only the file that was delivered goes: a file written since stays,
   // marked, for the next cycle.
-  switch (system_.SettleSource(source_file, delete_checked_ ? SourceEnd::Delete : SourceEnd::Unmark,
+  switch (system_.SettleSource(source_file, delete_mode ? SourceEnd::Delete : SourceEnd::Unmark,
                                static_cast<uint64_t>(file.Size), file.LastWriteTime,
                                file.Attributes & 0xFF & 0xDF)) {
     case Settled::Done:
       left_.erase(source_file);
-      journal_.Add(delete_checked_ ? kJournalMoved : kJournalCopied,
+      journal_.Add(delete_mode ? kJournalMoved : kJournalCopied,
                    relative + "\t" + std::to_string(file.Size) + " Bytes");
+      // The source is gone: its line must not wait for the end of the cycle.
+      if (delete_mode) journal_.Flush();
       return;
     case Settled::Changed:
       return Leave(source_file, relative, kLeftChanged);
     case Settled::Failed:
-      return Leave(source_file, relative, delete_checked_ ? kLeftNotDeleted : kLeftNotUnmarked,
+      return Leave(source_file, relative, delete_mode ? kLeftNotDeleted : kLeftNotUnmarked,
                    system_.LastErrorText());
   }
 }

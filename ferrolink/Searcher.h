@@ -3,6 +3,7 @@
 // the records stay until the next search.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -46,7 +47,8 @@ class TSearcher {
   TSearcher(const TSearcher&) = delete;
   TSearcher& operator=(const TSearcher&) = delete;
 
-  bool Running = false;
+  // Stop may come from another thread than the walk's.
+  std::atomic<bool> Running{false};
   std::function<void(TFoundFile&)> OnFound;
   // Asked, from the first link on, before each folder is entered (a path
   // ending in a backslash); false keeps the walk out of it. Before a link,

@@ -32,8 +32,9 @@ bool System::MakeFolder(const std::string& path) {
   return DoMakeFolder(SystemPath(path));
 }
 
-bool System::CopyThrough(const std::string& from, const std::string& to) {
-  return DoCopyThrough(SystemPath(from), SystemPath(to));
+bool System::CopyThrough(const std::string& from, const std::string& to,
+                         const CopyProgress& progress) {
+  return DoCopyThrough(SystemPath(from), SystemPath(to), progress);
 }
 
 bool System::RenameOver(const std::string& from, const std::string& to) {

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,10 @@ enum class FileRead { Ok, Missing, Failed };
 // The instrument software's registry value naming its settings file.
 // NoKey: its key is missing, so nothing is read and nothing is ever saved.
 enum class SettingsValue { NoKey, Missing, String, OtherType };
+
+// Told during a copy how far it is (bytes copied, bytes in all); false
+// cancels the copy, which then leaves no file at its target.
+using CopyProgress = std::function<bool(uint64_t copied, uint64_t total)>;
 
 // A point in local time, to the second.
 struct LocalTime {
@@ -141,8 +146,8 @@ class System {
   // Makes one folder level; false when it cannot (it exists, say).
   bool MakeFolder(const std::string& path);
   // Copies a file over another of that name and writes the copy through to
-  // its disk or server.
-  bool CopyThrough(const std::string& from, const std::string& to);
+  // its disk or server, telling `progress` how far it is.
+  bool CopyThrough(const std::string& from, const std::string& to, const CopyProgress& progress);
   // Renames a file over another of that name, in one step.
   bool RenameOver(const std::string& from, const std::string& to);
   bool RemoveFile(const std::string& path);
@@ -160,6 +165,8 @@ class System {
 
   // ---- the journal ----------------------------------------------------------
   virtual LocalTime Now() = 0;
+  // A clock in milliseconds that only goes forward, for durations.
+  virtual uint64_t Milliseconds() = 0;
   // Appends bytes to a file, made when it is missing; others may read it
   // meanwhile, nobody may write it. False unless all were written.
   bool AppendFile(const std::string& path, const std::string& bytes);
@@ -175,7 +182,8 @@ class System {
   virtual bool DoIdentity(const std::string& path, FileId& id) = 0;
   virtual std::string DoFinalPath(const std::string& path) = 0;
   virtual bool DoMakeFolder(const std::string& path) = 0;
-  virtual bool DoCopyThrough(const std::string& from, const std::string& to) = 0;
+  virtual bool DoCopyThrough(const std::string& from, const std::string& to,
+                             const CopyProgress& progress) = 0;
   virtual bool DoRenameOver(const std::string& from, const std::string& to) = 0;
   virtual bool DoRemoveFile(const std::string& path) = 0;
   virtual bool DoFileSize(const std::string& path, uint64_t& size) = 0;

@@ -22,11 +22,12 @@ bool CreateDirectoryPath(System& system, const std::string& directory, std::stri
 }
 
 Delivery DeliverWhole(System& system, const std::string& source_file,
-                      const std::string& target_file, int64_t size, std::string& error) {
+                      const std::string& target_file, int64_t size, const CopyProgress& progress,
+                      std::string& error) {
   const std::string temporary = TemporaryName(system, target_file);
   Delivery result = Delivery::Done;
   uint64_t copied = 0;
-  if (!system.CopyThrough(source_file, temporary)) {
+  if (!system.CopyThrough(source_file, temporary, progress)) {
     result = Delivery::CopyFailed;
   } else if (!system.FileSize(temporary, copied) || copied != static_cast<uint64_t>(size)) {
     // A copy that reported success is trusted only with the source's size.

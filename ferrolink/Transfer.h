@@ -23,8 +23,10 @@ enum class Delivery { Done, CopyFailed, WrongSize, RenameFailed };
 // un-marked next, and nothing would bring the file again), checked to have
 // `size` bytes, and only then renamed over the final name in one step. A
 // failed step leaves no temporary file and the final name as it was; the
-// system's words for why it failed are in `error`.
+// system's words for why it failed are in `error`. `progress` hears how far
+// the copy is, and cancels it by answering false.
 Delivery DeliverWhole(System& system, const std::string& source_file,
-                      const std::string& target_file, int64_t size, std::string& error);
+                      const std::string& target_file, int64_t size, const CopyProgress& progress,
+                      std::string& error);
 
 }  // namespace ferrolink

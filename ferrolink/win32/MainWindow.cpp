@@ -1,6 +1,9 @@
 #include "MainWindow.h"
 
 #include <exception>
+#include <functional>
+#include <memory>
+#include <utility>
 
 #include "DrawTransparent.h"
 #include "SpeedButton.h"
@@ -15,6 +18,11 @@ constexpr wchar_t kFormClass[] = L"TMainForm";
 constexpr int kClientWidth = 449;
 constexpr int kClientHeight = 417;
 constexpr COLORREF kGreyText = RGB(128, 128, 128);
+// A call posted by the cycle's thread; lParam owns a std::function.
+constexpr UINT kPostedCall = WM_APP + 1;
+// How long the end waits for a cycle to stop: Windows gives a session's end
+// about 5 seconds, a user closing the window should wait no more than 3.
+constexpr DWORD kEndWait = 2500;
 
 constexpr wchar_t kCopyright[] = L"Copyright © 2012 Quorlen";
 constexpr wchar_t kMessageText[] =
@@ -136,9 +144,30 @@ void BindOnCreate(HWND hwnd, UINT msg, LPARAM lp) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), form_(system_, *this) {}
+MainWindow::MainWindow(HINSTANCE instance)
+    : instance_(instance),
+      view_(*this, [this](std::function<void()> call) { PostCall(std::move(call)); }),
+      form_(system_, view_),
+      cycle_(form_, [this](std::function<void()> call) { PostCall(std::move(call)); }) {}
+
+void MainWindow::PostCall(std::function<void()> call) {
+  auto* posted = new std::function<void()>(std::move(call));
+  HWND to = post_to_;
+  if (!to || !PostMessageW(to, kPostedCall, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
+}
+
+void MainWindow::End() {
+  KillTimer(form_wnd_, IDT_JOURNAL);
+  if (!cycle_.Stop(kEndWait)) {
+    form_.WriteEnd();
+    ExitProcess(0);
+  }
+  Guard([this] { form_.FormClose(); });
+  DestroyWindow(form_wnd_);
+}
 
 MainWindow::~MainWindow() {
+  if (taskbar_) taskbar_->Release();
   // A window left by a failed start must no longer reach this object.
   if (IsWindow(app_wnd_)) SetWindowLongPtrW(app_wnd_, GWLP_USERDATA, 0);
   for (HBITMAP b : {logo_, network_, failed_, folder_}) {
@@ -191,6 +220,7 @@ bool MainWindow::Create() {
   form_wnd_ = CreateWindowExW(exstyle, kFormClass, Wide(kCaptionStart).c_str(), style, (sw - w) / 2,
                               (sh - h) / 2, w, h, app_wnd_, nullptr, instance_, this);
   if (!form_wnd_) return false;
+  post_to_ = form_wnd_;
   SendMessageW(form_wnd_, WM_SETFONT, reinterpret_cast<WPARAM>(system_.Font()), FALSE);
   CreateControls();
   SendMessageW(controls_[IDC_SPEEDBUTTONDIR], BM_SETIMAGE, IMAGE_BITMAP,
@@ -198,7 +228,9 @@ bool MainWindow::Create() {
 
   Guard([this] { form_.FormCreate(); });
   // The first tick comes only after the start-up is complete.
-  SetTimerEnabled(true);
+  view_.SetTimerEnabled(true);
+  // What the journal gathers is written at least once a second.
+  SetTimer(form_wnd_, IDT_JOURNAL, 1000, nullptr);
   ShowWindow(app_wnd_, SW_SHOWNOACTIVATE);
   ShowWindow(form_wnd_, SW_SHOW);
   UpdateWindow(form_wnd_);
@@ -330,7 +362,23 @@ LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
       return 0;
     case WM_TIMER:
-      if (wp == IDT_TIMERFIND) Guard([this] { form_.TimerFindTimer(); });
+      if (wp == IDT_TIMERFIND) Guard([this] { cycle_.Tick(); });
+      if (wp == IDT_JOURNAL) Guard([this] { form_.FlushJournal(); });
+      return 0;
+    case kPostedCall: {
+      std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lp));
+      Guard([&call] { (*call)(); });
+      return 0;
+    }
+    case WM_QUERYENDSESSION:
+      return TRUE;  // whatever runs: the end below keeps the data whole
+    case WM_ENDSESSION:
+      // Windows ends the process soon after this returns: everything that
+      // must be written is written before.
+      if (wp && !closing_) {
+        closing_ = true;
+        End();
+      }
       return 0;
     case WM_DRAWITEM:
       DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
@@ -358,14 +406,20 @@ LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       if (closing_) return 0;
       closing_ = true;
-      Guard([this] { form_.FormClose(); });
-      DestroyWindow(hwnd);
+      End();
       return 0;
-    case WM_DESTROY:
+    case WM_DESTROY: {
+      post_to_ = nullptr;
+      // Calls posted but not yet run are dropped with their messages.
+      MSG left;
+      while (PeekMessageW(&left, hwnd, kPostedCall, kPostedCall, PM_REMOVE)) {
+        delete reinterpret_cast<std::function<void()>*>(left.lParam);
+      }
       form_wnd_ = nullptr;
       DestroyWindow(app_wnd_);
       PostQuitMessage(0);
       return 0;
+    }
     default:
       break;
   }

@@ -1,15 +1,19 @@
 // Ferrolink's windows: the application window (never seen itself, its
 // caption is the task-bar text) and the main window with its controls, and
 // the message loop. Window messages become calls of TMainForm's handlers;
-// what the logic shows arrives here as FormView calls. The window owns the
-// real system that the logic works on.
+// the watch cycle runs on a thread of its own (CycleThread), and what the
+// logic shows arrives here as FormView calls, posted by that thread. The
+// window owns the real system that the logic works on.
 #pragma once
 
 #include <windows.h>
+#include <shobjidl.h>
 
+#include <atomic>
 #include <map>
 #include <string>
 
+#include "CycleThread.h"
 #include "FormView.h"
 #include "Main.h"
 #include "Win32System.h"
@@ -31,6 +35,7 @@ class MainWindow : public FormView {
 
   void SetCaption(const std::string& text) override;
   void SetAppTitle(const std::string& text) override;
+  void SetProgress(int percent) override;
   void SetText(Control control, const std::string& text) override;
   void SetVisible(Control control, bool visible) override;
   void SetChecked(Control control, bool checked) override;
@@ -62,13 +67,29 @@ class MainWindow : public FormView {
   // True while the hourglass shows over the window and its controls.
   bool CursorBusyOver(HWND hwnd) const;
   void RestoreFromTaskBar();
+  // Hands a call of the cycle's thread to this one (a posted message).
+  void PostCall(std::function<void()> call);
+  // The end at close and at the end of the session: the cycle cancelled,
+  // the journal whole, the window gone. Where the cycle cannot be stopped in
+  // time (a call into the network that does not return), the process ends
+  // without it.
+  void End();
   // Runs a handler; an error it raises is shown, never carried into Windows.
   template <typename F>
   void Guard(F&& handler);
 
   HINSTANCE instance_;
   Win32System system_;
+  // The timer's state, before the view that reads it when it is made.
+  bool timer_on_ = false;
+  int interval_ = kIntervalStart;
+  // The window where the cycle's calls are posted; null once it is gone.
+  std::atomic<HWND> post_to_{nullptr};
+  PostingView view_;
   TMainForm form_;
+  CycleThread cycle_;
+  ITaskbarList3* taskbar_ = nullptr;
+  bool taskbar_tried_ = false;
   HWND app_wnd_ = nullptr;
   HWND form_wnd_ = nullptr;
   std::map<int, HWND> controls_;
@@ -76,8 +97,6 @@ class MainWindow : public FormView {
   HBITMAP logo_ = nullptr, network_ = nullptr, failed_ = nullptr, folder_ = nullptr;
   HBRUSH face_brush_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
   bool busy_ = false;
-  bool timer_on_ = false;
-  int interval_ = kIntervalStart;
   bool minimized_ = false;
   bool closing_ = false;
 };

@@ -19,6 +19,26 @@ void MainWindow::SetAppTitle(const std::string& text) {
   SetWindowTextW(app_wnd_, Wide(text).c_str());
 }
 
+void MainWindow::SetProgress(int percent) {
+  // The task-bar button's own progress bar, where the system has one
+  // (Windows 7 and later); without it the task-bar text alone tells.
+  if (!taskbar_ && !taskbar_tried_ && percent >= 0) {
+    taskbar_tried_ = true;
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                reinterpret_cast<void**>(&taskbar_))) ||
+        FAILED(taskbar_->HrInit())) {
+      if (taskbar_) taskbar_->Release();
+      taskbar_ = nullptr;
+    }
+  }
+  if (!taskbar_) return;
+  if (percent < 0) {
+    taskbar_->SetProgressState(app_wnd_, TBPF_NOPROGRESS);
+  } else {
+    taskbar_->SetProgressValue(app_wnd_, static_cast<ULONGLONG>(percent), 100);
+  }
+}
+
 void MainWindow::SetText(Control control, const std::string& text) {
   SetWindowTextW(Item(control), Wide(text).c_str());
 }
@@ -77,8 +97,8 @@ bool MainWindow::CursorBusyOver(HWND hwnd) const {
 
 void MainWindow::SetBusy(bool busy) {
   busy_ = busy;
-  // No messages are handled while a cycle runs: show the change at once
-  // when the mouse is over the window.
+  // Show the change at once when the mouse is over the window, not only at
+  // its next move.
   POINT pt;
   if (!GetCursorPos(&pt)) return;
   HWND under = WindowFromPoint(pt);

@@ -353,17 +353,63 @@ bool Win32System::DoMakeFolder(const std::string& path) {
   return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
 }
 
-bool Win32System::DoCopyThrough(const std::string& from, const std::string& to) {
-  const std::wstring target = Wide(to);
-  if (!CopyFileW(Wide(from).c_str(), target.c_str(), FALSE)) return false;
-  HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const bool ok = FlushFileBuffers(h) != 0;
-  const DWORD error = GetLastError();
-  if (!CloseHandle(h)) return false;
+bool Win32System::DoCopyThrough(const std::string& from, const std::string& to,
+                                const CopyProgress& progress) {
+  // A copy of its own rather than CopyFileExW: it tells its progress and
+  // can be cancelled everywhere (Wine's CopyFileExW calls no progress
+  // routine), and it writes the copy through on the handle that wrote it.
+  // The source is shared as CopyFileW shares it: others may read and
+  // delete it, nobody may write it meanwhile.
+  HANDLE in = CreateFileW(Wide(from).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  FILE_BASIC_INFO basic{};
+  HANDLE out = INVALID_HANDLE_VALUE;
+  if (GetFileSizeEx(in, &size) &&
+      GetFileInformationByHandleEx(in, FileBasicInfo, &basic, sizeof basic)) {
+    out = CreateFileW(Wide(to).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  }
+  if (out == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    CloseHandle(in);
+    SetLastError(error);
+    return false;
+  }
+  const uint64_t total = static_cast<uint64_t>(size.QuadPart);
+  constexpr DWORD kChunk = 1024 * 1024;
+  std::vector<char> buffer(kChunk);
+  uint64_t copied = 0;
+  bool ok = true, cancelled = !progress(0, total);
+  while (ok && !cancelled) {
+    DWORD got = 0;
+    ok = ReadFile(in, buffer.data(), kChunk, &got, nullptr) != 0;
+    if (!ok || got == 0) break;
+    DWORD written = 0;
+    ok = WriteFile(out, buffer.data(), got, &written, nullptr) && written == got;
+    copied += got;
+    cancelled = ok && !progress(copied, std::max(total, copied));
+  }
+  // The copy keeps the source's times and attributes, as CopyFileW's does;
+  // then it is written through to the disk or server.
+  if (ok && !cancelled) {
+    ok = SetFileInformationByHandle(out, FileBasicInfo, &basic, sizeof basic) &&
+         FlushFileBuffers(out);
+  }
+  DWORD error = cancelled ? ERROR_REQUEST_ABORTED : GetLastError();
+  if (!ok || cancelled) {
+    // Nothing of a failed or cancelled copy stays at the target.
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(out, FileDispositionInfo, &disposition, sizeof disposition);
+  }
+  if (!CloseHandle(out) && ok && !cancelled) {
+    ok = false;
+    error = GetLastError();
+  }
+  CloseHandle(in);
   SetLastError(error);
-  return ok;
+  return ok && !cancelled;
 }
 
 bool Win32System::DoRemoveFile(const std::string& path) {

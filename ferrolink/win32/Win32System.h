@@ -50,6 +50,7 @@ class Win32System : public System {
   bool Connect(const std::string& remote) override;
   std::string LastErrorText() override;
   LocalTime Now() override;
+  uint64_t Milliseconds() override { return GetTickCount64(); }
 
  protected:
   FileRead DoReadWholeFile(const std::string& path, std::string& bytes) override;
@@ -59,7 +60,8 @@ class Win32System : public System {
   bool DoIdentity(const std::string& path, FileId& id) override;
   std::string DoFinalPath(const std::string& path) override;
   bool DoMakeFolder(const std::string& path) override;
-  bool DoCopyThrough(const std::string& from, const std::string& to) override;
+  bool DoCopyThrough(const std::string& from, const std::string& to,
+                     const CopyProgress& progress) override;
   bool DoRenameOver(const std::string& from, const std::string& to) override;
   bool DoRemoveFile(const std::string& path) override;
   bool DoFileSize(const std::string& path, uint64_t& size) override;

@@ -32,3 +32,4 @@
 
 // The window timer that runs the watch cycle.
 #define IDT_TIMERFIND 1
+#define IDT_JOURNAL 2

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <iterator>
 #include <functional>
@@ -50,10 +51,38 @@ class FakeSystem : public System {
     if (c >= 0xFF41 && c <= 0xFF5A) return c - 32;
     return c;
   }
+  // Byte by byte where it can: every fold keeps a character's UTF-8 length,
+  // and paths of 32767 units are folded often.
   static std::string Fold(const std::string& text) {
-    std::u16string units = Utf16FromUtf8(text);
-    for (char16_t& c : units) c = FoldUnit(c);
-    return Utf8FromUtf16(units);
+    std::string folded = text;
+    for (size_t i = 0; i < folded.size();) {
+      char* const bytes = folded.data();
+      const size_t size = folded.size();
+      while (i < size && static_cast<unsigned char>(bytes[i]) < 0x80) {
+        if (bytes[i] >= 'a' && bytes[i] <= 'z') bytes[i] = static_cast<char>(bytes[i] - 32);
+        ++i;
+      }
+      if (i == size) break;
+      const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+      size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+      length = std::min(length, folded.size() - i);
+      std::u16string units = Utf16FromUtf8(folded.substr(i, length));
+      for (char16_t& c : units) c = FoldUnit(c);
+      const std::string back = Utf8FromUtf16(units);
+      if (back.size() == length) folded.replace(i, length, back);
+      i += length;
+    }
+    return folded;
+  }
+  // UTF-16 units of the logic's UTF-8 (every byte but a continuation byte
+  // begins one unit, a four-byte character takes two).
+  static size_t Units(const std::string& text) {
+    size_t units = 0;
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(text.data());
+    for (const unsigned char* end = b + text.size(); b != end; ++b) {
+      units += (*b & 0xC0) != 0x80 ? (*b >= 0xF0 ? 2 : 1) : 0;
+    }
+    return units;
   }
   static std::string Key(std::string path) {
     while (path.size() > 3 && path.back() == '\\') path.pop_back();
@@ -77,6 +106,7 @@ class FakeSystem : public System {
   // link to a folder above it would loop: the hops are bounded).
   std::string Resolve(const std::string& path) const {
     std::string key = Key(path);
+    if (links.empty()) return key;
     for (int hops = 0; hops < 64; ++hops) {
       bool followed = false;
       for (size_t end = key.find('\\');; end = key.find('\\', end + 1)) {
@@ -177,7 +207,7 @@ class FakeSystem : public System {
   static constexpr char kTooLong[] = "Der Dateiname oder die Erweiterung ist zu lang";
   size_t longest_handed = 0;  // the most units of a path the fake took
   bool Take(const std::string& handed, std::string& plain, size_t plain_limit = kPlainLimit) {
-    const size_t units = Utf16FromUtf8(handed).size();
+    const size_t units = Units(handed);
     if (handed.rfind("\\\\?\\", 0) != 0) {
       if (units >= plain_limit) return Fail(kTooLong);
       plain = handed;
@@ -186,7 +216,7 @@ class FakeSystem : public System {
       if (units > 32767) return Fail(kTooLong);
       for (size_t start = 0; start < plain.size();) {
         const size_t end = std::min(plain.find('\\', start), plain.size());
-        if (Utf16FromUtf8(plain.substr(start, end - start)).size() > 255) return Fail(kTooLong);
+        if (Units(plain.substr(start, end - start)) > 255) return Fail(kTooLong);
         start = end + 1;
       }
     }
@@ -412,7 +442,8 @@ class FakeSystem : public System {
   }
   std::vector<std::string> created_dirs;
 
-  bool DoCopyThrough(const std::string& handed_from, const std::string& handed_to) override {
+  bool DoCopyThrough(const std::string& handed_from, const std::string& handed_to,
+                     const CopyProgress& progress) override {
     std::string from, to;
     if (!Take(handed_from, from) || !Take(handed_to, to)) return false;
     Node* src = Find(from);
@@ -424,6 +455,12 @@ class FakeSystem : public System {
     }
     copies.push_back({from, to});
     const Node copy = *src;
+    // The copy tells how far it is; a cancel leaves nothing at the target.
+    if (during_copy) {
+      if (!during_copy(progress, copy.size)) return Fail(kAborted);
+    } else if (!progress(copy.size, copy.size)) {
+      return Fail(kAborted);
+    }
     Node& n = AddFile(to, copy.content, copy.attrs);
     n.size = copy.size;
     n.wtime = copy.wtime;
@@ -436,6 +473,12 @@ class FakeSystem : public System {
   bool flush_fails = false;
   std::vector<std::pair<std::string, std::string>> copies;
   std::function<void(const std::string&, const std::string&)> after_copy;
+  // Runs the copy's progress (the copy's size given); false: cancelled.
+  std::function<bool(const CopyProgress&, uint64_t)> during_copy;
+  static constexpr char kAborted[] = "Die Anforderung wurde abgebrochen";
+  // The clock of durations; a test moves it on.
+  std::atomic<uint64_t> milliseconds{1000};
+  uint64_t Milliseconds() override { return milliseconds; }
 
   bool DoRemoveFile(const std::string& handed) override {
     std::string path;

@@ -35,6 +35,8 @@ class FakeView : public FormView {
     app_title = text;
     app_titles.push_back(text);
   }
+  std::vector<int> progress;  // every share shown, in order
+  void SetProgress(int percent) override { progress.push_back(percent); }
   void SetText(Control control, const std::string& text) override { texts[control] = text; }
   void SetVisible(Control control, bool v) override { visible[control] = v; }
   void SetChecked(Control control, bool c) override { checked[control] = c; }

@@ -17,6 +17,8 @@ std::vector<std::string> Names(System& sys, const std::string& pattern) {
   return names;
 }
 
+const CopyProgress kGoOn = [](uint64_t, uint64_t) { return true; };
+
 ListEntry Entry(System& sys, const std::string& pattern) {
   ListEntry found;
   if (auto listing = sys.ListFolder(pattern)) listing->Next(found);
@@ -50,7 +52,7 @@ const std::vector<ContractCase>& SystemContract() {
          System& s = g.Sys();
          const std::string folder = g.Root() + "Díl Řada 7\\";
          EXPECT_EQ(Names(s, folder + "*.dfq"), std::vector<std::string>{"měření_ř.dfq"});
-         EXPECT_TRUE(s.CopyThrough(folder + "měření_ř.dfq", folder + "部品_01.dfq"));
+         EXPECT_TRUE(s.CopyThrough(folder + "měření_ř.dfq", folder + "部品_01.dfq", kGoOn));
          EXPECT_EQ(g.Content("Díl Řada 7\\部品_01.dfq"), "m");
        }},
       {"a link is a second spelling: same identity, final path of the folder", "",
@@ -76,20 +78,33 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_TRUE(s.FolderExists(g.Root() + "zweitname"));
          EXPECT_FALSE(s.FolderExists(g.Root() + "daten\\m.dat"));
        }},
-      {"a copy replaces an existing file; a file held exclusively is not copied", "",
+      {"a copy replaces an existing file and tells its progress; a cancelled copy and a file "
+       "held exclusively leave nothing",
+       "",
        [](Ground& g) {
          g.File("a.dat", "neu");
          g.File("b.dat", "alter Inhalt");
          System& s = g.Sys();
-         EXPECT_TRUE(s.CopyThrough(g.Root() + "a.dat", g.Root() + "b.dat"));
+         uint64_t last = 0, total = 0;
+         EXPECT_TRUE(s.CopyThrough(g.Root() + "a.dat", g.Root() + "b.dat",
+                                   [&](uint64_t copied, uint64_t all) {
+                                     last = copied;
+                                     total = all;
+                                     return true;
+                                   }));
          EXPECT_EQ(g.Content("b.dat"), "neu");
+         EXPECT_EQ(total, 3u);
+         EXPECT_EQ(last, 3u);
+         EXPECT_FALSE(s.CopyThrough(g.Root() + "a.dat", g.Root() + "c.dat",
+                                    [](uint64_t, uint64_t) { return false; }));
+         EXPECT_FALSE(g.Exists("c.dat"));
          uint64_t size = 0;
          EXPECT_TRUE(s.FileSize(g.Root() + "b.dat", size));
          EXPECT_EQ(size, 3u);
          EXPECT_FALSE(s.FileSize(g.Root(), size));  // a folder has none
-         EXPECT_FALSE(s.CopyThrough(g.Root() + "fehlt.dat", g.Root() + "c.dat"));
+         EXPECT_FALSE(s.CopyThrough(g.Root() + "fehlt.dat", g.Root() + "c.dat", kGoOn));
          g.Hold("a.dat", Holder::Exclusive);
-         EXPECT_FALSE(s.CopyThrough(g.Root() + "a.dat", g.Root() + "c.dat"));
+         EXPECT_FALSE(s.CopyThrough(g.Root() + "a.dat", g.Root() + "c.dat", kGoOn));
          EXPECT_FALSE(s.LastErrorText().empty());
          EXPECT_FALSE(s.RemoveFile(g.Root() + "a.dat"));
          g.ReleaseAll();
@@ -120,7 +135,7 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_TRUE(s.MakeFolder(g.Root() + a));
          EXPECT_TRUE(s.MakeFolder(folder));
          g.File("m.dat", "messung");
-         EXPECT_TRUE(s.CopyThrough(g.Root() + "m.dat", file + ".~ft"));
+         EXPECT_TRUE(s.CopyThrough(g.Root() + "m.dat", file + ".~ft", kGoOn));
          uint64_t size = 0;
          EXPECT_TRUE(s.FileSize(file + ".~ft", size));
          EXPECT_EQ(size, 7u);
