@@ -181,6 +181,8 @@ class TMainForm {
   uint64_t copy_began_ = 0;
   uint64_t progress_shown_ = 0;
   bool copy_cancelled_ = false;
+  // The task-bar text the state or the last delivered file gave.
+  std::string title_;
   bool ended_ = false;
   // Which settings hold a value that was read or chosen: a save writes only
   // those, so nothing unread is written over what a file holds.

@@ -70,7 +70,8 @@ void TMainForm::EnterState(TNetState state) {
   const StateLook look = LookOf(state);
   journal_.Add(kJournalState, look.words);
   view_.SetCaption(look.caption);
-  view_.SetAppTitle(look.app_title);
+  title_ = look.app_title;
+  view_.SetAppTitle(title_);
   view_.SetVisible(Control::FailedImage, look.failed_image);
   view_.SetVisible(Control::LabelMessage, look.label_message);
 }
@@ -309,7 +310,11 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   const Delivery delivery = DeliverWhole(
       system_, source_file, target_file, file.Size,
       [&](uint64_t copied, uint64_t total) { return CopyGoesOn(file.Name, copied, total); }, error);
-  if (progress_shown_ != 0) view_.SetProgress(-1);
+  // The share goes; a copy that did not end gives the title back.
+  if (progress_shown_ != 0) {
+    view_.SetProgress(-1);
+    if (delivery != Delivery::Done) view_.SetAppTitle(title_);
+  }
   switch (delivery) {
     case Delivery::Done:
       return Delivered(file, source_file, relative);
@@ -328,7 +333,8 @@ void TMainForm::Delivered(const TFoundFile& file, const std::string& source_file
                           const std::string& relative) {
   // The mode is read once per file; the window may change it meanwhile.
   const bool delete_mode = delete_checked_;
-  view_.SetAppTitle(std::string("Ferrolink: ") + file.Name);
+  title_ = "Ferrolink: " + file.Name;
+  view_.SetAppTitle(title_);
   // The count stops at its largest value instead of overflowing.
   if (CopyCount < std::numeric_limits<int32_t>::max()) ++CopyCount;
   view_.SetText(Control::LabelBranch, relative);

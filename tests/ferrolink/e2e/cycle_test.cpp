@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -415,4 +417,55 @@ TEST_F(FerrolinkCycle, LongPathsArriveAndReachTheSystemInTheirLongForm) {
   int long_forms = 0;
   EXPECT_EQ(RefusedByWindows(e2e::ReadFileBytes(trace).value_or(""), long_forms), Files{});
   EXPECT_GT(long_forms, 0);  // the trace was taken
+}
+
+// A scan of 3 GB at the source: while it is copied the window answers at
+// once and its task-bar text shows the share; a close, or the end of the
+// session, cancels the copy, leaves nothing at the server and the source
+// as it was, ends the journal and the program within 3 s.
+TEST_F(FerrolinkCycle, TheWindowAnswersDuringALargeCopyAndTheEndLeavesNothingHalf) {
+  enum End { Close, LogOff };
+  for (const End end : {Close, LogOff}) {
+    SCOPED_TRACE(end == Close ? "close" : "log-off");
+    const std::string server = dir / (end == Close ? "server1" : "server2");
+    ASSERT_TRUE(e2e::MakeDirs(server));
+    ASSERT_TRUE(
+        e2e::StartLinux("/usr/bin/truncate", {"-s", "3G", e2e::LinuxPath(source) + "/scan.dat"}));
+    ASSERT_TRUE(WaitFiles(source, Files{"scan.dat"}));
+    Start(server, true);
+    Tick();
+    DWORD longest = 0;
+    const bool share_shown = e2e::WaitUntil(
+        [&] {
+          const DWORD start = GetTickCount();
+          DWORD_PTR answer = 0;
+          SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+          longest = std::max(longest, GetTickCount() - start);
+          return e2e::UnicodeText(title).rfind("Ferrolink: scan.dat \u2013 ", 0) == 0 &&
+                 e2e::UnicodeText(title).find(" %") != std::string::npos;
+        },
+        30000);
+    ASSERT_TRUE(share_shown) << e2e::UnicodeText(title);
+    std::printf("longest answer during the copy: %lu ms\n", longest);
+    EXPECT_LT(longest, 1000u);
+    const DWORD start = GetTickCount();
+    if (end == Close) {
+      e2e::Close(w);
+    } else {
+      DWORD_PTR answer = 0;
+      ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                      1000, &answer));
+      EXPECT_EQ(answer, TRUE);
+      EXPECT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
+                                      &answer));
+    }
+    EXPECT_EQ(app.Wait(3000), std::optional<DWORD>(0));
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_EQ(e2e::ListFilesRecursive(server), Files{});
+    EXPECT_EQ(e2e::ListFilesRecursive(source), Files{"scan.dat"});
+    const std::string journal = e2e::ReadFileBytes(dir / "calyrix\\ferrolink.log").value_or("");
+    const size_t last = journal.rfind("\r\n", journal.size() - 3);
+    EXPECT_EQ(journal.substr(last + 2 + 20, 5), "Ende\t") << journal.substr(last);
+    ASSERT_TRUE(DeleteFileW(e2e::Wide(source + "scan.dat").c_str()));
+  }
 }
