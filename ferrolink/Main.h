@@ -129,8 +129,8 @@ class TMainForm {
   bool CopyGoesOn(const std::string& name, uint64_t copied, uint64_t total);
   // After the delivery: the window shows it, the source is deleted or
   // un-marked, the journal says so.
-  void Delivered(const TFoundFile& file, const std::string& source_file,
-                 const std::string& relative);
+  void Delivered(const TFoundFile& file, HeldSource& source, bool delete_mode,
+                 const std::string& source_file, const std::string& relative);
   // A found file stays at the source for `reason`: a journal line, unless
   // the file was left for the same reason before.
   void Leave(const std::string& source_file, const std::string& relative, const std::string& reason,

@@ -46,7 +46,7 @@ constexpr char kLeftNoFolder[] = "Zielordner kann nicht angelegt werden";
 constexpr char kLeftCopy[] = "Kopieren fehlgeschlagen";
 constexpr char kLeftSize[] = "Kopie hat nicht die Größe der Quelle";
 constexpr char kLeftRename[] = "Umbenennen am Ziel fehlgeschlagen";
-constexpr char kLeftChanged[] = "Quelle während der Übertragung geändert";
+constexpr char kLeftWritten[] = "wird noch geschrieben";
 constexpr char kLeftNotDeleted[] = "Quelle kann nicht gelöscht werden";
 constexpr char kLeftNotUnmarked[] = "Archivbit der Quelle kann nicht gelöscht werden";
 
@@ -304,11 +304,21 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   if (!CreateDirectoryPath(system_, DirectoryPart(target_file), error)) {
     return Leave(source_file, relative, kLeftNoFolder, error);
   }
+  // The mode is read once per file, before the source is held with the
+  // access its end needs; the window may change it meanwhile.
+  const bool delete_mode = delete_checked_;
+  HoldFailure failure = HoldFailure::None;
+  const std::unique_ptr<HeldSource> source =
+      system_.HoldSource(source_file, delete_mode ? SourceEnd::Delete : SourceEnd::Unmark, failure);
+  if (!source) {
+    if (failure == HoldFailure::Written) return Leave(source_file, relative, kLeftWritten);
+    return Leave(source_file, relative, kLeftCopy, system_.LastErrorText());
+  }
   copy_began_ = system_.Milliseconds();
   progress_shown_ = 0;
   copy_cancelled_ = false;
   const Delivery delivery = DeliverWhole(
-      system_, source_file, target_file, file.Size,
+      system_, *source, target_file,
       [&](uint64_t copied, uint64_t total) { return CopyGoesOn(file.Name, copied, total); }, error);
   // The share goes; a copy that did not end gives the title back.
   if (progress_shown_ != 0) {
@@ -317,7 +327,7 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   }
   switch (delivery) {
     case Delivery::Done:
-      return Delivered(file, source_file, relative);
+      return Delivered(file, *source, delete_mode, source_file, relative);
     case Delivery::CopyFailed:
       // A copy cancelled on purpose waits for the next cycle, unremarked.
       if (copy_cancelled_) return;
@@ -329,10 +339,8 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   }
 }
 
-void TMainForm::Delivered(const TFoundFile& file, const std::string& source_file,
-                          const std::string& relative) {
-  // The mode is read once per file; the window may change it meanwhile.
-  const bool delete_mode = delete_checked_;
+void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delete_mode,
+                          const std::string& source_file, const std::string& relative) {
   title_ = "Ferrolink: " + file.Name;
   view_.SetAppTitle(title_);
   // The count stops at its largest value instead of overflowing.
@@ -341,24 +349,18 @@ void TMainForm::Delivered(const TFoundFile& file, const std::string& source_file
   view_.SetText(Control::LabelStatus,
                 std::to_string(CopyCount) +
                     (delete_mode ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
-  // Only the file that was delivered goes: a file written since stays,
-  // marked, for the next cycle.
-  switch (system_.SettleSource(source_file, delete_mode ? SourceEnd::Delete : SourceEnd::Unmark,
-                               static_cast<uint64_t>(file.Size), file.LastWriteTime,
-                               file.Attributes & 0xFF & 0xDF)) {
-    case Settled::Done:
-      left_.erase(source_file);
-      journal_.Add(delete_mode ? kJournalMoved : kJournalCopied,
-                   relative + "\t" + std::to_string(file.Size) + " Bytes");
-      // The source is gone: its line must not wait for the end of the cycle.
-      if (delete_mode) journal_.Flush();
-      return;
-    case Settled::Changed:
-      return Leave(source_file, relative, kLeftChanged);
-    case Settled::Failed:
-      return Leave(source_file, relative, delete_mode ? kLeftNotDeleted : kLeftNotUnmarked,
-                   system_.LastErrorText());
+  // Nobody could write the source since it was held: what goes is what
+  // was delivered.
+  const uint64_t size = source.Size();
+  if (!source.Settle(file.Attributes & 0xFF & 0xDF)) {
+    return Leave(source_file, relative, delete_mode ? kLeftNotDeleted : kLeftNotUnmarked,
+                 system_.LastErrorText());
   }
+  left_.erase(source_file);
+  journal_.Add(delete_mode ? kJournalMoved : kJournalCopied,
+               relative + "\t" + std::to_string(size) + " Bytes");
+  // The source is gone: its line must not wait for the end of the cycle.
+  if (delete_mode) journal_.Flush();
 }
 
 }  // namespace ferrolink

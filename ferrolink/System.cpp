@@ -32,9 +32,14 @@ bool System::MakeFolder(const std::string& path) {
   return DoMakeFolder(SystemPath(path));
 }
 
-bool System::CopyThrough(const std::string& from, const std::string& to,
-                         const CopyProgress& progress) {
-  return DoCopyThrough(SystemPath(from), SystemPath(to), progress);
+std::unique_ptr<HeldSource> System::HoldSource(const std::string& path, SourceEnd end,
+                                               HoldFailure& failure) {
+  failure = HoldFailure::None;
+  return DoHoldSource(SystemPath(path), end, failure);
+}
+
+bool System::CopyThrough(HeldSource& from, const std::string& to, const CopyProgress& progress) {
+  return DoCopyThrough(from, SystemPath(to), progress);
 }
 
 bool System::RenameOver(const std::string& from, const std::string& to) {
@@ -47,11 +52,6 @@ bool System::RemoveFile(const std::string& path) {
 
 bool System::FileSize(const std::string& path, uint64_t& size) {
   return DoFileSize(SystemPath(path), size);
-}
-
-Settled System::SettleSource(const std::string& path, SourceEnd end, uint64_t size,
-                             uint64_t local_write, uint32_t attributes) {
-  return DoSettleSource(SystemPath(path), end, size, local_write, attributes);
 }
 
 bool System::AppendFile(const std::string& path, const std::string& bytes) {

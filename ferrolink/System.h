@@ -74,9 +74,24 @@ struct LocalTime {
 
 // What becomes of a delivered source file.
 enum class SourceEnd { Delete, Unmark };
-// How that went: done; the file is no longer the one delivered (another
-// size or last-write time); or it could not be held or changed.
-enum class Settled { Done, Changed, Failed };
+
+// A source file held for its transfer, from before its first byte is read
+// to its delete or un-marking: opened once with the access its end needs,
+// shared with readers (and deleters) only, so that nobody writes it
+// meanwhile. Closed when destroyed; a delete takes effect then.
+class HeldSource {
+ public:
+  virtual ~HeldSource() = default;
+  // The size it has, through the held handle.
+  virtual uint64_t Size() = 0;
+  // Deletes it (SourceEnd::Delete) or sets its attributes (Unmark) through
+  // the held handle; false leaves it as it was.
+  virtual bool Settle(uint32_t attributes) = 0;
+};
+
+// Why a source could not be held: another program writes it (or holds it
+// without sharing), or anything else.
+enum class HoldFailure { None, Written, Other };
 
 // The registry key below HKEY_CURRENT_USER whose value "Settings" names the
 // instrument software's settings file.
@@ -145,20 +160,18 @@ class System {
   // ---- the transfer ---------------------------------------------------------
   // Makes one folder level; false when it cannot (it exists, say).
   bool MakeFolder(const std::string& path);
-  // Copies a file over another of that name and writes the copy through to
-  // its disk or server, telling `progress` how far it is.
-  bool CopyThrough(const std::string& from, const std::string& to, const CopyProgress& progress);
+  // Holds a source file for its transfer; null, and why in `failure`, when
+  // it cannot be held.
+  std::unique_ptr<HeldSource> HoldSource(const std::string& path, SourceEnd end,
+                                         HoldFailure& failure);
+  // Copies a held source to a new file (over a file of that name, whatever
+  // its attributes), keeping its times and attributes, and writes the copy
+  // through to its disk or server, telling `progress` how far it is.
+  bool CopyThrough(HeldSource& from, const std::string& to, const CopyProgress& progress);
   // Renames a file over another of that name, in one step.
   bool RenameOver(const std::string& from, const std::string& to);
   bool RemoveFile(const std::string& path);
   bool FileSize(const std::string& path, uint64_t& size);
-  // Holds a delivered source so that nobody can write it meanwhile (others
-  // may read it), and only while it still has `size` bytes and the
-  // last-write time `local_write` (local time, as listings give it) deletes
-  // it or sets its attributes to `attributes`, through that one handle.
-  // Anything but Done leaves the file as it was.
-  Settled SettleSource(const std::string& path, SourceEnd end, uint64_t size, uint64_t local_write,
-                       uint32_t attributes);
   // The system's words for why the call that failed last failed; empty when
   // it gives none.
   virtual std::string LastErrorText() = 0;
@@ -182,13 +195,13 @@ class System {
   virtual bool DoIdentity(const std::string& path, FileId& id) = 0;
   virtual std::string DoFinalPath(const std::string& path) = 0;
   virtual bool DoMakeFolder(const std::string& path) = 0;
-  virtual bool DoCopyThrough(const std::string& from, const std::string& to,
+  virtual std::unique_ptr<HeldSource> DoHoldSource(const std::string& path, SourceEnd end,
+                                                   HoldFailure& failure) = 0;
+  virtual bool DoCopyThrough(HeldSource& from, const std::string& to,
                              const CopyProgress& progress) = 0;
   virtual bool DoRenameOver(const std::string& from, const std::string& to) = 0;
   virtual bool DoRemoveFile(const std::string& path) = 0;
   virtual bool DoFileSize(const std::string& path, uint64_t& size) = 0;
-  virtual Settled DoSettleSource(const std::string& path, SourceEnd end, uint64_t size,
-                                 uint64_t local_write, uint32_t attributes) = 0;
   virtual bool DoAppendFile(const std::string& path, const std::string& bytes) = 0;
 };
 

@@ -21,16 +21,16 @@ bool CreateDirectoryPath(System& system, const std::string& directory, std::stri
   return true;
 }
 
-Delivery DeliverWhole(System& system, const std::string& source_file,
-                      const std::string& target_file, int64_t size, const CopyProgress& progress,
-                      std::string& error) {
+Delivery DeliverWhole(System& system, HeldSource& source, const std::string& target_file,
+                      const CopyProgress& progress, std::string& error) {
   const std::string temporary = TemporaryName(system, target_file);
   Delivery result = Delivery::Done;
   uint64_t copied = 0;
-  if (!system.CopyThrough(source_file, temporary, progress)) {
+  if (!system.CopyThrough(source, temporary, progress)) {
     result = Delivery::CopyFailed;
-  } else if (!system.FileSize(temporary, copied) || copied != static_cast<uint64_t>(size)) {
-    // A copy that reported success is trusted only with the source's size.
+  } else if (!system.FileSize(temporary, copied) || copied != source.Size()) {
+    // A copy that reported success is trusted only with the source's size,
+    // as the held source gives it (a listing may lag behind a file).
     result = Delivery::WrongSize;
   } else if (!system.RenameOver(temporary, target_file)) {
     result = Delivery::RenameFailed;

@@ -18,15 +18,15 @@ bool CreateDirectoryPath(System& system, const std::string& directory, std::stri
 // How a delivery went.
 enum class Delivery { Done, CopyFailed, WrongSize, RenameFailed };
 
-// Copies `source_file` to `target_file` whole: to a temporary name beside
+// Copies the held source to `target_file` whole: to a temporary name beside
 // it, written through to the server's disk (the source is deleted or
 // un-marked next, and nothing would bring the file again), checked to have
-// `size` bytes, and only then renamed over the final name in one step. A
+// the size the held source has, and only then renamed over the final name
+// in one step. A
 // failed step leaves no temporary file and the final name as it was; the
 // system's words for why it failed are in `error`. `progress` hears how far
 // the copy is, and cancels it by answering false.
-Delivery DeliverWhole(System& system, const std::string& source_file,
-                      const std::string& target_file, int64_t size, const CopyProgress& progress,
-                      std::string& error);
+Delivery DeliverWhole(System& system, HeldSource& source, const std::string& target_file,
+                      const CopyProgress& progress, std::string& error);
 
 }  // namespace ferrolink

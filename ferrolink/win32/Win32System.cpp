@@ -353,30 +353,79 @@ bool Win32System::DoMakeFolder(const std::string& path) {
   return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0;
 }
 
-bool Win32System::DoCopyThrough(const std::string& from, const std::string& to,
-                                const CopyProgress& progress) {
-  // A copy of its own rather than CopyFileExW: it tells its progress and
-  // can be cancelled everywhere (Wine's CopyFileExW calls no progress
-  // routine), and it writes the copy through on the handle that wrote it.
-  // The source is shared as CopyFileW shares it: others may read and
-  // delete it, nobody may write it meanwhile.
-  HANDLE in = CreateFileW(Wide(from).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (in == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  FILE_BASIC_INFO basic{};
-  HANDLE out = INVALID_HANDLE_VALUE;
-  if (GetFileSizeEx(in, &size) &&
-      GetFileInformationByHandleEx(in, FileBasicInfo, &basic, sizeof basic)) {
-    out = CreateFileW(Wide(to).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+namespace {
+
+// The held source: one handle from before the first byte is read to the
+// delete or the un-marking.
+class Win32HeldSource : public HeldSource {
+ public:
+  Win32HeldSource(HANDLE handle, SourceEnd end) : handle_(handle), end_(end) {}
+  ~Win32HeldSource() override { CloseHandle(handle_); }
+  Win32HeldSource(const Win32HeldSource&) = delete;
+  Win32HeldSource& operator=(const Win32HeldSource&) = delete;
+
+  HANDLE Handle() const { return handle_; }
+  uint64_t Size() override {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(handle_, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
   }
-  if (out == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    CloseHandle(in);
-    SetLastError(error);
+  bool Settle(uint32_t attributes) override {
+    if (end_ == SourceEnd::Delete) {
+      // The file goes when the handle closes.
+      FILE_DISPOSITION_INFO disposition{TRUE};
+      return SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition,
+                                        sizeof disposition) != 0;
+    }
+    // Zero times leave the times as they are; zero attributes would leave
+    // them unchanged too: a file with none left is a normal file.
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(handle_, FileBasicInfo, &basic, sizeof basic) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+  SourceEnd end_;
+};
+
+}  // namespace
+
+std::unique_ptr<HeldSource> Win32System::DoHoldSource(const std::string& path, SourceEnd end,
+                                                      HoldFailure& failure) {
+  // Reading, and deleting or writing attributes, shared with readers and
+  // deleters only (as CopyFileW shares its source): a writer that holds the
+  // file makes this open fail, and one that comes later fails itself.
+  const DWORD access = GENERIC_READ | (end == SourceEnd::Delete ? DELETE : FILE_WRITE_ATTRIBUTES);
+  HANDLE h = CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    failure = GetLastError() == ERROR_SHARING_VIOLATION ? HoldFailure::Written : HoldFailure::Other;
+    return nullptr;
+  }
+  return std::make_unique<Win32HeldSource>(h, end);
+}
+
+bool Win32System::DoCopyThrough(HeldSource& from, const std::string& to,
+                                const CopyProgress& progress) {
+  // A copy of its own rather than CopyFileExW: it reads through the held
+  // handle, tells its progress and can be cancelled everywhere (Wine's
+  // CopyFileExW calls no progress routine), and it writes the copy through
+  // on the handle that wrote it.
+  HANDLE in = static_cast<Win32HeldSource&>(from).Handle();
+  const std::wstring target = Wide(to);
+  LARGE_INTEGER size{}, start{};
+  FILE_BASIC_INFO basic{};
+  if (!GetFileSizeEx(in, &size) ||
+      !GetFileInformationByHandleEx(in, FileBasicInfo, &basic, sizeof basic) ||
+      !SetFilePointerEx(in, start, nullptr, FILE_BEGIN)) {
     return false;
   }
+  // A file of that name left hidden or read-only (by a copy cut short after
+  // it took a hidden source's attributes) would refuse to be replaced.
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  HANDLE out = CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
   const uint64_t total = static_cast<uint64_t>(size.QuadPart);
   constexpr DWORD kChunk = 1024 * 1024;
   std::vector<char> buffer(kChunk);
@@ -407,7 +456,6 @@ bool Win32System::DoCopyThrough(const std::string& from, const std::string& to,
     ok = false;
     error = GetLastError();
   }
-  CloseHandle(in);
   SetLastError(error);
   return ok && !cancelled;
 }
@@ -422,49 +470,6 @@ bool Win32System::DoFileSize(const std::string& path, uint64_t& size) {
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return true;
-}
-
-Settled Win32System::DoSettleSource(const std::string& path, SourceEnd end, uint64_t size,
-                                    uint64_t local_write, uint32_t attributes) {
-  // Sharing only reading keeps every writer out while the handle is open:
-  // one that comes after fails, and one that holds the file already makes
-  // this open fail. Opening for the data, not only the attributes, is what
-  // takes part in that sharing.
-  const DWORD access = end == SourceEnd::Delete ? DELETE | FILE_READ_ATTRIBUTES
-                                                : GENERIC_READ | FILE_WRITE_ATTRIBUTES;
-  HANDLE h = CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Settled::Failed;
-  // Size and time only: the full file information asks for the volume too,
-  // which costs as much as the rest of a small file's transfer.
-  Settled result = Settled::Failed;
-  LARGE_INTEGER now{};
-  FILETIME written, local;
-  if (GetFileSizeEx(h, &now) && GetFileTime(h, nullptr, nullptr, &written) &&
-      FileTimeToLocalFileTime(&written, &local)) {
-    if (static_cast<uint64_t>(now.QuadPart) != size || FromFileTime(local) != local_write) {
-      result = Settled::Changed;
-    } else if (end == SourceEnd::Delete) {
-      FILE_DISPOSITION_INFO disposition{TRUE};
-      if (SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition)) {
-        result = Settled::Done;
-      }
-    } else {
-      // Zero attributes would leave them unchanged: a file with none left
-      // is a normal file.
-      FILE_BASIC_INFO basic{};
-      basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-      if (SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic)) {
-        result = Settled::Done;
-      }
-    }
-  }
-  // The file is deleted when the handle closes. The reason of a failure
-  // outlasts the closing.
-  const DWORD error = GetLastError();
-  if (!CloseHandle(h)) return Settled::Failed;
-  SetLastError(error);
-  return result;
 }
 
 bool Win32System::DoRenameOver(const std::string& from, const std::string& to) {

@@ -60,13 +60,13 @@ class Win32System : public System {
   bool DoIdentity(const std::string& path, FileId& id) override;
   std::string DoFinalPath(const std::string& path) override;
   bool DoMakeFolder(const std::string& path) override;
-  bool DoCopyThrough(const std::string& from, const std::string& to,
+  std::unique_ptr<HeldSource> DoHoldSource(const std::string& path, SourceEnd end,
+                                           HoldFailure& failure) override;
+  bool DoCopyThrough(HeldSource& from, const std::string& to,
                      const CopyProgress& progress) override;
   bool DoRenameOver(const std::string& from, const std::string& to) override;
   bool DoRemoveFile(const std::string& path) override;
   bool DoFileSize(const std::string& path, uint64_t& size) override;
-  Settled DoSettleSource(const std::string& path, SourceEnd end, uint64_t size,
-                         uint64_t local_write, uint32_t attributes) override;
   bool DoAppendFile(const std::string& path, const std::string& bytes) override;
 
  private:

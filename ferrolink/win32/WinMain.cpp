@@ -10,10 +10,13 @@ namespace {
 constexpr char kMutexName[] = "Ferrolink";
 
 // True when another instance runs in this log-on. The mutex handle stays
-// open until the process ends, so that later starts see this one.
+// open until the process ends, so that later starts see this one. An
+// instance started with other rights (as administrator) holds a mutex this
+// one may not open: "access denied" says so as well as "already exists".
 bool AnotherInstanceRuns() {
   CreateMutexA(nullptr, FALSE, kMutexName);
-  return GetLastError() == ERROR_ALREADY_EXISTS;
+  const DWORD error = GetLastError();
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
 }
 
 }  // namespace

@@ -95,6 +95,16 @@ def faults(path, version, strings):
         found.append(f"optional header 0x{pe.OPTIONAL_HEADER.Magic:x}, not PE32")
     if pe.OPTIONAL_HEADER.Subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI:
         found.append(f"subsystem {pe.OPTIONAL_HEADER.Subsystem}, not the GUI")
+    # Windows (and Wine) answer a program without a manifest with the version
+    # its header names, up to 6.2: a header of 6.3 or later changes what the
+    # programs are told, and Viewerprobe's notice rests on that answer.
+    header = pe.OPTIONAL_HEADER
+    for label, major, minor in (
+            ("operating-system", header.MajorOperatingSystemVersion,
+             header.MinorOperatingSystemVersion),
+            ("subsystem", header.MajorSubsystemVersion, header.MinorSubsystemVersion)):
+        if (major, minor) >= (6, 3):
+            found.append(f"{label} version {major}.{minor} in the header, not below 6.3")
     imports = [e.dll.decode() for e in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
     foreign = [dll for dll in imports if dll.lower() not in WINDOWS_DLLS]
     if foreign:

@@ -57,6 +57,12 @@ int CheckForDuplicateAppInstance(int* isDuplicate) {
   std::wstring name = L"EngineInstance:";
   for (const wchar_t c : path) name += c == L'\\' ? L'/' : c;
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+  // An instance started with other rights (as administrator) holds a mutex
+  // this one may not open: it runs as well.
+  if (!mutex && GetLastError() == ERROR_ACCESS_DENIED) {
+    *isDuplicate = 1;
+    return 0;
+  }
   if (!mutex) return ENGINE_ERR_SYSTEM;
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex);

@@ -31,11 +31,13 @@ class FakeSystem : public System {
     uint64_t ctime = 1, wtime = 2, atime = 3;
     std::vector<std::string> children;  // listing order, as created
     bool unlistable = false;
-    bool locked = false;       // copy and delete fail (sharing violation)
-    bool held = false;         // a writer holds it, sharing reading: it copies, but stays
-    bool read_fails = false;   // ReadWholeFile fails (open for writing elsewhere)
-    bool write_fails = false;  // ReplaceWholeFile fails
-    uint64_t id = 0;           // the identity's index
+    bool locked = false;        // held without sharing: nothing can open it
+    bool held = false;          // a writer holds it, sharing reading
+    bool settle_fails = false;  // its delete or un-marking fails
+    uint64_t listed = 0;        // not 0: the size a listing shows instead (it lags)
+    bool read_fails = false;    // ReadWholeFile fails (open for writing elsewhere)
+    bool write_fails = false;   // ReplaceWholeFile fails
+    uint64_t id = 0;            // the identity's index
   };
 
   // The capital the system folds a UTF-16 unit to: ASCII, Latin-1, Latin
@@ -407,7 +409,7 @@ class FakeSystem : public System {
       e.LastWriteTime = n.wtime + local_offset;
       e.LastAccessTime = n.atime + local_offset;
       e.Attributes = n.attrs | (link ? kAttrReparsePoint : 0);
-      e.Size = n.size;
+      e.Size = n.listed != 0 ? n.listed : n.size;
       e.Name = name;
       entries.push_back(e);
     };
@@ -442,13 +444,67 @@ class FakeSystem : public System {
   }
   std::vector<std::string> created_dirs;
 
-  bool DoCopyThrough(const std::string& handed_from, const std::string& handed_to,
+  // A source held by the transfer: its end through the one handle.
+  class Held : public HeldSource {
+   public:
+    Held(FakeSystem& system, std::string path, SourceEnd end)
+        : system_(system), path_(std::move(path)), end_(end) {}
+    const std::string& Path() const { return path_; }
+    uint64_t Size() override {
+      Node* n = system_.Find(path_);
+      return n ? n->size : 0;
+    }
+    bool Settle(uint32_t attributes) override {
+      Node* n = system_.Find(path_);
+      if (!n || n->settle_fails) return system_.Fail(kAccessDenied);
+      if (end_ == SourceEnd::Delete && (n->attrs & kAttrReadOnly)) {
+        return system_.Fail(kAccessDenied);
+      }
+      if (end_ == SourceEnd::Unmark) {
+        n->attrs = attributes;
+        return true;
+      }
+      system_.deleted.push_back(path_);
+      system_.Remove(path_);
+      return true;
+    }
+
+   private:
+    FakeSystem& system_;
+    std::string path_;
+    SourceEnd end_;
+  };
+  // Runs before a source is held: a writer may come.
+  std::function<void(const std::string&)> before_hold;
+  std::unique_ptr<HeldSource> DoHoldSource(const std::string& handed, SourceEnd end,
+                                           HoldFailure& failure) override {
+    std::string path;
+    failure = HoldFailure::Other;
+    if (!Take(handed, path)) return nullptr;
+    if (before_hold) before_hold(path);
+    Node* n = Find(path);
+    if (!n || n->dir) {
+      Fail("Datei nicht gefunden");
+      return nullptr;
+    }
+    // Windows refuses to share a file that a writer holds, or that another
+    // program holds without sharing.
+    if (n->held || n->locked) {
+      failure = HoldFailure::Written;
+      Fail(kSharingViolation);
+      return nullptr;
+    }
+    failure = HoldFailure::None;
+    return std::make_unique<Held>(*this, path, end);
+  }
+
+  bool DoCopyThrough(HeldSource& held, const std::string& handed_to,
                      const CopyProgress& progress) override {
-    std::string from, to;
-    if (!Take(handed_from, from) || !Take(handed_to, to)) return false;
+    std::string to;
+    if (!Take(handed_to, to)) return false;
+    const std::string from = static_cast<Held&>(held).Path();
     Node* src = Find(from);
     if (!src || src->dir) return Fail("Datei nicht gefunden");
-    if (src->locked) return Fail(kSharingViolation);
     Node* dst = Find(to);
     if ((dst && dst->dir) || !Find(Parent(to)) || unwritable_dirs.count(Key(Parent(to)))) {
       return Fail(kAccessDenied);
@@ -491,28 +547,6 @@ class FakeSystem : public System {
   }
   std::vector<std::string> deleted;
 
-  Settled DoSettleSource(const std::string& handed, SourceEnd end, uint64_t size,
-                         uint64_t local_write, uint32_t attributes) override {
-    std::string path;
-    if (!Take(handed, path)) return Settled::Failed;
-    Node* n = Find(path);
-    if (!n || n->dir || n->locked || n->held) {
-      Fail(kSharingViolation);
-      return Settled::Failed;
-    }
-    if (n->size != size || n->wtime + local_offset != local_write) return Settled::Changed;
-    if (end == SourceEnd::Unmark) {
-      n->attrs = attributes;
-      return Settled::Done;
-    }
-    if (n->attrs & kAttrReadOnly) {
-      Fail(kAccessDenied);
-      return Settled::Failed;
-    }
-    deleted.push_back(path);
-    Remove(path);
-    return Settled::Done;
-  }
   bool DoFileSize(const std::string& handed, uint64_t& size) override {
     std::string path;
     if (!Take(handed, path)) return false;

@@ -49,7 +49,7 @@ TEST_F(JournalTest, SaysWhatBecameOfEachFileOncePerReason) {
   p.AddFile("C:\\Daten\\měření_ř.dfq", "12345");
   p.AddFile("C:\\Daten\\m.dat.");
   p.AddFile("C:\\Daten\\gesperrt.dfq").locked = true;
-  p.AddFile("C:\\Daten\\offen.dfq").held = true;
+  p.AddFile("C:\\Daten\\fest.dfq").settle_fails = true;
   form.FormCreate();
   form.TimerFindTimer();
   const std::string start = "Version 2012.1.0.0\tQuelle C:\\Daten\\\tZiel D:\\Ziel\\\tModus ";
@@ -58,17 +58,16 @@ TEST_F(JournalTest, SaysWhatBecameOfEachFileOncePerReason) {
                         "Zustand\tNetz OK",
                         "verschoben\tměření_ř.dfq\t5 Bytes",
                         "ausgelassen\tm.dat.\tName, den Windows ändern würde",
-                        "ausgelassen\tgesperrt.dfq\tKopieren fehlgeschlagen: Datei wird von einem "
-                        "anderen Prozess verwendet",
-                        "ausgelassen\toffen.dfq\tQuelle kann nicht gelöscht werden: Datei wird von "
-                        "einem anderen Prozess verwendet",
+                        "ausgelassen\tgesperrt.dfq\twird noch geschrieben",
+                        "ausgelassen\tfest.dfq\tQuelle kann nicht gelöscht werden: Zugriff "
+                        "verweigert",
                     }));
   form.TimerFindTimer();  // the same reasons: no lines
   EXPECT_EQ(Take(), Lines{});
 
   p.Find("C:\\Daten\\gesperrt.dfq")->locked = false;
-  p.Find("C:\\Daten\\gesperrt.dfq")->held = true;  // a new reason
-  p.Find("C:\\Daten\\offen.dfq")->held = false;
+  p.Find("C:\\Daten\\gesperrt.dfq")->settle_fails = true;  // a new reason
+  p.Find("C:\\Daten\\fest.dfq")->settle_fails = false;
   p.Remove("D:\\Ziel");
   form.TimerFindTimer();
   EXPECT_EQ(Take(), Lines{"Zustand\tKein Netz"});
@@ -77,8 +76,8 @@ TEST_F(JournalTest, SaysWhatBecameOfEachFileOncePerReason) {
   form.TimerFindTimer();
   EXPECT_EQ(Take(), (Lines{"Zustand\tNetz OK",
                            "ausgelassen\tgesperrt.dfq\tArchivbit der Quelle kann nicht gelöscht "
-                           "werden: Datei wird von einem anderen Prozess verwendet",
-                           "kopiert\toffen.dfq\t4 Bytes"}));
+                           "werden: Zugriff verweigert",
+                           "kopiert\tfest.dfq\t4 Bytes"}));
   form.FormClose();
   EXPECT_EQ(Take(), Lines{"Ende\t" + start + "kopieren"});
 }

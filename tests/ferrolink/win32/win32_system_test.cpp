@@ -12,7 +12,6 @@ namespace {
 
 using ferrolink::FileRead;
 using ferrolink::SettingsValue;
-using ferrolink::Settled;
 using ferrolink::SourceEnd;
 
 const char kKey[] = "Software\\Quorlen\\Calyrix K9Q2";
@@ -38,11 +37,11 @@ TEST_F(Win32SystemTest, ReadersShareAndAWriterSharingEverythingStillKeepsTheSour
   EXPECT_EQ(sys.ReadWholeFile(f, bytes), FileRead::Ok);  // another reader is fine
   CloseHandle(reader);
 
-  ferrolink::ListEntry e;
-  ASSERT_TRUE(sys.ListFolder(f)->Next(e));
   HANDLE writer =
       OpenHeld(f, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-  EXPECT_EQ(sys.SettleSource(f, SourceEnd::Delete, e.Size, e.LastWriteTime, 0), Settled::Failed);
+  ferrolink::HoldFailure failure;
+  EXPECT_FALSE(sys.HoldSource(f, SourceEnd::Delete, failure));
+  EXPECT_EQ(failure, ferrolink::HoldFailure::Written);
   CloseHandle(writer);
   EXPECT_TRUE(e2e::FileExists(f));
 }
