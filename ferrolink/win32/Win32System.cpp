@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -427,16 +428,19 @@ bool Win32System::DoCopyThrough(HeldSource& from, const std::string& to,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
   const uint64_t total = static_cast<uint64_t>(size.QuadPart);
-  constexpr DWORD kChunk = 1024 * 1024;
-  std::vector<char> buffer(kChunk);
+  // Chunks of a megabyte at most, no larger than the file (and one byte more,
+  // so that a small file takes one read and the end one more): most files
+  // are small, and clearing a megabyte for each would cost more than them.
+  const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(total + 1, 1024 * 1024));
+  const std::unique_ptr<char[]> buffer(new char[chunk]);
   uint64_t copied = 0;
   bool ok = true, cancelled = !progress(0, total);
   while (ok && !cancelled) {
     DWORD got = 0;
-    ok = ReadFile(in, buffer.data(), kChunk, &got, nullptr) != 0;
+    ok = ReadFile(in, buffer.get(), chunk, &got, nullptr) != 0;
     if (!ok || got == 0) break;
     DWORD written = 0;
-    ok = WriteFile(out, buffer.data(), got, &written, nullptr) && written == got;
+    ok = WriteFile(out, buffer.get(), got, &written, nullptr) && written == got;
     copied += got;
     cancelled = ok && !progress(copied, std::max(total, copied));
   }

@@ -469,3 +469,48 @@ TEST_F(FerrolinkCycle, TheWindowAnswersDuringALargeCopyAndTheEndLeavesNothingHal
     ASSERT_TRUE(DeleteFileW(e2e::Wide(source + "scan.dat").c_str()));
   }
 }
+
+// The instrument writes a measurement while it measures: the file stays
+// open for writing (sharing reading, as the C library's fopen does) and
+// grows. While it is written nothing of it reaches the server; once the
+// writer closes it, it arrives whole within two ticks, and the journal says
+// once that it was still being written.
+TEST_F(FerrolinkCycle, AFileStillBeingWrittenNeverReachesTheServer) {
+  for (const bool delete_mode : {true, false}) {
+    SCOPED_TRACE(delete_mode ? "delete mode" : "copy mode");
+    const std::string server = dir / (delete_mode ? "server1" : "server2");
+    ASSERT_TRUE(e2e::MakeDirs(server));
+    HANDLE writer = CreateFileW(e2e::Wide(source + "wachsend.dfq").c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    Start(server, delete_mode);
+    const std::string kilobyte(1024, 'p');
+    std::string written;
+    for (int step = 0; step < 30; ++step) {
+      DWORD n = 0;
+      ASSERT_TRUE(WriteFile(writer, kilobyte.data(), 1024, &n, nullptr));
+      written += kilobyte;
+      if (step % 3 == 0) Tick();
+      Sleep(100);
+      EXPECT_EQ(e2e::ListFilesRecursive(server), Files{}) << "at step " << step;
+    }
+    CloseHandle(writer);
+    Tick();
+    Tick();
+    ASSERT_TRUE(WaitFiles(server, Files{"wachsend.dfq"}));
+    EXPECT_EQ(e2e::ReadFileBytes(server + "\\wachsend.dfq").value_or(""), written);
+    EXPECT_TRUE(WaitFiles(source, delete_mode ? Files{} : Files{"wachsend.dfq"}));
+    Close();
+    const std::string journal = e2e::ReadFileBytes(dir / "calyrix\\ferrolink.log").value_or("");
+    size_t lines = 0;
+    for (size_t at = 0;
+         (at = journal.find("wachsend.dfq\twird noch geschrieben", at)) != std::string::npos;
+         ++at) {
+      ++lines;
+    }
+    EXPECT_EQ(lines, delete_mode ? 1u : 2u);  // one line per run of the program
+    if (!delete_mode) {
+      ASSERT_TRUE(DeleteFileW(e2e::Wide(source + "wachsend.dfq").c_str()));
+    }
+  }
+}
