@@ -39,7 +39,9 @@ void TMainForm::FormCreate() {
   FileSearcher = std::make_unique<TSearcher>(system_);
   FileSearcher->Options = soFiles | soRecursive;
   FileSearcher->OnFound = [this](TFoundFile& file) { CopyFoundFile(file); };
-  FileSearcher->MayEnter = [this](const std::string& directory) { return WalkEnters(directory); };
+  FileSearcher->MayEnter = [this](const std::string& directory, bool is_link) {
+    return WalkEnters(directory, is_link);
+  };
 }
 
 void TMainForm::ShowFolders() {

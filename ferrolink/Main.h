@@ -155,7 +155,9 @@ class TMainForm {
   bool TargetInside(const TickFolders& folders);
   // False for a folder, met by the walk through a link, that is the target or
   // lies inside it and not in the source: files delivered there stay.
-  bool WalkEnters(const std::string& directory);
+  // A link that leads back into the source is not entered either: the walk
+  // meets that folder at its own place, where its files belong.
+  bool WalkEnters(const std::string& directory, bool is_link);
   // Takes the identities and paths of Ferrolink's own files for this cycle:
   // its program, both settings files and the save's helper files.
   void TakeOwnFiles();

@@ -182,7 +182,7 @@ bool TMainForm::InsideSource(const std::string& directory, const std::string& ta
   return known->second;
 }
 
-bool TMainForm::WalkEnters(const std::string& directory) {
+bool TMainForm::WalkEnters(const std::string& directory, bool is_link) {
   // Where the file system cannot follow the links, the folder's own
   // identity is all there is to go by.
   const std::string resolved = ResolvedDirectory(system_, directory);
@@ -190,6 +190,7 @@ bool TMainForm::WalkEnters(const std::string& directory) {
     FileId id;
     return !folders_.HasTargetId || !system_.Identity(directory, id) || id != folders_.TargetId;
   }
+  if (is_link && LiesBelow(resolved, folders_.ResolvedSource)) return false;
   // A target that holds the source holds every folder of the source too.
   if (LiesBelow(resolved, folders_.ResolvedSource) ||
       (folders_.HasSourceId && LiesInside(system_, resolved, folders_.SourceId, std::string()))) {

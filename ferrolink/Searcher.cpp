@@ -118,9 +118,12 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
   for (const Subdirectory& sub : subdirectories) {
     if (!Running) return;
     const std::string subdirectory = directory + sub.Name + "\\";
-    if (FirstEntry(subdirectory, sub.Link) && (!link_met_ || !MayEnter || MayEnter(subdirectory))) {
-      SearchDirectory(subdirectory + Mask);
-    }
+    // A link is asked about before it counts as entered: a link the walk
+    // leaves out must not keep it from the folder the link leads to.
+    if (sub.Link && MayEnter && !MayEnter(subdirectory, true)) continue;
+    if (!FirstEntry(subdirectory, sub.Link)) continue;
+    if (!sub.Link && link_met_ && MayEnter && !MayEnter(subdirectory, false)) continue;
+    SearchDirectory(subdirectory + Mask);
   }
 }
 

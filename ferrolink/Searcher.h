@@ -53,7 +53,7 @@ class TSearcher {
   // Asked, from the first link on, before each folder is entered (a path
   // ending in a backslash); false keeps the walk out of it. Before a link,
   // every folder lies plainly inside the start folder.
-  std::function<bool(const std::string&)> MayEnter;
+  std::function<bool(const std::string&, bool is_link)> MayEnter;
   // Every record reported since the last Start, in the order of reporting.
   // A deque keeps each record at its place while the list grows and needs
   // no block of its own per record.

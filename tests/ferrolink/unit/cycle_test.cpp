@@ -3,6 +3,7 @@
 // that keep data safe.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <new>
@@ -489,19 +490,28 @@ TEST_F(Cycle, ATargetAboveTheSourceUnderAnotherSpellingNeverWritesIntoTheSource)
 TEST_F(Cycle, TheWalkEntersEachFolderOnce) {
   Source("m.dat");
   Source("Teil\\n.dat");
+  Source("2025\\Woche 07\\w.dat");
   p.AddLink("C:\\Daten\\Schleife", "C:\\Daten");
   p.AddLink("C:\\Daten\\Zweitname", "C:\\Daten\\Teil");
+  // A link listed before the folder it leads to: the files go to their own
+  // place all the same.
+  p.AddLink("C:\\Daten\\0_Neueste", "C:\\Daten\\2025\\Woche 07");
+  auto& listed = p.Find("C:\\Daten")->children;
+  std::rotate(listed.begin(), listed.end() - 1, listed.end());
   Tick();
-  EXPECT_EQ(p.copies.size(), 2u);
+  EXPECT_EQ(p.copies.size(), 3u);
   EXPECT_TRUE(p.Exists("D:\\Ziel\\Teil\\n.dat"));
+  EXPECT_TRUE(p.Exists("D:\\Ziel\\2025\\Woche 07\\w.dat"));
   EXPECT_FALSE(p.Exists("D:\\Ziel\\Zweitname"));
+  EXPECT_FALSE(p.Exists("D:\\Ziel\\0_Neueste"));
 
   p.identities = false;  // a file system without identities is still walked
   p.Remove("C:\\Daten\\Schleife");
   p.Remove("C:\\Daten\\Zweitname");
+  p.Remove("C:\\Daten\\0_Neueste");
   p.Find("C:\\Daten\\m.dat")->attrs = 0x20;
   Tick();
-  EXPECT_EQ(p.copies.size(), 3u);
+  EXPECT_EQ(p.copies.size(), 4u);
 }
 
 TEST_F(Cycle, AFileReachesItsNameWholeBeforeTheSourceIsTouched) {
