@@ -123,6 +123,9 @@ class TMainForm {
   void RunCycle();
   // One found file's way: checked, delivered, then settled at the source.
   void TransferFile(const TFoundFile& file);
+  // True when a name of `relative` below `target_dir` is, at the target,
+  // another file's or folder's name: the short name of a longer one.
+  bool NamesAnotherFile(const std::string& target_dir, const std::string& relative);
   // Hears how far the copy of `name` is: shows its share once it has taken
   // a second, at most four times a second; false cancels it (a cancel, or a
   // new target while more than a second of it is left).

@@ -47,6 +47,16 @@ constexpr char kLeftCopy[] = "Kopieren fehlgeschlagen";
 constexpr char kLeftSize[] = "Kopie hat nicht die Größe der Quelle";
 constexpr char kLeftRename[] = "Umbenennen am Ziel fehlgeschlagen";
 constexpr char kLeftWritten[] = "wird noch geschrieben";
+constexpr char kLeftAlias[] = "Name steht am Ziel für eine andere Datei";
+
+// True for a name that may be a short name: Windows makes them with a tilde
+// and a digit ("MESSUN~1.DFQ").
+bool MayBeShortName(const std::string& name) {
+  for (size_t at = name.find('~'); at != std::string::npos; at = name.find('~', at + 1)) {
+    if (at + 1 < name.size() && name[at + 1] >= '0' && name[at + 1] <= '9') return true;
+  }
+  return false;
+}
 constexpr char kLeftNotDeleted[] = "Quelle kann nicht gelöscht werden";
 constexpr char kLeftNotUnmarked[] = "Archivbit der Quelle kann nicht gelöscht werden";
 
@@ -257,6 +267,27 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
   if ((!view_.TimerEnabled() || cancel_) && FileSearcher) FileSearcher->Stop();
 }
 
+bool TMainForm::NamesAnotherFile(const std::string& target_dir, const std::string& relative) {
+  // Only names shaped like short names are looked up: most are not, and a
+  // listing per name would cost as much as a small file's transfer.
+  std::string path = target_dir;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = relative.find('\\', start);
+    const std::string name = relative.substr(start, end == std::string::npos ? end : end - start);
+    path += name;
+    if (MayBeShortName(name)) {
+      if (auto listing = system_.ListFolder(path)) {
+        ListEntry entry;
+        if (listing->Next(entry) && !SameName(system_, entry.Name, name)) return true;
+      }
+    }
+    if (end == std::string::npos) return false;
+    path += "\\";
+    start = end + 1;
+  }
+}
+
 bool TMainForm::CopyGoesOn(const std::string& name, uint64_t copied, uint64_t total) {
   if (cancel_) return !(copy_cancelled_ = true);
   const uint64_t now = system_.Milliseconds();
@@ -301,6 +332,12 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   // Ferrolink's program and settings stay where they are, also when the
   // source holds them (by default it is Ferrolink's own folder).
   if (IsOwnFile(source_file, file.Name)) return;
+  // A name the target's file system takes for another file (another
+  // file's short name) would have the copy replace that file.
+  if (NamesAnotherFile(target_dir, relative) ||
+      NamesAnotherFile(target_dir, TemporaryName(system_, target_file).substr(target_dir.size()))) {
+    return Leave(source_file, relative, kLeftAlias);
+  }
   std::string error;
   if (!CreateDirectoryPath(system_, DirectoryPart(target_file), error)) {
     return Leave(source_file, relative, kLeftNoFolder, error);

@@ -35,6 +35,7 @@ class FakeSystem : public System {
     bool held = false;          // a writer holds it, sharing reading
     bool settle_fails = false;  // its delete or un-marking fails
     uint64_t listed = 0;        // not 0: the size a listing shows instead (it lags)
+    std::string short_name;     // its 8.3 name, which names it as well
     bool read_fails = false;    // ReadWholeFile fails (open for writing elsewhere)
     bool write_fails = false;   // ReplaceWholeFile fails
     uint64_t id = 0;            // the identity's index
@@ -126,7 +127,17 @@ class FakeSystem : public System {
   }
   Node* Find(const std::string& path) {
     auto it = fs.find(Resolve(path));
-    return it == fs.end() ? nullptr : &it->second;
+    if (it != fs.end()) return &it->second;
+    // A short name ("MESSUN~1.DFQ") names the file it belongs to.
+    const std::string parent = Parent(path);
+    Node* folder = parent.empty() ? nullptr : Find(parent);
+    if (!folder || !folder->dir) return nullptr;
+    for (const std::string& child : folder->children) {
+      auto named = fs.find(Resolve(parent + "\\" + child));
+      if (named == fs.end() || named->second.short_name.empty()) continue;
+      if (Key(named->second.short_name) == Key(Leaf(path))) return &named->second;
+    }
+    return nullptr;
   }
   Node& AddDir(const std::string& path) {
     const std::string key = Resolve(path);
@@ -418,7 +429,10 @@ class FakeSystem : public System {
       if (Matches(mask, "..")) add("..", *d);
     }
     for (const std::string& child : d->children) {
-      if (Matches(mask, child)) add(child, *Find(dir + child));
+      Node& n = *Find(dir + child);
+      if (Matches(mask, child) || (!n.short_name.empty() && Key(mask) == Key(n.short_name))) {
+        add(child, n);
+      }
     }
     if (entries.empty()) return nullptr;
     return std::make_unique<Listing>(std::move(entries));

@@ -514,6 +514,24 @@ TEST_F(Cycle, TheWalkEntersEachFolderOnce) {
   EXPECT_EQ(p.copies.size(), 4u);
 }
 
+// A source name that is, at the target, the short name of another file or
+// folder would replace that file or write into that folder: it stays.
+TEST_F(Cycle, ANameThatIsAnotherFilesShortNameAtTheTargetIsLeftAlone) {
+  form.SetDeleteChecked(true);
+  p.AddFile("D:\\Ziel\\Messung_0001.dfq", "geliefert").short_name = "MESSUN~1.DFQ";
+  p.AddDir("D:\\Ziel\\Teil Rechts").short_name = "TEILRE~1";
+  p.AddFile("D:\\Ziel\\Teil Rechts\\m.dat", "geliefert");
+  Source("MESSUN~1.DFQ");
+  Source("TEILRE~1\\m.dat");
+  Source("MITTE~2.DAT");  // shaped like a short name, but no other file's
+  Tick();
+  EXPECT_EQ(p.Content("D:\\Ziel\\Messung_0001.dfq"), "geliefert");
+  EXPECT_EQ(p.Content("D:\\Ziel\\Teil Rechts\\m.dat"), "geliefert");
+  EXPECT_TRUE(p.Exists("C:\\Daten\\MESSUN~1.DFQ"));
+  EXPECT_TRUE(p.Exists("C:\\Daten\\TEILRE~1\\m.dat"));
+  EXPECT_EQ(p.Content("D:\\Ziel\\MITTE~2.DAT"), "inhalt MITTE~2.DAT");
+}
+
 TEST_F(Cycle, AFileReachesItsNameWholeBeforeTheSourceIsTouched) {
   Source("m.dat");
   Tick();  // copy mode: flushed too, as the cleared mark says the server has it
