@@ -33,7 +33,9 @@ void Journal::Add(const char* kind, const std::string& details) {
   const std::lock_guard<std::mutex> hold(mutex_);
   pending_ += FormatTime(system_.Now()) + "\t" + kind + "\t" + details + "\r\n";
   ++pending_lines_;
-  if (pending_.size() >= kWriteAt) FlushHeld();
+  // While the journal cannot be written, another try waits for another
+  // 64 KB of lines.
+  if (pending_.size() >= (failed_ ? retry_at_ : kWriteAt)) FlushHeld();
 }
 
 void Journal::Flush() {
@@ -59,16 +61,28 @@ void Journal::FlushHeld() {
   bytes += pending_;
   if (system_.AppendFile(path_, bytes)) {
     lost_lines_ = 0;
-  } else {
-    const std::string why = system_.LastErrorText();
-    if (lost_lines_ == 0) {
-      first_failure_ = FormatTime(system_.Now()) + " nicht schreibbar";
-      if (!why.empty()) first_failure_ += " (" + why + ")";
-    }
-    lost_lines_ += pending_lines_;
+    failed_ = false;
+    pending_.clear();
+    pending_lines_ = 0;
+    return;
   }
-  pending_.clear();
-  pending_lines_ = 0;
+  // The lines wait for the next write that succeeds (an editor that holds
+  // the journal lets go of it); only what is beyond the bound is dropped,
+  // the oldest first, and counted.
+  if (!failed_) {
+    const std::string why = system_.LastErrorText();
+    first_failure_ = FormatTime(system_.Now()) + " nicht schreibbar";
+    if (!why.empty()) first_failure_ += " (" + why + ")";
+    failed_ = true;
+  }
+  size_t cut = 0;
+  while (pending_.size() - cut > kJournalLimit) {
+    cut = pending_.find("\r\n", cut) + 2;
+    ++lost_lines_;
+    --pending_lines_;
+  }
+  pending_.erase(0, cut);
+  retry_at_ = pending_.size() + kWriteAt;
 }
 
 }  // namespace ferrolink

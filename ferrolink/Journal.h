@@ -4,7 +4,8 @@
 // Lines are gathered in memory and written in one piece at the end of a tick
 // (or per 64 KB), so that the file is open only for that moment and others
 // can read it meanwhile. A journal that cannot be written never stops the
-// work: its lines are dropped, and the next line that can be written says so.
+// work: its lines wait, up to 1 MB, for a write that succeeds; what is beyond
+// that is dropped, and the next line that can be written says so.
 // The watch cycle's thread and the window's thread both write to it: each
 // call holds the journal for its own time.
 #pragma once
@@ -50,9 +51,13 @@ class Journal {
   std::string path_;
   std::string pending_;
   size_t pending_lines_ = 0;
-  // Lines lost since the first failed write, and when and why it failed.
+  // Lines lost since the first failed write, and when and why it failed;
+  // whether the last write failed, and the size of the waiting lines at
+  // which the next try is due.
   size_t lost_lines_ = 0;
   std::string first_failure_;
+  bool failed_ = false;
+  size_t retry_at_ = 0;
 };
 
 // "2026-12-09 08:41:03".

@@ -131,6 +131,10 @@ void TMainForm::ReadSettings(bool report) {
     };
     if (!settings_path.empty()) settings_read = read(settings_path, settings);
     own_read = read(IniPath(settings_path), own);
+    // A save cut short between its renames left the old file under its
+    // backup name only: the settings are read from there until the next
+    // save puts a file in place again.
+    if (own_read == FileRead::Missing) own_read = read(IniPath(settings_path) + kSaveBackup, own);
   }
   // A value that could not be read has no default: a default would move the
   // files of another folder, or be saved over the user's real target. An
@@ -198,15 +202,22 @@ void TMainForm::SaveSettings() {
 
 void TMainForm::SpeedButtonDirClick() {
   view_.SetTimerEnabled(false);
-  std::string chosen;
+  std::string chosen, stored;
   if (view_.BrowseForFolder(kFolderDialogTitle, chosen)) {
-    // A cycle that runs meanwhile keeps the folders it began with.
-    const std::lock_guard<std::recursive_mutex> hold(settings_mutex_);
-    TargetDir = IncludeTrailingBackslash(chosen);
-    target_known_ = true;
-    view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
-    SaveSettings();
-    view_.SetTimerInterval(kIntervalNewTarget);
+    if (!system_.ToAnsi(chosen, stored)) {
+      // A folder the settings file's code page cannot spell would hold only
+      // until Ferrolink ends, and the files would go to the old target after
+      // the next log-on: it is refused, and the old target stays in force.
+      view_.ShowError(Format(kMsgCannotStore, chosen));
+    } else {
+      // A cycle that runs meanwhile keeps the folders it began with.
+      const std::lock_guard<std::recursive_mutex> hold(settings_mutex_);
+      TargetDir = IncludeTrailingBackslash(chosen);
+      target_known_ = true;
+      view_.SetText(Control::EditTarget, DisplayPath(TargetDir));
+      SaveSettings();
+      view_.SetTimerInterval(kIntervalNewTarget);
+    }
   }
   view_.FocusMainForm();
   view_.SetTimerEnabled(true);

@@ -349,6 +349,9 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   const std::unique_ptr<HeldSource> source =
       system_.HoldSource(source_file, delete_mode ? SourceEnd::Delete : SourceEnd::Unmark, failure);
   if (!source) {
+    // A file gone since the listing needs nothing more: another Ferrolink
+    // delivered it, or somebody removed it.
+    if (failure == HoldFailure::Gone) return;
     if (failure == HoldFailure::Written) return Leave(source_file, relative, kLeftWritten);
     return Leave(source_file, relative, kLeftCopy, system_.LastErrorText());
   }

@@ -189,8 +189,11 @@ std::string TemporaryName(System& system, const std::string& file) {
   const std::string directory = DirectoryPart(file);
   const std::string name = file.substr(directory.size());
   const size_t dot = name.find_last_of('.');
-  const bool taken = dot != std::string::npos && SameName(system, name.substr(dot), ".~ft");
-  const std::string suffix = taken ? ".~fu" : ".~ft";
+  // The process's own mark: two Ferrolinks on one PC (two log-ons) never
+  // write one temporary file.
+  const std::string tag = system.ProcessTag();
+  const bool taken = dot != std::string::npos && SameName(system, name.substr(dot), ".~ft" + tag);
+  const std::string suffix = (taken ? ".~fu" : ".~ft") + tag;
   // The suffix must not cost a file whose own name fits: where it would make
   // the name or the path too long, the name's end gives way to it.
   const size_t directory_units = Utf16Units(SystemPath(directory));

@@ -110,9 +110,10 @@ bool KeepsItsNames(const std::string& relative);
 
 // The name under which a file is copied before it takes its final name: in
 // the same folder, with an extension other than the file's own, so that a
-// program that picks up files by their extension never reads a half copy.
-// Where the final name fits Windows' limits and the extension would not, the
-// name is cut to make room for it.
+// program that picks up files by their extension never reads a half copy;
+// the extension carries the process's own mark. Where the final name fits
+// Windows' limits and the extension would not, the name is cut to make room
+// for it.
 std::string TemporaryName(System& system, const std::string& file);
 
 // ---- the form handed to the file system --------------------------------------

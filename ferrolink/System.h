@@ -90,13 +90,17 @@ class HeldSource {
 };
 
 // Why a source could not be held: another program writes it (or holds it
-// without sharing), or anything else.
-enum class HoldFailure { None, Written, Other };
+// without sharing), it is gone since it was listed (another Ferrolink, of
+// another log-on, delivered it first), or anything else.
+enum class HoldFailure { None, Written, Gone, Other };
 
 // The registry key below HKEY_CURRENT_USER whose value "Settings" names the
 // instrument software's settings file.
 inline constexpr char kSettingsKey[] = "Software\\Quorlen\\Calyrix K9Q2";
 inline constexpr char kSettingsValueName[] = "Settings";
+// The name ReplaceWholeFile keeps the old file under (the file's name and
+// this) until the new one is in place.
+inline constexpr char kSaveBackup[] = ".alt";
 
 class System {
  public:
@@ -176,12 +180,17 @@ class System {
   // it gives none.
   virtual std::string LastErrorText() = 0;
 
+  // This process's own short mark (its number), for names that must differ
+  // between two Ferrolinks on one PC.
+  virtual std::string ProcessTag() = 0;
+
   // ---- the journal ----------------------------------------------------------
   virtual LocalTime Now() = 0;
   // A clock in milliseconds that only goes forward, for durations.
   virtual uint64_t Milliseconds() = 0;
-  // Appends bytes to a file, made when it is missing; others may read it
-  // meanwhile, nobody may write it. False unless all were written.
+  // Appends bytes to a file, made when it is missing, in one piece at its
+  // end; others may read, append to and rename it meanwhile (two Ferrolinks
+  // of two log-ons share one journal). False unless all were written.
   bool AppendFile(const std::string& path, const std::string& bytes);
 
  protected:

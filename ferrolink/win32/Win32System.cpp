@@ -3,6 +3,7 @@
 #include <winnetwk.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 #include <memory>
 #include <string>
@@ -149,6 +150,7 @@ SettingsValue Win32System::SettingsFilePath(std::string& path) {
 FileRead Win32System::DoReadWholeFile(const std::string& path, std::string& bytes) {
   HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
+
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = GetLastError();
     return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? FileRead::Missing
@@ -186,7 +188,7 @@ bool Win32System::DoReplaceWholeFile(const std::string& path, const std::string&
   const std::wstring target = Wide(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   if (ok && attributes != INVALID_FILE_ATTRIBUTES) {
-    const std::wstring backup = Wide(path + ".alt");
+    const std::wstring backup = Wide(path + kSaveBackup);
     SetFileAttributesW(backup.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(backup.c_str());
     ok = ReplaceFileW(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_WRITE_THROUGH,
@@ -196,7 +198,12 @@ bool Win32System::DoReplaceWholeFile(const std::string& path, const std::string&
     } else if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
       MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
     }
-    DeleteFileW(backup.c_str());
+    // The old file goes only once a file is in place again: where the
+    // replace failed half-way and the old one could not be moved back, it
+    // is the only copy left (the settings are read from there).
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      DeleteFileW(backup.c_str());
+    }
   } else if (ok) {
     ok = MoveFileExW(temp.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
@@ -283,11 +290,16 @@ bool Win32System::ToAnsi(const std::string& text, std::string& bytes) {
   const std::wstring wide = Wide(text);
   if (wide.empty()) return true;
   const int n = static_cast<int>(wide.size());
-  bytes.resize(wide.size() * 2);  // a double-byte code page takes two per unit
+  bytes.resize(wide.size() * 3);  // UTF-8 takes up to three bytes per unit
+  // Where the ANSI code page is UTF-8 (Windows 10's "Unicode UTF-8 for
+  // worldwide language support") the conversion takes neither the best-fit
+  // flag nor the question whether a character was lost: every character has
+  // a place there, and only an unpaired surrogate is refused.
+  const bool utf8 = GetACP() == CP_UTF8;
   BOOL lost = FALSE;
-  const int written =
-      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), n, bytes.data(),
-                          static_cast<int>(bytes.size()), nullptr, &lost);
+  const int written = WideCharToMultiByte(
+      CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, wide.data(), n, bytes.data(),
+      static_cast<int>(bytes.size()), nullptr, utf8 ? nullptr : &lost);
   bytes.resize(static_cast<size_t>(std::max(written, 0)));
   return written > 0 && !lost;
 }
@@ -301,6 +313,12 @@ int Win32System::TextWidth(const std::string& text) {
   return size.cx;
 }
 
+std::string Win32System::ProcessTag() {
+  char tag[16];
+  std::snprintf(tag, sizeof tag, "%lx", static_cast<unsigned long>(GetCurrentProcessId()));
+  return tag;
+}
+
 LocalTime Win32System::Now() {
   SYSTEMTIME t;
   GetLocalTime(&t);
@@ -308,7 +326,10 @@ LocalTime Win32System::Now() {
 }
 
 bool Win32System::DoAppendFile(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+  // Appending only: each write lands whole at the end, also while another
+  // Ferrolink (of another log-on) appends to the same journal or renames it.
+  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = WriteAll(h, bytes);
@@ -400,7 +421,10 @@ std::unique_ptr<HeldSource> Win32System::DoHoldSource(const std::string& path, S
   HANDLE h = CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    failure = GetLastError() == ERROR_SHARING_VIOLATION ? HoldFailure::Written : HoldFailure::Other;
+    const DWORD error = GetLastError();
+    failure = error == ERROR_SHARING_VIOLATION ? HoldFailure::Written
+              : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? HoldFailure::Gone
+                                                                               : HoldFailure::Other;
     return nullptr;
   }
   return std::make_unique<Win32HeldSource>(h, end);

@@ -51,6 +51,7 @@ class Win32System : public System {
   std::string LastErrorText() override;
   LocalTime Now() override;
   uint64_t Milliseconds() override { return GetTickCount64(); }
+  std::string ProcessTag() override;
 
  protected:
   FileRead DoReadWholeFile(const std::string& path, std::string& bytes) override;

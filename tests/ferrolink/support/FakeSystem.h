@@ -205,6 +205,8 @@ class FakeSystem : public System {
 
   // ---- process ----
   std::string current_dir = "C:\\Work\\";
+  std::string process_tag;  // none: the temporary names the tests expect
+  std::string ProcessTag() override { return process_tag; }
   std::string module_file = "C:\\Tools\\Ferrolink.exe";
   bool has_version = true;
   uint32_t version_high = 0x07DC0001, version_low = 0;
@@ -498,6 +500,7 @@ class FakeSystem : public System {
     if (before_hold) before_hold(path);
     Node* n = Find(path);
     if (!n || n->dir) {
+      if (!n) failure = HoldFailure::Gone;
       Fail("Datei nicht gefunden");
       return nullptr;
     }

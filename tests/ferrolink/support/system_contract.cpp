@@ -187,7 +187,7 @@ const std::vector<ContractCase>& SystemContract() {
            g.ReleaseAll();
          }
          EXPECT_FALSE(s.HoldSource(g.Root() + "fehlt.dat", SourceEnd::Delete, failure));
-         EXPECT_EQ(failure, HoldFailure::Other);
+         EXPECT_EQ(failure, HoldFailure::Gone);
          std::unique_ptr<HeldSource> held = s.HoldSource(f, SourceEnd::Unmark, failure);
          ASSERT_TRUE(held);
          EXPECT_EQ(held->Size(), 7u);

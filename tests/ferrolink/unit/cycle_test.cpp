@@ -277,6 +277,15 @@ TEST_F(Cycle, ASourceIsDeliveredWholeAndOnlyWhileNobodyWritesIt) {
        false},
       {"a writer comes after the listing",
        [&] { p.before_hold = [&](const std::string& path) { p.Find(path)->held = true; }; }, false},
+      {"another Ferrolink delivers it first",
+       [&] {
+         p.before_hold = [&](const std::string& path) {
+           if (form.DeleteChecked()) p.Remove(path);
+           p.AddFile("D:\\Ziel\\m.dat", "inhalt m.dat");
+           p.before_hold = nullptr;
+         };
+       },
+       true},
       {"the listing's size lags behind the file", [&] { p.Find("C:\\Daten\\m.dat")->listed = 3; },
        true},
       {"a hidden temporary file is left from before",

@@ -96,9 +96,25 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   p.Find(kLog)->locked = false;
   p.AddFile("C:\\Daten\\b.dfq");
   form.TimerFindTimer();
-  EXPECT_EQ(Take(), (Lines{"Fehler\tJournal seit 2026-12-09 08:41:03 nicht schreibbar (Zugriff "
-                           "verweigert), 2 Zeile(n) verloren",
+  // The lines of the held time waited, and come first.
+  EXPECT_EQ(Take(), (Lines{"Zustand\tNetz OK", "verschoben\ta.dfq\t4 Bytes",
                            "verschoben\tb.dfq\t4 Bytes"}));
+
+  // Held for more than a megabyte of lines: the oldest beyond it are
+  // dropped and counted, the newest wait.
+  p.Find(kLog)->locked = true;
+  ferrolink::Journal journal(p);
+  journal.SetPath(kLog);
+  const std::string details(1000, 'd');
+  for (int line = 0; line < 1100; ++line) journal.Add("Zustand", details);
+  journal.Flush();
+  p.Find(kLog)->locked = false;
+  journal.Flush();
+  const Lines lines = Take();
+  ASSERT_EQ(lines.size(), 1u + 1018u);  // 1030 bytes a line
+  EXPECT_EQ(lines[0],
+            "Fehler\tJournal seit 2026-12-09 08:41:03 nicht schreibbar (Zugriff "
+            "verweigert), 82 Zeile(n) verloren");
 }
 
 // Windows refuses a plain path of 260 UTF-16 units or more, and a folder to

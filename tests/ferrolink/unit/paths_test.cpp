@@ -134,6 +134,12 @@ TEST(TemporaryName, LiesBesideTheFileWithAnotherExtension) {
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\ohne"), "D:\\Ziel\\ohne.~ft");
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\x.~FT"), "D:\\Ziel\\x.~FT.~fu");
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel.~ft\\x"), "D:\\Ziel.~ft\\x.~ft");
+  p.process_tag = "1a2c";  // the process's own mark
+  EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\m.dfq"), "D:\\Ziel\\m.dfq.~ft1a2c");
+  EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\m.dfq.~ft1A2C"), "D:\\Ziel\\m.dfq.~ft1A2C.~fu1a2c");
+  EXPECT_EQ(TemporaryName(p, "D:\\Z\\" + std::string(252, 'n')),
+            "D:\\Z\\" + std::string(247, 'n') + ".~ft1a2c");
+  p.process_tag.clear();
   // Where the final name fits Windows' limits and the extension would not,
   // the name's end gives way: 255 units a name (a character of two units
   // goes whole), 32767 a long path.

@@ -203,6 +203,17 @@ TEST_F(Settings, AnEmptyTargetIsNoTarget) {
   EXPECT_EQ(form.NetState, TNetState::Misconfigured);
 }
 
+// A save that failed half-way left the old file under its backup name only:
+// the settings are read from there, and the next save puts a file in place.
+TEST_F(Settings, ASaveCutShortLeavesTheSettingsReadable) {
+  p.AddFile(std::string(kIni) + ".alt", "[General]\r\nTarget=E:\\Alt\r\nDelete=1\r\n");
+  Create();
+  EXPECT_EQ(form.TargetDir, "E:\\Alt\\");
+  EXPECT_TRUE(form.DeleteChecked());
+  form.SetDeleteChecked(false);
+  EXPECT_EQ(p.Content(kIni), "[General]\r\nTarget=E:\\Alt\r\nDelete=0\r\n\r\n");
+}
+
 TEST_F(Settings, FailedSaveKeepsTheOldFileAndTheFolderChoiceFinishes) {
   const std::string old = "[General]\r\nTarget=E:\\Alt\r\n; keep\r\n";
   Own(old);
@@ -289,7 +300,7 @@ TEST_F(Settings, PathsInTheFilesAreInTheAnsiCodePage) {
             "e\r\nDelete=0\r\n\r\n");
   p.browse_path = "F:\\Díl Řada 7";
   form.SpeedButtonDirClick();
-  EXPECT_EQ(form.TargetDir, "F:\\Díl Řada 7\\");  // holds until the program ends
+  EXPECT_EQ(form.TargetDir, "F:\\Größe\\");  // refused: the old target stays in force
   EXPECT_EQ(p.errors,
             std::vector<std::string>{"Der Pfad F:\\Díl Řada 7 kann nicht gespeichert werden"});
   EXPECT_EQ(p.Content(kIni),
