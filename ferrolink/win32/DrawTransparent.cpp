@@ -13,8 +13,10 @@ void DrawTransparent(HDC dc, HBITMAP bmp, int x, int y) {
   if (!bmp || !GetObjectA(bmp, sizeof info, &info)) return;
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, bmp);
-  TransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, info.bmWidth, info.bmHeight,
-                 kTransparent);
+  // gdi32's function, to which msimg32's TransparentBlt leads: msimg32 is
+  // none of the system's known DLLs.
+  GdiTransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, mem, 0, 0, info.bmWidth, info.bmHeight,
+                    kTransparent);
   SelectObject(mem, old);
   DeleteDC(mem);
 }

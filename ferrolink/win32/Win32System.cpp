@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "SystemDlls.h"
+
 namespace ferrolink {
 
 namespace {
@@ -235,8 +237,8 @@ bool Win32System::UniversalName(const std::string& path, std::string& unc) {
   std::vector<UNIVERSAL_NAME_INFOW> block(64);
   for (;;) {
     DWORD size = static_cast<DWORD>(block.size() * sizeof(UNIVERSAL_NAME_INFOW));
-    const DWORD rc =
-        WNetGetUniversalNameW(wide.c_str(), UNIVERSAL_NAME_INFO_LEVEL, block.data(), &size);
+    const DWORD rc = system_dlls::WNetGetUniversalNameW(wide.c_str(), UNIVERSAL_NAME_INFO_LEVEL,
+                                                        block.data(), &size);
     if (rc == ERROR_MORE_DATA && size > block.size() * sizeof(UNIVERSAL_NAME_INFOW)) {
       block.resize(size / sizeof(UNIVERSAL_NAME_INFOW) + 1);
       continue;
@@ -250,20 +252,20 @@ bool Win32System::UniversalName(const std::string& path, std::string& unc) {
 }
 
 bool Win32System::Connect(const std::string& remote) {
-  return WNetAddConnectionW(Wide(remote).c_str(), L"", L"") == NO_ERROR;
+  return system_dlls::WNetAddConnectionW(Wide(remote).c_str(), L"", L"") == NO_ERROR;
 }
 
 bool Win32System::FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) {
   const std::wstring file = Wide(path);
   DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
+  const DWORD size = system_dlls::GetFileVersionInfoSizeW(file.c_str(), &handle);
   if (size == 0) return false;
   std::vector<char> buf(size);
-  if (!GetFileVersionInfoW(file.c_str(), 0, size, buf.data())) return false;
+  if (!system_dlls::GetFileVersionInfoW(file.c_str(), 0, size, buf.data())) return false;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT len = 0;
-  if (!VerQueryValueW(buf.data(), L"\\", reinterpret_cast<void**>(&fixed), &len) || !fixed ||
-      len < sizeof(VS_FIXEDFILEINFO)) {
+  if (!system_dlls::VerQueryValueW(buf.data(), L"\\", reinterpret_cast<void**>(&fixed), &len) ||
+      !fixed || len < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }
   high = fixed->dwFileVersionMS;

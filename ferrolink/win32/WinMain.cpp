@@ -1,9 +1,10 @@
-// Ferrolink's entry point: one instance per log-on, then the main window
-// until it closes.
+// Ferrolink's entry point: DLLs from the system folder only, one instance
+// per log-on, then the main window until it closes.
 #include <windows.h>
 #include <objbase.h>
 
 #include "MainWindow.h"
+#include "SystemDlls.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ bool AnotherInstanceRuns() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  ferrolink::system_dlls::RestrictSearch();
   if (AnotherInstanceRuns()) return 0;  // a second start ends at once, silently
   CoInitialize(nullptr);                // for the folder-browsing dialog
   int code = 1;

@@ -23,6 +23,7 @@ std::string EventFilePath() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RestrictDllSearch();
   CVI_Beep();
   int duplicate = 0;
   if (CheckForDuplicateAppInstance(&duplicate) == 0 && duplicate) return 0;

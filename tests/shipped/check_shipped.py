@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Checks the shipped 32-bit programs as files, without running them.
 
-Each program must be a PE32 file for i386 with the GUI subsystem, import from
-Windows' own DLLs only (statically linked: no MinGW runtime DLL beside it),
-carry its icon and its German version resource with the numbers and strings
+Each program must be a PE32 file for i386 with the GUI subsystem, import only
+from the DLLs allowed below (statically linked: no MinGW runtime DLL beside
+it), carry its icon and its German version resource with the numbers and strings
 below, and carry no application manifest: a manifest that declares Windows 8.1
 or later changes the version that GetVersionExA reports.
 
@@ -23,10 +23,14 @@ RT_VERSION = 16
 RT_MANIFEST = 24
 GERMAN_1252 = "040704E4"
 
-WINDOWS_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "mpr.dll",
-    "msimg32.dll", "msvcrt.dll", "ole32.dll", "psapi.dll", "shell32.dll", "shlwapi.dll",
-    "user32.dll", "version.dll", "winmm.dll",
+# The DLLs a program may import. Each is one of Windows 7's known DLLs, which
+# Windows always takes from its system folder; any other DLL it would look for
+# in the program's folder first, where anyone who can write there could put
+# one of that name. The programs load the functions of other DLLs at run time
+# from the system folder by full path. A new entry needs those reasons.
+ALLOWED_IMPORTS = {
+    "advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll", "shell32.dll",
+    "user32.dll",
 }
 
 PROGRAMS = {
@@ -106,9 +110,10 @@ def faults(path, version, strings):
         if (major, minor) >= (6, 3):
             found.append(f"{label} version {major}.{minor} in the header, not below 6.3")
     imports = [e.dll.decode() for e in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
-    foreign = [dll for dll in imports if dll.lower() not in WINDOWS_DLLS]
+    foreign = [dll for dll in imports if dll.lower() not in ALLOWED_IMPORTS]
     if foreign:
-        found.append("imports from DLLs that are not Windows' own: " + ", ".join(foreign))
+        found.append("imports from DLLs that Windows may take from the program's folder: " +
+                     ", ".join(foreign))
     types = resource_types(pe)
     if RT_GROUP_ICON not in types or not types[RT_GROUP_ICON].directory.entries:
         found.append("no icon")

@@ -107,6 +107,11 @@ inline constexpr int VAL_WAIT_CURSOR = 17;
 inline constexpr int ENGINE_MAX_PATHNAME_LEN = 3 * 260;
 
 // ---- start-up, process -------------------------------------------------------------
+// Restricts the DLLs that the process loads by name, its own and those the
+// system loads for it (the themes and what they draw with), to the system
+// folder: a DLL beside the program is never loaded. Runs first, before any
+// panel or message box.
+void RestrictDllSearch();
 // Prepares the window classes and common controls; needs to run before any
 // panel is made.
 int InitEngine(int argc, char** argv);

@@ -117,6 +117,11 @@ void ShowCtrl(Panel& p, Ctrl& c);
 // Makes the control's window (not its label) for its style and attributes.
 HWND CreateCtrlWindow(Panel& p, Ctrl& c);
 
+// ---- DLLs (engine_dlls.cpp) ---------------------------------------------------------
+// Loads comctl32 from the system folder and registers the window classes of
+// the common controls given (ICC_*); false when it cannot.
+bool InitCommonControlsFromSystem(DWORD classes);
+
 // ---- drawing and the window procedure (engine_draw.cpp) --------------------------
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Calls the control's callback with the commit event; nothing when the

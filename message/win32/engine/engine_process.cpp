@@ -30,8 +30,9 @@ std::size_t LastSeparator(const std::wstring& path) {
 
 int InitEngine(int, char**) {
   if (E().initialised) return 0;
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  if (!InitCommonControlsEx(&icc)) return ENGINE_ERR_SYSTEM;
+  if (!InitCommonControlsFromSystem(ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES)) {
+    return ENGINE_ERR_SYSTEM;
+  }
   WNDCLASSA wc{};
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = PanelProc;

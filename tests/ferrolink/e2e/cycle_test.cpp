@@ -519,3 +519,22 @@ TEST_F(FerrolinkCycle, AFileStillBeingWrittenNeverReachesTheServer) {
     }
   }
 }
+
+// DLLs named like the system's beside the program, where anyone may put
+// them: a cycle with a transfer, and the version text, load none of them.
+TEST_F(FerrolinkCycle, NoDllBesideTheProgramIsLoaded) {
+  const std::string exe = dir / "programm\\Ferrolink.exe";
+  ASSERT_TRUE(e2e::MakeDirs(dir / "programm"));
+  ASSERT_TRUE(CopyFileA(e2e::WinPath(FERROLINK_EXE).c_str(), exe.c_str(), FALSE));
+  const e2e::PlantedDlls planted(exe);
+  ASSERT_TRUE(planted.Planted());
+  Put("m.dfq");
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  WriteSettings(dir / "server", true);
+  Launch("", exe);
+  EXPECT_EQ(e2e::Text(GetDlgItem(w, IDC_LABELVERSION)), "Version: V2012.1.0.0");
+  Tick();
+  EXPECT_TRUE(WaitFiles(dir / "server", Files{"m.dfq"}));
+  Close();
+  EXPECT_EQ(planted.Loaded(), Files{});
+}

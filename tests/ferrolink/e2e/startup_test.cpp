@@ -35,8 +35,8 @@ class FerrolinkStartup : public ::testing::Test {
       ASSERT_TRUE(e2e::WriteFileBytes(dir / "calyrix\\ferrolink.ini", own_ini));
     }
   }
-  HWND Start() {
-    app = e2e::Program::Start(FERROLINK_EXE);
+  HWND Start(const std::string& exe = FERROLINK_EXE) {
+    app = e2e::Program::Start(exe);
     HWND w = e2e::WaitForTopWindow(app.Pid(), "TMainForm");
     EXPECT_TRUE(w) << "no main window";
     return w;
@@ -190,10 +190,16 @@ TEST_F(FerrolinkStartup, MinimiseButtonSendsTheProgramToTheTaskBar) {
   EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Visible(w); }));
 }
 
+// From a folder that holds DLLs named like the system's, which the dialog
+// leaves alone.
 TEST_F(FerrolinkStartup, CancelledFolderChoiceKeepsTargetAndSettings) {
   const std::string own = "[General]\r\nTarget=" + dir / "server" + "\r\n";
   Configure(own);
-  HWND w = Start();
+  const std::string exe = dir / "Ferrolink.exe";
+  ASSERT_TRUE(CopyFileA(e2e::WinPath(FERROLINK_EXE).c_str(), exe.c_str(), FALSE));
+  const e2e::PlantedDlls planted(exe);
+  ASSERT_TRUE(planted.Planted());
+  HWND w = Start(exe);
   ASSERT_TRUE(w);
   HWND edit = Item(w, IDC_GROUPBOXTARGET, IDC_EDITTARGET);
   const std::string shown = e2e::Text(edit);
@@ -216,4 +222,5 @@ TEST_F(FerrolinkStartup, CancelledFolderChoiceKeepsTargetAndSettings) {
   EXPECT_EQ(e2e::ReadFileBytes(dir / "calyrix\\ferrolink.ini").value_or(""), own);
   e2e::Close(w);
   EXPECT_EQ(app.Wait(5000), std::optional<DWORD>(0));
+  EXPECT_EQ(planted.Loaded(), std::vector<std::string>{});
 }

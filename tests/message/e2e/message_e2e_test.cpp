@@ -487,3 +487,16 @@ TEST_F(MessageE2E, AProgramFolderNamedOutsideTheCodePageHasItsEventsTrimmedAndSh
   EXPECT_EQ(e2e::ListFilesRecursive(folder),
             (std::vector<std::string>{"Message.exe", "QsStat.sta"}));
 }
+
+// DLLs named like the system's beside the program, where the plug-in's users
+// may write: an opened list loads none of them.
+TEST_F(MessageE2E, NoDllBesideTheProgramIsLoaded) {
+  const e2e::PlantedDlls planted(exe_);
+  ASSERT_TRUE(planted.Planted());
+  WriteEvents(message_test::SampleEvents(500));
+  HWND main = StartToMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_NE(OpenList(main), nullptr);
+  QuitWithZero(main);
+  EXPECT_EQ(planted.Loaded(), std::vector<std::string>{});
+}

@@ -198,6 +198,46 @@ std::vector<std::string> ListFilesRecursive(const std::string& dir) {
   return out;
 }
 
+// ---- DLLs beside a program -------------------------------------------------
+
+// The build's folder of look-alikes, and their file names.
+static std::string LookAlikeDir() {
+  return WithSlash(WinPath(E2E_LOOKALIKE_DIR));
+}
+static std::vector<std::string> LookAlikeNames() {
+  std::vector<std::string> names;
+  ForEachEntry(LookAlikeDir(), [&](const std::string& name, DWORD) { names.push_back(name); });
+  return names;
+}
+
+PlantedDlls::PlantedDlls(const std::string& exe) {
+  const std::string path = WinPath(exe);
+  const std::size_t slash = path.find_last_of('\\');
+  folder_ = path.substr(0, slash + 1);
+  key_ = "Software\\Wine\\AppDefaults\\" + path.substr(slash + 1) + "\\DllOverrides";
+  const std::vector<std::string> names = LookAlikeNames();
+  planted_ = !names.empty();
+  for (const std::string& name : names) {
+    planted_ =
+        planted_ &&
+        CopyFileW(Wide(LookAlikeDir() + name).c_str(), Wide(folder_ + name).c_str(), FALSE) &&
+        RegSetString(HKEY_CURRENT_USER, key_, name.substr(0, name.find_last_of('.')),
+                     "native,builtin");
+  }
+}
+
+PlantedDlls::~PlantedDlls() {
+  RegRemoveTree(HKEY_CURRENT_USER, key_);
+}
+
+std::vector<std::string> PlantedDlls::Loaded() const {
+  std::vector<std::string> loaded;
+  for (const std::string& name : LookAlikeNames()) {
+    if (FileExists(folder_ + name + ".loaded")) loaded.push_back(name);
+  }
+  return loaded;
+}
+
 // ---- registry -------------------------------------------------------------
 
 static bool SetValue(HKEY root, const std::string& key, const std::string& name, DWORD type,

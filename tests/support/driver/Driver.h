@@ -76,6 +76,35 @@ bool StartLinux(const std::string& program, const std::vector<std::string>& args
 // second spelling of a folder. True once it can be seen.
 bool LinuxSymlink(const std::string& target, const std::string& link);
 
+// ---- DLLs beside a program -------------------------------------------------
+
+// Look-alikes of DLLs that Windows looks for in a program's own folder before
+// its system folder (mpr, msimg32, comctl32, uxtheme), built with the tests,
+// put beside a program, with Wine told to take them in place of its own DLLs
+// of those names for programs of that file name, as Windows would. Once
+// loaded by any process, a look-alike leaves "<its name>.loaded" beside
+// itself. Wine's override is a per-program one in its registry, kept while
+// the object lives: Wine reads WINEDLLOVERRIDES from its Unix environment,
+// which a program started from here gets from this process, not from the
+// environment handed to it.
+class PlantedDlls {
+ public:
+  explicit PlantedDlls(const std::string& exe);  // a path
+  ~PlantedDlls();                                // the override goes, the files stay
+  PlantedDlls(const PlantedDlls&) = delete;
+  PlantedDlls& operator=(const PlantedDlls&) = delete;
+
+  // Whether every look-alike lies beside the program, with Wine's override.
+  bool Planted() const { return planted_; }
+  // The file names of the look-alikes that a process has loaded.
+  std::vector<std::string> Loaded() const;
+
+ private:
+  std::string folder_;
+  std::string key_;
+  bool planted_ = false;
+};
+
 // ---- registry -------------------------------------------------------------
 
 bool RegSetString(HKEY root, const std::string& key, const std::string& name,

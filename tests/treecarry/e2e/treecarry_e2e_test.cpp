@@ -181,4 +181,15 @@ TEST_F(TreecarryRun, ADecoyAtTheFolderFirstBlankNeverRuns) {
   EXPECT_EQ(records[0].cmdline, "\"" + move_ + "\" \"D:\\Data\"");
 }
 
+// DLLs named like the system's beside the program: a run loads none.
+TEST_F(TreecarryRun, NoDllBesideTheProgramIsLoaded) {
+  const e2e::PlantedDlls planted(treecarry_);
+  ASSERT_TRUE(planted.Planted());
+  AddProfile(kFirst);
+  SetApplication(kFirst, "D:\\Data");
+  EXPECT_EQ(RunTreecarry(), 0u);
+  EXPECT_EQ(Records().size(), 1u);
+  EXPECT_EQ(planted.Loaded(), std::vector<std::string>{});
+}
+
 }  // namespace

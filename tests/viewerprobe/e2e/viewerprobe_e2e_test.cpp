@@ -21,9 +21,10 @@ std::string WinDirOf(const e2e::WorkDir& dir) {
   return path;
 }
 
-e2e::Program StartProbe(const std::string& windowsVersion, const e2e::WorkDir& winDir) {
+e2e::Program StartProbe(const std::string& windowsVersion, const e2e::WorkDir& winDir,
+                        const std::string& exe = VIEWERPROBE_EXE) {
   EXPECT_TRUE(e2e::SetWindowsVersion(kExeName, windowsVersion));
-  return e2e::Program::Start(VIEWERPROBE_EXE, {{"WinDir", WinDirOf(winDir)}});
+  return e2e::Program::Start(exe, {{"WinDir", WinDirOf(winDir)}});
 }
 
 HWND WaitForNotice(const e2e::Program& program) {
@@ -69,8 +70,9 @@ class Viewerprobe : public ::testing::Test {
   void TearDown() override { e2e::SetWindowsVersion(kExeName, ""); }
   // Starts the program as the given Windows version: the notice must appear,
   // and closing it must end the program with 0.
-  void ExpectNoticeClosedEnds(const std::string& windowsVersion, const char* why = "") {
-    e2e::Program program = StartProbe(windowsVersion, winDir);
+  void ExpectNoticeClosedEnds(const std::string& windowsVersion, const char* why = "",
+                              const std::string& exe = VIEWERPROBE_EXE) {
+    e2e::Program program = StartProbe(windowsVersion, winDir, exe);
     HWND notice = WaitForNotice(program);
     ASSERT_TRUE(notice) << why;
     e2e::Close(notice);
@@ -152,6 +154,17 @@ TEST_F(Viewerprobe, SmallFileOrDirectoryOfTheViewerNameGetsTheNotice) {
 TEST_F(Viewerprobe, Windows10StillReports62SoTheNoticeAppears) {
   // Holds only while the program declares no support for later systems.
   ExpectNoticeClosedEnds("win10");
+}
+
+// DLLs named like the system's beside the program: the notice loads none.
+TEST_F(Viewerprobe, NoDllBesideTheProgramIsLoaded) {
+  const std::string exe = winDir / "programm\\Viewerprobe.exe";
+  ASSERT_TRUE(e2e::MakeDirs(winDir / "programm"));
+  ASSERT_TRUE(CopyFileA(e2e::WinPath(VIEWERPROBE_EXE).c_str(), exe.c_str(), FALSE));
+  const e2e::PlantedDlls planted(exe);
+  ASSERT_TRUE(planted.Planted());
+  ExpectNoticeClosedEnds("win8", "", exe);
+  EXPECT_EQ(planted.Loaded(), std::vector<std::string>{});
 }
 
 TEST_F(Viewerprobe, Windows7EndsAtOnceWithoutWindow) {
