@@ -26,6 +26,15 @@ namespace {
 
 constexpr uint64_t kMegabyte = 1024 * 1024;
 
+// A started form that moves C:\Daten to D:\Ziel in delete mode.
+void MoveMode(FakeComputer& p, TMainForm& form) {
+  form.FormCreate();
+  form.SourceDir = "C:\\Daten\\";
+  form.TargetDir = "D:\\Ziel\\";
+  form.SetDeleteChecked(true);
+  p.AddDir("D:\\Ziel");
+}
+
 // The scan's copy in 100 steps of one megabyte, each taking 50 ms on the
 // fake clock; `at_step` runs before step k.
 struct Steps {
@@ -63,11 +72,7 @@ TEST(CycleProgress, LongCopiesShowTheirShareAndANewTargetOrACloseCancelsThem) {
     FakeComputer p;
     p.key_exists = false;
     TMainForm form{p, p};
-    form.FormCreate();
-    form.SourceDir = "C:\\Daten\\";
-    form.TargetDir = "D:\\Ziel\\";
-    form.SetDeleteChecked(true);
-    p.AddDir("D:\\Ziel");
+    MoveMode(p, form);
     p.AddFile("C:\\Daten\\a_scan.dat", "punkte");
     p.AddFile("C:\\Daten\\b.dat", "b");
     p.during_copy = Steps{p, [&](int k) {
@@ -139,11 +144,7 @@ TEST(CycleThread, TicksNeverOverlapAndACloseCancelsTheCopyUnderWay) {
   PostingView view(p, window.Poster());
   TMainForm form{p, view};
   CycleThread cycle(form, window.Poster());
-  form.FormCreate();
-  form.SourceDir = "C:\\Daten\\";
-  form.TargetDir = "D:\\Ziel\\";
-  form.SetDeleteChecked(true);
-  p.AddDir("D:\\Ziel");
+  MoveMode(p, form);
   p.AddFile("C:\\Daten\\m.dat", "messung");
 
   // A copy that waits until the test lets it go on.
