@@ -1,7 +1,9 @@
 #include "eventfile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <system_error>
+#include <utility>
 
 namespace message {
 
@@ -37,19 +39,18 @@ bool QueryEventFileSize(EventFileSystem& fs, const std::string& path, std::uint6
 namespace {
 
 constexpr std::uint64_t kPiece = 65536;
-
-// The bytes of the file `from` at and after `offset` go to the end of `to`,
-// in pieces of bounded size; `offset` moves past what was carried. False
-// when a piece cannot be read or written.
-bool CarryNewBytes(EventFileSystem& fs, const std::string& from, std::uint64_t& offset,
-                   const std::string& to) {
-  for (;;) {
-    const auto piece = fs.ReadFrom(from, offset, kPiece);
-    if (!piece || (!piece->empty() && !fs.Append(to, *piece))) return false;
-    if (piece->empty()) return true;
-    offset += piece->size();
-  }
-}
+// A record is far shorter: a longer file is none.
+constexpr std::uint64_t kRecordLimit = 64;
+// How often a trim catches up with the plug-in's appends before it moves the
+// event file aside: each time the copy goes to the disk, and the plug-in may
+// append meanwhile.
+constexpr int kCatchUps = 3;
+// How often a trim tries to move the event file aside while the plug-in
+// holds it open for an instant to append.
+constexpr int kMoveTries = 3;
+// How often one finish puts the copy in place while the plug-in keeps making
+// the event file anew in the moment it is missing; the next finish goes on.
+constexpr int kPlacings = 8;
 
 // The place of the first record start in stored bytes, found without
 // decoding them.
@@ -57,85 +58,220 @@ std::size_t FindStoredStx(const std::string& stored) {
   return stored.find(static_cast<char>(static_cast<unsigned char>(EVENT_STX) + EVENT_SHIFT));
 }
 
-// The helper files of a trim, beside the event file.
-struct TrimFiles {
-  explicit TrimFiles(const std::string& path)
-      : temp(path + ".tmp"), backup(path + ".bak"), record(path + ".pos") {}
-  std::string temp, backup, record;
-};
-
-// What a trim writes down before it replaces the file: how far it had read
-// the old file (the backup's bytes from there on are late), and the length
-// and index of the new file as it was put in place. Stored as three decimal
-// numbers, separated by blanks.
-struct TrimRecord {
-  std::uint64_t read_to = 0, new_size = 0, new_index = 0;
-};
-
-std::string FormatRecord(const TrimRecord& r) {
-  return std::to_string(r.read_to) + " " + std::to_string(r.new_size) + " " +
-         std::to_string(r.new_index);
+// Stored bytes as a trim keeps them: decoded zero bytes go back as shifted
+// blanks, every other byte as it is.
+std::string Reencode(std::string stored) {
+  std::replace(stored.begin(), stored.end(), static_cast<char>(EVENT_SHIFT),
+               static_cast<char>(' ' + EVENT_SHIFT));
+  return stored;
 }
 
-std::optional<TrimRecord> ReadRecord(EventFileSystem& fs, const std::string& path) {
-  const auto text = fs.ReadFrom(path, 0, 64);
-  if (!text) return std::nullopt;
-  std::uint64_t numbers[3];
-  const char* at = text->data();
-  const char* const end = at + text->size();
-  for (std::size_t i = 0; i < 3; ++i) {
-    if (i > 0 && (at == end || *at++ != ' ')) return std::nullopt;
-    const auto [next, error] = std::from_chars(at, end, numbers[i]);
-    if (error != std::errc()) return std::nullopt;
-    at = next;
+// The bytes of the file `from` at and after `offset` go to the end of `to`,
+// in pieces of bounded size; `offset` moves past them. How many were
+// carried, or nothing when a piece could not be read or written.
+std::optional<std::uint64_t> Carry(EventFileSystem& fs, const std::string& from,
+                                   std::uint64_t& offset, const std::string& to) {
+  std::uint64_t carried = 0;
+  for (;;) {
+    const auto piece = fs.ReadFrom(from, offset, kPiece);
+    if (!piece || (!piece->empty() && !fs.Append(to, Reencode(*piece)))) return std::nullopt;
+    if (piece->empty()) return carried;
+    offset += piece->size();
+    carried += piece->size();
   }
-  if (at != end) return std::nullopt;
-  return TrimRecord{numbers[0], numbers[1], numbers[2]};
 }
 
-// Carries the backup's late bytes to the end of the file that the trim put
-// in place, unless an earlier run did so already: then they follow the new
-// content, after at most a piece's worth that the plug-in appended between
-// the replace and the carry.
-bool CarryLateBytes(EventFileSystem& fs, const std::string& backup, const TrimRecord& record,
-                    const std::string& path) {
-  const auto late = fs.ReadFrom(backup, record.read_to, UINT64_MAX);
-  if (!late) return false;
-  if (late->empty()) return true;
-  const auto after = fs.ReadFrom(path, record.new_size, late->size() + kPiece);
-  if (!after) return false;
-  return after->find(*late) != std::string::npos || fs.Append(path, *late);
+using Step = TrimRecord::Step;
+
+// Takes the event file from its place: from then on the plug-in's events go
+// to a new one, and the old file holds every event that reached it once no
+// handle opened before is left writing to it.
+bool MoveAside(EventFileSystem& fs, const TrimFiles& files) {
+  for (int attempt = 0; attempt < kMoveTries; ++attempt) {
+    if (fs.Rename(files.event, files.old)) return true;
+  }
+  return false;
+}
+
+// The trim ends without having moved anything: the copy and the record go.
+bool Drop(EventFileSystem& fs, const TrimFiles& files) {
+  return fs.Remove(files.kept) && fs.Remove(files.next_record) && fs.Remove(files.record);
+}
+
+// The copy has taken the event file's place (or, in the copy step, was never
+// made): the old file's events are in it, on the disk, so the old file goes.
+// Should the event file be gone since, the old one takes its place instead.
+bool Clear(EventFileSystem& fs, const TrimFiles& files) {
+  if (fs.FileSize(files.old)) {
+    const bool gone =
+        fs.FileSize(files.event) ? fs.Remove(files.old) : fs.Rename(files.old, files.event);
+    if (!gone) return false;
+  }
+  return fs.Remove(files.next_record) && fs.Remove(files.record);
+}
+
+// Where a trim cannot go on, the event file does not stay missing: the file
+// the record names goes back to its place. In the copy step that undoes the
+// whole trim. True when no file of the trim is left.
+bool Halt(EventFileSystem& fs, const TrimFiles& files, const TrimRecord& record) {
+  if (fs.FileSize(files.event) || fs.FileIndex(files.old) != record.index ||
+      !fs.Rename(files.old, files.event)) {
+    return false;
+  }
+  return record.step == Step::kCopy && Drop(fs, files);
+}
+
+// Makes the copy the old file's bytes from `start` on. Only what follows
+// its first `ready` bytes is added when this run wrote those and put them on
+// the disk; else the copy is made again (one a crash cut short may be torn).
+bool ComposeCopy(EventFileSystem& fs, const TrimFiles& files, std::uint64_t start,
+                 std::uint64_t ready) {
+  if (!fs.Settled(files.old)) return false;
+  // A file cut under the trim is not the one copied.
+  const auto size = fs.FileSize(files.old);
+  if (!size || *size < start + ready) return false;
+  if (ready == 0 && !fs.Truncate(files.kept, 0)) return false;
+  std::uint64_t offset = start + ready;
+  const auto carried = Carry(fs, files.old, offset, files.kept);
+  return carried && ((ready > 0 && *carried == 0) || fs.Flush(files.kept));
+}
+
+// Makes the copy its first `length` bytes (what follows them a crash may
+// have cut short), followed by the old file's bytes when it is there.
+bool ComposeJoin(EventFileSystem& fs, const TrimFiles& files, std::uint64_t length, bool with_old) {
+  if (with_old && !fs.Settled(files.old)) return false;
+  const auto size = fs.FileSize(files.kept);
+  if (!size || !fs.Truncate(files.kept, std::min(length, *size))) return false;
+  std::uint64_t offset = 0;
+  return (!with_old || Carry(fs, files.old, offset, files.kept)) && fs.Flush(files.kept);
+}
+
+// Runs a trim on from the step its record names, as the files are now;
+// `ready` is what the copy holds already (see ComposeCopy). Each pass makes
+// the copy whole and puts it in the event file's place, where no file may
+// stand: should the plug-in have made the event file anew meanwhile, its
+// events are newer than the copy's, and the next pass joins them behind.
+bool RunTrim(EventFileSystem& fs, const TrimFiles& files, TrimRecord record, std::uint64_t ready) {
+  for (int placing = 0; placing < kPlacings; ++placing) {
+    if (!fs.FileSize(files.kept)) return Clear(fs, files);
+    const auto old_index = fs.FileIndex(files.old);
+    bool composed = false;
+    if (record.step == Step::kCopy) {
+      // The event file was never moved: the copy is not needed.
+      if (old_index != record.index) return Drop(fs, files);
+      composed = ComposeCopy(fs, files, record.number, ready);
+    } else {
+      // An old file of another index is in the copy already.
+      if (old_index && *old_index != record.index && !fs.Remove(files.old)) {
+        return Halt(fs, files, record);
+      }
+      if (fs.FileIndex(files.event) == record.index && !MoveAside(fs, files)) {
+        return Halt(fs, files, record);
+      }
+      composed = ComposeJoin(fs, files, record.number, fs.FileIndex(files.old) == record.index);
+    }
+    if (!composed) return Halt(fs, files, record);
+    if (fs.Rename(files.kept, files.event)) return Clear(fs, files);
+
+    const auto index = fs.FileIndex(files.event);
+    const auto length = fs.FileSize(files.kept);
+    if (!index || !length) return Halt(fs, files, record);
+    const TrimRecord next{Step::kJoin, *index, *length};
+    // The record changes in one step: a run that ends meanwhile finds the
+    // one or the other whole.
+    if (!fs.WriteWhole(files.next_record, FormatTrimRecord(next)) ||
+        !fs.Replace(files.next_record, files.record)) {
+      return Halt(fs, files, record);
+    }
+    record = next;
+    ready = 0;
+  }
+  return Halt(fs, files, record);
+}
+
+// Writes the kept records to the copy, with the event file's attributes,
+// and catches up with what the plug-in appends meanwhile, putting the copy
+// on the disk each time; `read_to` moves past what was copied.
+bool MakeCopy(EventFileSystem& fs, const TrimFiles& files, const std::string& kept,
+              std::uint64_t& read_to) {
+  if (!fs.WriteWhole(files.kept, Reencode(kept))) return false;
+  fs.TakeAttributes(files.event, files.kept);
+  for (int pass = 0; pass < kCatchUps; ++pass) {
+    const auto carried = Carry(fs, files.event, read_to, files.kept);
+    if (!carried) return false;
+    if (*carried == 0) return true;
+    if (!fs.Flush(files.kept)) return false;
+  }
+  return true;
 }
 
 }  // namespace
 
-bool FinishEventFileBackup(EventFileSystem& fs, const std::string& path) {
+TrimFiles::TrimFiles(const std::string& event_path) : event(event_path) {
+  const std::size_t cut = event_path.rfind('\\') + 1;  // 0 without a folder
+  const std::string stem = event_path.substr(0, cut) + "~" + event_path.substr(cut);
+  record = stem + ".trim";
+  next_record = stem + ".trim-next";
+  kept = stem + ".kept";
+  old = stem + ".old";
+}
+
+std::string FormatTrimRecord(const TrimRecord& record) {
+  return (record.step == Step::kCopy ? "copy " : "join ") + std::to_string(record.index) + " " +
+         std::to_string(record.number) + "\n";
+}
+
+std::optional<TrimRecord> ParseTrimRecord(const std::string& text) {
+  TrimRecord record;
+  if (text.rfind("copy ", 0) == 0) {
+    record.step = Step::kCopy;
+  } else if (text.rfind("join ", 0) != 0) {
+    return std::nullopt;
+  } else {
+    record.step = Step::kJoin;
+  }
+  const char* at = text.data() + 5;
+  const char* const end = text.data() + text.size();
+  // Decimal digits without a sign or a leading zero, each number followed
+  // by its own separator: a record has exactly one spelling.
+  const std::pair<std::uint64_t*, char> numbers[] = {{&record.index, ' '}, {&record.number, '\n'}};
+  for (const auto& [number, after] : numbers) {
+    if (at == end || *at < '0' || *at > '9') return std::nullopt;
+    const auto [next, error] = std::from_chars(at, end, *number);
+    if (error != std::errc() || (*at == '0' && next - at > 1)) return std::nullopt;
+    if (next == end || *next != after) return std::nullopt;
+    at = next + 1;
+  }
+  if (at != end) return std::nullopt;
+  return record;
+}
+
+bool FinishEventFileTrim(EventFileSystem& fs, const std::string& path) {
   if (path.empty()) return true;
   const TrimFiles files(path);
-  if (fs.FileSize(files.backup)) {
-    const auto index = fs.FileIndex(path);
-    if (!index) {
-      // The replace stopped half way, or its move back failed: the backup
-      // is the whole old file.
-      if (!fs.Rename(files.backup, path)) return false;
-    } else {
-      const auto record = ReadRecord(fs, files.record);
-      if (!record || record->new_index != *index) return false;
-      if (!CarryLateBytes(fs, files.backup, *record, path)) return false;
-      fs.Remove(files.backup);
-    }
+  if (!fs.FileSize(files.record)) return true;
+  const auto text = fs.ReadFrom(files.record, 0, kRecordLimit);
+  if (!text) return false;
+  if (const auto record = ParseTrimRecord(*text)) return RunTrim(fs, files, *record, 0);
+  // A record whose writing a crash cut short holds nothing (or zero bytes a
+  // power cut left); no other file of the trim is made before it is whole.
+  // Any other file of that name is not this program's.
+  if (text->find_first_not_of('\0') != std::string::npos || fs.FileSize(files.kept) ||
+      fs.FileSize(files.old) || fs.FileSize(files.next_record)) {
+    return false;
   }
-  // The record goes last: while the backup stays, it is needed.
-  fs.Remove(files.temp);
-  fs.Remove(files.record);
-  return true;
+  return fs.Remove(files.record);
 }
 
 std::optional<std::uint64_t> TrimEventFile(EventFileSystem& fs, const std::string& path,
                                            std::uint64_t size) {
-  if (size <= EVENT_FILE_KEEP_BYTES || !FinishEventFileBackup(fs, path)) return fs.FileSize(path);
+  if (size <= EVENT_FILE_KEEP_BYTES || !FinishEventFileTrim(fs, path)) return fs.FileSize(path);
+  const TrimFiles files(path);
+  for (const std::string* name : {&files.record, &files.next_record, &files.kept, &files.old}) {
+    if (fs.FileSize(*name)) return fs.FileSize(path);  // not this program's: left alone
+  }
   // The index is taken before the read, so that a file made anew after it
-  // shows in the check before the replace.
+  // shows before the file is moved.
   const auto index = fs.FileIndex(path);
   const auto tail =
       index ? fs.ReadFrom(path, size - EVENT_FILE_KEEP_BYTES, EVENT_FILE_KEEP_BYTES) : std::nullopt;
@@ -143,25 +279,21 @@ std::optional<std::uint64_t> TrimEventFile(EventFileSystem& fs, const std::strin
   const std::size_t start = FindStoredStx(*tail);
   if (start == std::string::npos) return fs.FileSize(path);
 
-  // Decoded zero bytes go back as shifted blanks.
-  const std::string kept = EncodeEventBytes(DecodeEventBytes(tail->substr(start)));
-  const TrimFiles files(path);
+  const TrimRecord record{Step::kCopy, *index, size - EVENT_FILE_KEEP_BYTES + start};
+  // Written before the copy exists, so that every file of the trim is one
+  // its record accounts for.
+  if (!fs.WriteWhole(files.record, FormatTrimRecord(record))) {
+    fs.Remove(files.record);
+    return fs.FileSize(path);
+  }
   std::uint64_t read_to = size;
-  bool ready = fs.WriteWhole(files.temp, kept) && CarryNewBytes(fs, path, read_to, files.temp);
-  const auto temp_index = ready ? fs.FileIndex(files.temp) : std::nullopt;
-  // Written before the replace: a run that ends after it finds there how far
-  // the old file had been read, and which file replaced it.
-  ready = temp_index &&
-          fs.WriteWhole(files.record,
-                        FormatRecord({read_to, kept.size() + (read_to - size), *temp_index}));
-  // A file made anew or cut meanwhile is not the one read: it stays as it is.
-  ready = ready && fs.FileIndex(path) == index && fs.FileSize(path).value_or(0) >= read_to;
-  // What the plug-in appended after the last look went to the old file, now
-  // the backup: finishing carries it over. After a failed replace it only
-  // clears the helper files, or puts the old file back where it went to the
-  // backup.
-  if (ready) fs.Replace(files.temp, path, files.backup);
-  FinishEventFileBackup(fs, path);
+  // A file made anew or cut meanwhile is not the one copied: it stays.
+  if (MakeCopy(fs, files, tail->substr(start), read_to) && fs.FileIndex(path) == index &&
+      fs.FileSize(path).value_or(0) >= read_to && MoveAside(fs, files)) {
+    RunTrim(fs, files, record, read_to - record.number);
+  } else {
+    Drop(fs, files);
+  }
   return fs.FileSize(path);
 }
 

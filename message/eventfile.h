@@ -35,7 +35,10 @@ inline const std::string EVENT_SEPARATOR_LINE = "\n" + std::string(103, '-') + "
 inline constexpr const char* EVENT_CLOSING_TEXT = "\n\n";
 
 // What the event-file logic needs of the system. The Win32 implementation
-// lives beside the window code; the tests use an in-memory one.
+// lives beside the window code; the tests use an in-memory one. The plug-in
+// appends to the event file from another process at any moment, opening it
+// by its name (and making it when it is missing) for each event; the logic
+// itself writes only to files of its own.
 class EventFileSystem {
  public:
   virtual ~EventFileSystem() = default;
@@ -43,26 +46,38 @@ class EventFileSystem {
   virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
   // At most `limit` of the file's bytes from offset on (empty when offset is
   // at or past the end); nothing when it cannot be opened or read. The
-  // plug-in may go on reading and writing the file meanwhile.
+  // plug-in may go on writing, renaming and deleting the file meanwhile.
   virtual std::optional<std::string> ReadFrom(const std::string& path, std::uint64_t offset,
                                               std::uint64_t limit) = 0;
-  // Creates or empties the file and writes bytes; false unless all were written.
+  // Creates or empties the file and writes bytes, on the disk when it
+  // returns; false unless all were written.
   virtual bool WriteWhole(const std::string& path, const std::string& bytes) = 0;
   // Appends bytes to an existing file; false unless all were written.
   virtual bool Append(const std::string& path, const std::string& bytes) = 0;
+  // Cuts an existing file to `size` bytes; false when it cannot.
+  virtual bool Truncate(const std::string& path, std::uint64_t size) = 0;
+  // Puts what was written to the file on the disk; false when it cannot.
+  virtual bool Flush(const std::string& path) = 0;
   // The file's index on its volume: a file deleted and made anew under the
   // same name gets another. Nothing when it is missing or a folder.
   virtual std::optional<std::uint64_t> FileIndex(const std::string& path) = 0;
-  // Puts `from` in the place of `to` in one step, with `to`'s owner,
-  // permissions and attributes, and keeps the old `to` under `backup`; false
-  // leaves `to` as it was, unless the old `to` went to `backup` and could not
-  // be put back: then `to` is missing and `backup` holds it.
-  virtual bool Replace(const std::string& from, const std::string& to,
-                       const std::string& backup) = 0;
-  // Gives the file `from` the name `to`, where no file may stand; false
-  // leaves both as they were.
+  // True when no one holds the file open for writing, so that its bytes can
+  // no longer change through a handle opened before it was renamed; false
+  // while someone does, or when it cannot be opened.
+  virtual bool Settled(const std::string& path) = 0;
+  // Gives `to` the attributes of `from` (hidden, system, archive), but never
+  // read-only: the plug-in must be able to append to it.
+  virtual void TakeAttributes(const std::string& from, const std::string& to) = 0;
+  // Gives the file `from` the name `to`, where no file may stand, in one
+  // step; false leaves both as they were. Fails while another program holds
+  // `from` open without sharing its deletion.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
-  virtual void Remove(const std::string& path) = 0;
+  // Puts the file `from` in the place of `to`, which may exist, in one step;
+  // false leaves both as they were.
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Deletes the file, also a read-only one; true when it is gone (or was
+  // never there), false while another program holds it open.
+  virtual bool Remove(const std::string& path) = 0;
 };
 
 // Stored bytes to content: subtracts the shift, a zero becomes a blank.
@@ -79,27 +94,66 @@ std::string GetEventFilePath(const std::string& module_dir);
 // (or there is no path).
 bool QueryEventFileSize(EventFileSystem& fs, const std::string& path, std::uint64_t& size);
 
-// Finishes what a trim that was cut short (a crash, a failed call) left
-// beside the file, so that no event stays behind in the backup: without the
-// file, the backup becomes the file again; with the file the trim put in
-// place, the backup's bytes past what the trim had read follow at its end,
-// once. Then the backup, the temporary file and the trim's record go. A
-// backup beside a file that the trim did not put there is kept, as is the
-// file. True when no backup is left.
-bool FinishEventFileBackup(EventFileSystem& fs, const std::string& path);
+// The files of a trim beside the event file. Their names are the event
+// file's with a leading '~' and a suffix, which no person would choose; a
+// file of such a name is the trim's only while its record names the step.
+struct TrimFiles {
+  explicit TrimFiles(const std::string& event_path);
+  std::string event;        // the event file
+  std::string record;       // which step the trim is at
+  std::string next_record;  // the record's next step, until it replaces the record
+  std::string kept;         // the trimmed copy, which becomes the event file
+  std::string old;          // the event file taken from its place, frozen
+};
+
+// What a trim writes down before it moves a file, so that a run that ends
+// at any point can be finished by the next one from the files alone.
+struct TrimRecord {
+  enum class Step {
+    // `kept` is being made as the newest records of the event file of this
+    // index, from its byte `number` on. While that file is still the event
+    // file nothing was moved; once it is `old`, it holds every event and
+    // `kept` is made again from it.
+    kCopy,
+    // `kept` holds, in its first `number` bytes, every event older than
+    // those of the file of this index (the event file, made anew by the
+    // plug-in while `kept` waited, or `old` once it is taken from its place),
+    // whose bytes follow them.
+    kJoin,
+  };
+  Step step = Step::kCopy;
+  std::uint64_t index = 0;
+  std::uint64_t number = 0;
+  bool operator==(const TrimRecord&) const = default;
+};
+
+// The record as it is stored: "copy <index> <number>\n" or "join ...\n".
+std::string FormatTrimRecord(const TrimRecord& record);
+// The record stored in text; nothing unless the text is exactly a record.
+std::optional<TrimRecord> ParseTrimRecord(const std::string& text);
+
+// Finishes a trim that an earlier run left (ended by a crash, a failed call,
+// or the plug-in making the event file anew while it ran), one step after
+// the other as its record and the files say: every event once, in the order
+// written, in the event file, and no file of the trim left. Where it cannot
+// go on (the plug-in holds a file it must move or keeps making the event
+// file anew), the next call goes on, and the event file is in its place
+// meanwhile. Files that only bear a trim's names, without a record of this
+// program's, are left as they are. True when no trim is left.
+bool FinishEventFileTrim(EventFileSystem& fs, const std::string& path);
 
 // Cuts the file of `size` bytes back to the records that start in its last
-// EVENT_FILE_KEEP_BYTES bytes; only those bytes are read. Before it cuts, a
-// backup left by an earlier trim is finished; while one stays, it does not.
-// The cut content goes to a temporary file beside it, together with
-// whatever the plug-in appended meanwhile, and replaces the file only when
-// it was written whole and the file is still the one that was read (the same
-// file, at least as long); bytes appended after that land in the replaced
-// file and are carried over too. On any failure the file keeps its whole
-// content. A file without a record start in its last EVENT_FILE_KEEP_BYTES
-// bytes is kept whole. Returns the file's size afterwards as the file itself
-// gives it (the plug-in or a person may have rewritten it meanwhile);
-// nothing when it is gone.
+// EVENT_FILE_KEEP_BYTES bytes; only those bytes are read. A trim left by an
+// earlier run is finished first; while one is left, or files bear the
+// trim's names, no new one starts. The kept records go to a copy, followed
+// by what the plug-in appends meanwhile, and the copy is on the disk before
+// the event file is moved aside and the copy takes its place; what reached
+// the moved file until then follows in the copy before it takes the place,
+// so that the plug-in's next event stands behind it. A file that the plug-in
+// holds open without sharing its deletion, or that was cut or made anew
+// under the trim, is left as it is. A file without a record start in its
+// last EVENT_FILE_KEEP_BYTES bytes is kept whole. Returns the file's size
+// afterwards as the file itself gives it; nothing when it is gone.
 std::optional<std::uint64_t> TrimEventFile(EventFileSystem& fs, const std::string& path,
                                            std::uint64_t size);
 

@@ -11,8 +11,12 @@ class Win32EventFileSystem : public message::EventFileSystem {
                                       std::uint64_t limit) override;
   bool WriteWhole(const std::string& path, const std::string& bytes) override;
   bool Append(const std::string& path, const std::string& bytes) override;
+  bool Truncate(const std::string& path, std::uint64_t size) override;
+  bool Flush(const std::string& path) override;
   std::optional<std::uint64_t> FileIndex(const std::string& path) override;
-  bool Replace(const std::string& from, const std::string& to, const std::string& backup) override;
+  bool Settled(const std::string& path) override;
+  void TakeAttributes(const std::string& from, const std::string& to) override;
   bool Rename(const std::string& from, const std::string& to) override;
-  void Remove(const std::string& path) override;
+  bool Replace(const std::string& from, const std::string& to) override;
+  bool Remove(const std::string& path) override;
 };

@@ -39,9 +39,9 @@ int CB_OpenFile(int panel, int, int event, void* callbackData, int, int) {
 
   const std::string& path = *static_cast<const std::string*>(callbackData);
   Win32EventFileSystem fs;
-  // A trim that failed half way earlier in this run may have left the
-  // events in the backup only.
-  message::FinishEventFileBackup(fs, path);
+  // A trim left half done earlier in this run (the plug-in held a file or
+  // kept making the event file anew) goes on first.
+  message::FinishEventFileTrim(fs, path);
   std::uint64_t size = 0;
   if (!message::QueryEventFileSize(fs, path, size)) {
     DiscardPanel(list);

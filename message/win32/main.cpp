@@ -31,9 +31,9 @@ int main(int argc, char** argv) {
   // Worked out once: the opening of the list uses the same path.
   std::string path = EventFilePath();
   Win32EventFileSystem fs;
-  // A trim cut short by a crash may have left the events in the backup
-  // only: they are back in the file before its existence is tested.
-  message::FinishEventFileBackup(fs, path);
+  // A trim cut short by a crash may have left the event file aside: it is
+  // finished before the file's existence is tested.
+  message::FinishEventFileTrim(fs, path);
   std::uint64_t size = 0;
   if (!message::QueryEventFileSize(fs, path, size)) {
     ShowNoEventsNotice();

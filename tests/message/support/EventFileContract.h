@@ -3,6 +3,7 @@
 // Wine against Win32EventFileSystem on real files in a scratch folder.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,8 +23,15 @@ class EventFileGround {
   virtual void Folder(const std::string& name) = 0;
   virtual void File(const std::string& name, const std::string& bytes) = 0;
   // The plug-in holds the file open for appending, sharing reading and
-  // writing but not deleting.
-  virtual void HoldForAppending(const std::string& name) = 0;
+  // writing, and deleting only when told; it appends through that handle
+  // and lets it go.
+  virtual void HoldForAppending(const std::string& name, bool shares_delete) = 0;
+  virtual void HolderAppends(const std::string& bytes) = 0;
+  virtual void Release() = 0;
+  // Windows' attribute bits of a file; only read-only (1) and hidden (2)
+  // are compared.
+  virtual void SetAttributes(const std::string& name, std::uint32_t bits) = 0;
+  virtual std::uint32_t Attributes(const std::string& name) = 0;
 };
 
 struct EventFileCase {

@@ -42,7 +42,7 @@ const std::vector<EventFileCase>& EventFileContract() {
       {"size, read, index and append go on while the plug-in holds the file",
        [](EventFileGround& g) {
          g.File("QsStat.sta", kStored);
-         g.HoldForAppending("QsStat.sta");
+         g.HoldForAppending("QsStat.sta", false);
          auto& s = g.Sys();
          const std::string p = g.Path("QsStat.sta");
          EXPECT_EQ(s.FileSize(p), kStored.size());
@@ -78,36 +78,77 @@ const std::vector<EventFileCase>& EventFileContract() {
          EXPECT_EQ(s.FileIndex(g.Path("fehlt.sta")), std::nullopt);
          EXPECT_EQ(s.FileIndex(g.Path("Ordner")), std::nullopt);
        }},
-      {"a replace puts the new file in place and keeps the old one as the backup, over an old "
-       "backup too",
+      {"a replace puts a file in the place of another, or where none stands",
        [](EventFileGround& g) {
-         g.File("QsStat.sta", "alt");
-         g.File("QsStat.sta.tmp", "neu");
+         g.File("QsStat.sta.trim", "alt");
+         g.File("QsStat.sta.next", "neu");
          auto& s = g.Sys();
-         const std::string p = g.Path("QsStat.sta"), tmp = g.Path("QsStat.sta.tmp"),
-                           bak = g.Path("QsStat.sta.bak");
-         ASSERT_TRUE(s.Replace(tmp, p, bak));
-         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "neu");
-         EXPECT_EQ(s.ReadFrom(bak, 0, kAll), "alt");
-         EXPECT_EQ(s.FileSize(tmp), std::nullopt);
-         g.File("QsStat.sta.tmp", "neuer");
-         ASSERT_TRUE(s.Replace(tmp, p, bak));
-         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "neuer");
-         EXPECT_EQ(s.ReadFrom(bak, 0, kAll), "neu");
-       }},
-      {"a replace without the new file or without the old one changes nothing",
-       [](EventFileGround& g) {
-         g.File("QsStat.sta", "alt");
-         g.File("QsStat.sta.tmp", "neu");
-         auto& s = g.Sys();
-         const std::string p = g.Path("QsStat.sta"), tmp = g.Path("QsStat.sta.tmp"),
-                           bak = g.Path("QsStat.sta.bak"), missing = g.Path("fehlt.sta");
-         EXPECT_FALSE(s.Replace(missing, p, bak));
-         EXPECT_FALSE(s.Replace(tmp, missing, bak));
+         const std::string p = g.Path("QsStat.sta.trim"), next = g.Path("QsStat.sta.next"),
+                           missing = g.Path("fehlt.sta");
+         EXPECT_FALSE(s.Replace(missing, p));
          EXPECT_EQ(s.ReadFrom(p, 0, kAll), "alt");
-         EXPECT_EQ(s.ReadFrom(tmp, 0, kAll), "neu");
+         ASSERT_TRUE(s.Replace(next, p));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "neu");
+         EXPECT_EQ(s.FileSize(next), std::nullopt);
+         ASSERT_TRUE(s.Replace(p, missing));
+         EXPECT_EQ(s.ReadFrom(missing, 0, kAll), "neu");
+         EXPECT_EQ(s.FileSize(p), std::nullopt);
+       }},
+      {"a truncate cuts a file and a flush keeps it; neither makes one",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", kStored);
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), missing = g.Path("fehlt.sta");
+         ASSERT_TRUE(s.Truncate(p, 2));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), kStored.substr(0, 2));
+         EXPECT_TRUE(s.Flush(p));
+         EXPECT_TRUE(s.Truncate(p, 0));
+         EXPECT_EQ(s.FileSize(p), 0u);
+         EXPECT_FALSE(s.Truncate(missing, 0));
+         EXPECT_FALSE(s.Flush(missing));
          EXPECT_EQ(s.FileSize(missing), std::nullopt);
-         EXPECT_EQ(s.FileSize(bak), std::nullopt);
+       }},
+      {"a file held without delete sharing is not settled, renamed or removed until let go",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), old = g.Path("~QsStat.sta.old");
+         EXPECT_TRUE(s.Settled(p));
+         EXPECT_FALSE(s.Settled(g.Path("fehlt.sta")));
+         g.HoldForAppending("QsStat.sta", false);
+         EXPECT_FALSE(s.Settled(p));
+         EXPECT_FALSE(s.Rename(p, old));
+         EXPECT_FALSE(s.Remove(p));
+         EXPECT_EQ(s.ReadFrom(p, 0, kAll), "alt");
+         g.Release();
+         EXPECT_TRUE(s.Settled(p));
+         EXPECT_TRUE(s.Rename(p, old));
+       }},
+      {"a file held with delete sharing is renamed, and the holder's appends follow it",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt");
+         auto& s = g.Sys();
+         const std::string p = g.Path("QsStat.sta"), old = g.Path("~QsStat.sta.old");
+         g.HoldForAppending("QsStat.sta", true);
+         ASSERT_TRUE(s.Rename(p, old));
+         g.HolderAppends("neu");
+         EXPECT_EQ(s.ReadFrom(old, 0, kAll), "altneu");
+         EXPECT_EQ(s.FileSize(p), std::nullopt);
+         EXPECT_FALSE(s.Settled(old)) << "the holder may write more";
+         g.Release();
+         EXPECT_TRUE(s.Settled(old));
+       }},
+      {"a file takes another's hidden attribute but not read-only; a read-only file is removed",
+       [](EventFileGround& g) {
+         g.File("QsStat.sta", "alt");
+         g.File("~QsStat.sta.kept", "neu");
+         auto& s = g.Sys();
+         constexpr std::uint32_t kReadOnly = 1, kHidden = 2;
+         g.SetAttributes("QsStat.sta", kReadOnly | kHidden);
+         s.TakeAttributes(g.Path("QsStat.sta"), g.Path("~QsStat.sta.kept"));
+         EXPECT_EQ(g.Attributes("~QsStat.sta.kept"), kHidden);
+         EXPECT_TRUE(s.Remove(g.Path("QsStat.sta")));
+         EXPECT_EQ(s.FileSize(g.Path("QsStat.sta")), std::nullopt);
        }},
       {"a rename needs a free name; a removal of nothing is harmless",
        [](EventFileGround& g) {
@@ -119,8 +160,8 @@ const std::vector<EventFileCase>& EventFileContract() {
          EXPECT_EQ(s.ReadFrom(p, 0, kAll), "alt");
          EXPECT_EQ(s.ReadFrom(bak, 0, kAll), "sicher");
          EXPECT_FALSE(s.Rename(g.Path("fehlt.sta"), g.Path("neu.sta")));
-         s.Remove(p);
-         s.Remove(p);
+         EXPECT_TRUE(s.Remove(p));
+         EXPECT_TRUE(s.Remove(p)) << "nothing there is gone as well";
          EXPECT_EQ(s.FileSize(p), std::nullopt);
          EXPECT_TRUE(s.Rename(bak, p));
          EXPECT_EQ(s.ReadFrom(p, 0, kAll), "sicher");

@@ -16,11 +16,21 @@ class FakeGround : public EventFileGround {
   void File(const std::string& name, const std::string& bytes) override {
     fake_.files[Path(name)] = bytes;
   }
-  // The fake has no other programs: a held file is used like any other.
-  void HoldForAppending(const std::string&) override {}
+  void HoldForAppending(const std::string& name, bool shares_delete) override {
+    holder_ = fake_.Hold(Path(name), shares_delete);
+  }
+  void HolderAppends(const std::string& bytes) override { fake_.HolderAppends(holder_, bytes); }
+  void Release() override { fake_.Release(holder_); }
+  void SetAttributes(const std::string& name, std::uint32_t bits) override {
+    fake_.attributes[Path(name)] = bits;
+  }
+  std::uint32_t Attributes(const std::string& name) override {
+    return fake_.attributes[Path(name)] & 3;
+  }
 
  private:
   FakeEventFileSystem fake_;
+  int holder_ = -1;
 };
 
 TEST(EventFileContract, TheFakeKeepsIt) {

@@ -16,20 +16,14 @@ namespace {
 
 constexpr std::uint64_t kAll = UINT64_MAX;
 
+// A folder of its own for each test, with the event file's path in it.
 class Win32EventFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmp[MAX_PATH];
-    GetTempPathA(sizeof tmp, tmp);
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::string(tmp) + "message_win32_" + info->name();
-    CreateDirectoryA(dir_.c_str(), nullptr);
-    path_ = dir_ + "\\QsStat.sta";
-    DeleteFileA(path_.c_str());
-    DeleteFileA((path_ + ".tmp").c_str());
-    DeleteFileA((path_ + ".bak").c_str());
-  }
-  std::string dir_, path_;
+  Win32EventFiles() : dir_(e2e::TestWorkDir()), path_(dir_ / "QsStat.sta") {}
+  // The names of every file in the folder.
+  std::vector<std::string> Names() const { return e2e::ListFilesRecursive(dir_.Path()); }
+  e2e::WorkDir dir_;
+  std::string path_;
   Win32EventFileSystem fs_;
 };
 
@@ -46,10 +40,27 @@ class RealGround : public message_test::EventFileGround {
   void File(const std::string& name, const std::string& bytes) override {
     ASSERT_TRUE(fs_.WriteWhole(Path(name), bytes));
   }
-  void HoldForAppending(const std::string& name) override {
-    held_ = CreateFileW(e2e::Wide(Path(name)).c_str(), FILE_APPEND_DATA,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  void HoldForAppending(const std::string& name, bool shares_delete) override {
+    const DWORD share =
+        FILE_SHARE_READ | FILE_SHARE_WRITE | (shares_delete ? FILE_SHARE_DELETE : 0);
+    held_ = CreateFileW(e2e::Wide(Path(name)).c_str(), FILE_APPEND_DATA, share, nullptr,
+                        OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held_, INVALID_HANDLE_VALUE);
+  }
+  void HolderAppends(const std::string& bytes) override {
+    DWORD written = 0;
+    ASSERT_TRUE(
+        WriteFile(held_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  }
+  void Release() override {
+    CloseHandle(held_);
+    held_ = INVALID_HANDLE_VALUE;
+  }
+  void SetAttributes(const std::string& name, std::uint32_t bits) override {
+    ASSERT_TRUE(SetFileAttributesW(e2e::Wide(Path(name)).c_str(), bits));
+  }
+  std::uint32_t Attributes(const std::string& name) override {
+    return GetFileAttributesW(e2e::Wide(Path(name)).c_str()) & 3;
   }
 
  private:
@@ -68,45 +79,35 @@ TEST(EventFileContract, TheRealSystemKeepsIt) {
   }
 }
 
-TEST_F(Win32EventFiles, AReplacedFileKeepsItsAttributes) {
-  const std::string other = dir_ + "\\other", backup = path_ + ".bak";
-  ASSERT_TRUE(fs_.WriteWhole(path_, "old"));
-  ASSERT_TRUE(SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_HIDDEN));
-  ASSERT_TRUE(fs_.WriteWhole(other, "new"));
-  ASSERT_TRUE(fs_.Replace(other, path_, backup));
-  EXPECT_TRUE(GetFileAttributesA(path_.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-  fs_.Remove(backup);
-  SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-  fs_.Remove(path_);
-}
-
-TEST_F(Win32EventFiles, TrimsARealFileAndLeavesNoTemporaryFile) {
+// A hidden event file stays hidden: the copy that takes its place is made
+// and filled although it bears the attribute.
+TEST_F(Win32EventFiles, TrimsARealHiddenFileAndLeavesNoOtherFile) {
   const auto records = message_test::SampleEvents(30000);
   const std::string stored = message_test::Shift(message_test::FrameRecords(records));
   ASSERT_TRUE(fs_.WriteWhole(path_, stored));
+  ASSERT_TRUE(SetFileAttributesW(e2e::Wide(path_).c_str(), FILE_ATTRIBUTE_HIDDEN));
   const std::uint64_t size = message::TrimEventFile(fs_, path_, stored.size()).value();
   EXPECT_LE(size, message::EVENT_FILE_KEEP_BYTES);
   EXPECT_EQ(fs_.FileSize(path_), size);
-  EXPECT_FALSE(fs_.FileSize(path_ + ".tmp").has_value());
-  EXPECT_FALSE(fs_.FileSize(path_ + ".bak").has_value());
+  EXPECT_EQ(Names(), std::vector<std::string>{"QsStat.sta"});
+  EXPECT_TRUE(GetFileAttributesW(e2e::Wide(path_).c_str()) & FILE_ATTRIBUTE_HIDDEN);
   const auto kept = fs_.ReadFrom(path_, 0, kAll);
   ASSERT_TRUE(kept.has_value());
   EXPECT_EQ(stored.substr(stored.size() - kept->size()), *kept);
 }
 
-TEST_F(Win32EventFiles, ATrimThatCannotReplaceLeavesTheFile) {
+TEST_F(Win32EventFiles, ATrimBesideAHolderWithoutDeleteSharingLeavesTheFile) {
   const std::string stored =
       message_test::Shift(message_test::FrameRecords(message_test::SampleEvents(25000)));
   ASSERT_TRUE(fs_.WriteWhole(path_, stored));
-  // A file opened without sharing delete cannot be replaced.
-  HANDLE held = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  // A file opened without sharing delete cannot be moved aside.
+  HANDLE held = CreateFileW(e2e::Wide(path_).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(message::TrimEventFile(fs_, path_, stored.size()), stored.size());
   CloseHandle(held);
   EXPECT_EQ(fs_.ReadFrom(path_, 0, kAll), stored);
-  EXPECT_FALSE(fs_.FileSize(path_ + ".tmp").has_value());
-  EXPECT_FALSE(fs_.FileSize(path_ + ".bak").has_value());
+  EXPECT_EQ(Names(), std::vector<std::string>{"QsStat.sta"});
 }
 
 }  // namespace
