@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -412,6 +416,161 @@ TEST_F(MessageE2E, MainWindowEndsWithZeroByButtonEscOrCloseBox) {
 
   e2e::Close(StartToMainWindow());
   EXPECT_EQ(program_.Wait(), 0u);
+}
+
+// A copy of the file as another program takes it, sharing everything with
+// the plug-in and Message, so that neither waits for it.
+std::optional<std::string> CopyOf(const std::string& path) {
+  HANDLE h = CreateFileW(e2e::Wide(path).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string out;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
+}
+
+// The numbers of a run of numbered events, and whether every event in it
+// was whole.
+struct Numbered {
+  std::vector<int> numbers;
+  bool whole = true;
+};
+
+Numbered NumbersInFile(const std::string& stored) {
+  Numbered out;
+  const std::string content = message_test::Unshift(stored);
+  for (std::size_t at = 0; at < content.size();) {
+    const std::size_t end = content.find('\x03', at);
+    const std::string record =
+        content.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at);
+    std::vector<std::string> fields(1);
+    for (char c : record.substr(1, record.size() - 2)) {
+      if (c == '\t') {
+        fields.emplace_back();
+      } else {
+        fields.back() += c;
+      }
+    }
+    if (record.size() != message_test::kNumberedEventBytes || record[0] != '\x02' ||
+        record.back() != '\x03' || fields.size() != 10) {
+      out.whole = false;
+      return out;
+    }
+    out.numbers.push_back(std::atoi(fields[5].c_str()));
+    at += record.size();
+  }
+  return out;
+}
+
+// The numbers of the events a list window shows: each record's value
+// follows "Wert:" and a field gap.
+std::vector<int> NumbersInList(const std::string& text) {
+  std::vector<int> out;
+  const std::string label = "Wert:    ";
+  for (std::size_t at = text.find(label); at != std::string::npos; at = text.find(label, at + 1)) {
+    out.push_back(std::atoi(text.c_str() + at + label.size()));
+  }
+  return out;
+}
+
+// Pairs of neighbours out of order, and events missing between neighbours.
+void CountDisorder(const std::vector<int>& numbers, int& swaps, int& gaps) {
+  for (std::size_t i = 1; i < numbers.size(); ++i) {
+    if (numbers[i] < numbers[i - 1]) ++swaps;
+    if (numbers[i] > numbers[i - 1] + 1) ++gaps;
+  }
+}
+
+// A stand-in for the plug-in appends an event every 3 ms for 25 s, opening
+// the file by name each time, while the list is opened again and again:
+// every copy of the file taken meanwhile and every list holds whole events
+// without gaps or swaps, and the last opening leaves at most 20000 bytes
+// and no other file. Prints the run's figures.
+TEST_F(MessageE2E, ATrimBesideAPluginThatKeepsWritingKeepsEveryEventInOrder) {
+  constexpr int kFirst = 125, kIntervalMs = 3, kSeconds = 25;
+  std::vector<EventRecord> initial;
+  for (int n = 0; n < kFirst; ++n) initial.push_back(message_test::NumberedEvent(n));
+  WriteEvents(initial);
+  // The stand-in's report lies outside the program's folder.
+  const std::string report = dir_.Path().substr(0, dir_.Path().size() - 1) + ".plug-in.txt";
+  HWND main = StartToMainWindow();
+  ASSERT_NE(main, nullptr);
+  Program plugin =
+      Program::Start(MESSAGESAMPLE_EXE, {}, "",
+                     "\"" + e2e::WinPath(MESSAGESAMPLE_EXE) + "\" append \"" + EventFile() + "\" " +
+                         std::to_string(kIntervalMs) + " " + std::to_string(kSeconds) + " " +
+                         std::to_string(kFirst) + " \"" + report + "\"");
+  ASSERT_TRUE(plugin.Started());
+
+  int openings = 0, copies = 0, torn = 0, swaps = 0, gaps = 0, came_back = 0, first_seen = -1;
+  std::size_t largest = 0;
+  const auto take_copy = [&] {
+    const auto copy = CopyOf(EventFile());
+    if (!copy) return;  // moved aside for an instant
+    ++copies;
+    largest = std::max(largest, copy->size());
+    const Numbered numbered = NumbersInFile(*copy);
+    if (!numbered.whole) ++torn;
+    CountDisorder(numbered.numbers, swaps, gaps);
+    // Older events in front again: a trim had to leave its copy waiting
+    // while the plug-in kept making the file anew.
+    if (!numbered.numbers.empty()) {
+      if (numbered.numbers.front() < first_seen) ++came_back;
+      first_seen = numbered.numbers.front();
+    }
+  };
+  const auto open_list = [&] {
+    HWND list = OpenList(main);
+    if (list == nullptr) return std::vector<int>{};
+    ++openings;
+    const std::vector<int> shown = NumbersInList(e2e::Text(ChildOfClass(list, "Edit")));
+    CountDisorder(shown, swaps, gaps);
+    e2e::Close(list);
+    e2e::WaitUntil([&] { return !IsWindow(list); });
+    return shown;
+  };
+  while (plugin.Running()) {
+    open_list();
+    for (int i = 0; i < 5 && plugin.Running(); ++i) {
+      Sleep(300);
+      take_copy();
+    }
+  }
+  ASSERT_EQ(plugin.Wait(), 0u);
+  unsigned long written = 0, refused = 0, given_up = 0;
+  {
+    std::ifstream in(report);
+    in >> written >> refused >> given_up;
+  }
+  take_copy();
+  const std::vector<int> last_list = open_list();
+  const Numbered in_file = NumbersInFile(e2e::ReadFileBytes(EventFile()).value_or(""));
+  const std::size_t final_size = e2e::ReadFileBytes(EventFile()).value_or("").size();
+  QuitWithZero(main);
+
+  std::printf(
+      "figures: %d openings, %lu events written (%lu opens refused for an instant, %lu given "
+      "up), %d copies, largest file %zu bytes, %d swaps, %d gaps, %d torn copies, %d copies with "
+      "older events back in front, last file %zu bytes\n",
+      openings, written, refused, given_up, copies, largest, swaps, gaps, torn, came_back,
+      final_size);
+  EXPECT_GE(openings, 8);
+  EXPECT_GT(written, 5000u);
+  EXPECT_EQ(given_up, 0u);
+  EXPECT_EQ(swaps, 0);
+  EXPECT_EQ(gaps, 0);
+  EXPECT_EQ(torn, 0);
+  EXPECT_TRUE(in_file.whole);
+  ASSERT_FALSE(in_file.numbers.empty());
+  EXPECT_EQ(in_file.numbers.back(), kFirst + static_cast<int>(written) - 1) << "the newest event";
+  EXPECT_EQ(last_list, in_file.numbers);
+  EXPECT_LE(final_size, 20000u);
+  EXPECT_EQ(e2e::ListFilesRecursive(dir_.Path()),
+            (std::vector<std::string>{"Message.exe", "QsStat.sta"}));
 }
 
 }  // namespace

@@ -50,6 +50,19 @@ std::vector<EventRecord> SampleEvents(std::size_t min_bytes, int first) {
   return records;
 }
 
+EventRecord NumberedEvent(int n) {
+  EventRecord record = SampleEvent(n);
+  record[5] = std::to_string(n);
+  std::string& description = record[7];
+  const std::size_t framed = FrameRecord(record).size();
+  if (framed > kNumberedEventBytes) {
+    description.resize(description.size() - (framed - kNumberedEventBytes));
+  } else {
+    description.append(kNumberedEventBytes - framed, '.');
+  }
+  return record;
+}
+
 std::string FrameRecord(const EventRecord& record) {
   std::string framed(1, '\x02');
   for (std::size_t f = 0; f < record.size(); ++f) {

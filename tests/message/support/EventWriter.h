@@ -20,6 +20,12 @@ EventRecord SampleEvent(int i);
 // length reaches at least min_bytes.
 std::vector<EventRecord> SampleEvents(std::size_t min_bytes, int first = 0);
 
+// The n-th event of a plug-in that numbers its events: SampleEvent(n) with n
+// as its value (field 6), its description cut or filled so that it is
+// kNumberedEventBytes long when framed.
+inline constexpr std::size_t kNumberedEventBytes = 200;
+EventRecord NumberedEvent(int n);
+
 // STX f1 TAB f2 ... TAB f10 ETX, unshifted.
 std::string FrameRecord(const EventRecord& record);
 std::string FrameRecords(const std::vector<EventRecord>& records);

@@ -4,10 +4,17 @@
 //                                            of 1000 fields, no record start near its end, so
 //                                            it is kept whole)
 //   MessageSample click <caption> <text>     clicks the button <text> of the window <caption>
+//   MessageSample append <file> <ms> <seconds> <first> <report>
+//                                            stands in for the plug-in: appends one numbered
+//                                            event (NumberedEvent, from <first> on) every <ms>
+//                                            for <seconds>, then writes to <report> how many
+//                                            events it wrote, how often an open was refused
+//                                            and how many events it gave up
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "Driver.h"
@@ -19,6 +26,39 @@ HWND FindWindowByCaption(const std::string& caption) {
   HWND found = nullptr;
   e2e::WaitUntil([&] { return (found = FindWindowA(nullptr, caption.c_str())) != nullptr; });
   return found;
+}
+
+// Appends numbered events as the plug-in does: for each event it opens the
+// file by name with its C library's mode "a" (binary here, so that no byte
+// is translated), which makes the file when it is missing, and closes it
+// again. While Message moves the file aside Windows refuses the open for an
+// instant: the event is written on the next try. An event still refused
+// after two seconds is given up.
+int AppendLikeThePlugin(const std::string& file, int interval_ms, int seconds, int first,
+                        const std::string& report) {
+  const std::wstring path = e2e::Wide(file);
+  unsigned long written = 0, refused = 0, given_up = 0;
+  const ULONGLONG start = GetTickCount64();
+  for (int n = first; GetTickCount64() - start < 1000ull * seconds; ++n) {
+    const std::string bytes =
+        message_test::Shift(message_test::FrameRecord(message_test::NumberedEvent(n)));
+    FILE* f = nullptr;
+    for (int attempt = 0; attempt < 2000 && !(f = _wfopen(path.c_str(), L"ab")); ++attempt) {
+      ++refused;
+      Sleep(1);
+    }
+    if (f) {
+      fwrite(bytes.data(), 1, bytes.size(), f);
+      fclose(f);
+      ++written;
+    } else {
+      ++given_up;
+    }
+    const ULONGLONG next = static_cast<ULONGLONG>(n - first + 1) * interval_ms;
+    while (GetTickCount64() - start < next) Sleep(1);
+  }
+  std::ofstream(report) << written << " " << refused << " " << given_up << "\n";
+  return 0;
 }
 
 }  // namespace
@@ -59,8 +99,12 @@ int main(int argc, char** argv) {
     e2e::Click(button);
     return 0;
   }
+  if (cmd == "append" && argc >= 7) {
+    return AppendLikeThePlugin(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                               argv[6]);
+  }
   std::fprintf(stderr,
                "usage: MessageSample write <file> [min-bytes] | slow <file> [blocks] | "
-               "click <caption> <text>\n");
+               "click <caption> <text> | append <file> <ms> <seconds> <first> <report>\n");
   return 2;
 }
