@@ -77,7 +77,8 @@ wait_for "$list_caption" 20000 "The event list"
 sleep 1
 screenshot "$build/message-list.png"
 echo "message-demo: list window texts:"
-wine "$wintool" texts "$list_caption" | head -8
+# The window texts come in the ANSI code page (1252); the terminal reads UTF-8.
+wine "$wintool" texts "$list_caption" | head -8 | iconv -f CP1252 -t UTF-8
 click "Schließen"
 ended $pid
 
