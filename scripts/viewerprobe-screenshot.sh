@@ -33,7 +33,8 @@ tool="$build/tests/WinTool.exe"
 frame=$(wine "$tool" wait "Hilfeviewer MS WinHlp32" 15000 | tr -d '\r')
 [ -n "$frame" ] || die "the notice did not appear within 15 s"
 sleep 1  # let the window paint
-wine "$tool" texts "Hilfeviewer MS WinHlp32"
+# The window texts come in the ANSI code page (1252); the terminal reads UTF-8.
+wine "$tool" texts "Hilfeviewer MS WinHlp32" | iconv -f CP1252 -t UTF-8
 
 full="${out%.png}-desktop.png"
 import -window root "$full" || die "the screenshot $full could not be saved"
