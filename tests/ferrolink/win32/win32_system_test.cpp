@@ -2,10 +2,12 @@
 // sharing with other readers and writers, a save that fails or meets a
 // leftover, registry values of odd shapes, and the measure of the font.
 #include <windows.h>
+#include <winnetwk.h>
 
 #include <gtest/gtest.h>
 
 #include "Driver.h"
+#include "SystemDlls.h"
 #include "Win32System.h"
 
 namespace {
@@ -81,6 +83,14 @@ TEST_F(Win32SystemTest, PathsAndTheFontsMeasure) {
   EXPECT_NE(sys.ProgramFile().find("ferrolink_win32_test.exe"), std::string::npos);
   std::string unc;
   EXPECT_FALSE(sys.UniversalName("C:\\windows\\", unc));
+  // The network functions reach the system's mpr.dll, which answers that a
+  // local drive is no network drive; a function that could not be loaded
+  // would answer that there is no network.
+  alignas(UNIVERSAL_NAME_INFOW) char buf[1024];
+  DWORD size = sizeof buf;
+  EXPECT_EQ(
+      ferrolink::system_dlls::WNetGetUniversalNameW(L"C:\\", UNIVERSAL_NAME_INFO_LEVEL, buf, &size),
+      static_cast<DWORD>(ERROR_NOT_CONNECTED));
 
   EXPECT_GT(sys.TextWidth("WWWW"), sys.TextWidth("iiii"));
   EXPECT_GT(sys.TextWidth("部品"), sys.TextWidth("."));

@@ -418,21 +418,6 @@ TEST_F(MessageE2E, MainWindowEndsWithZeroByButtonEscOrCloseBox) {
   EXPECT_EQ(program_.Wait(), 0u);
 }
 
-// A copy of the file as another program takes it, sharing everything with
-// the plug-in and Message, so that neither waits for it.
-std::optional<std::string> CopyOf(const std::string& path) {
-  HANDLE h = CreateFileW(e2e::Wide(path).c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string out;
-  char buf[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-  CloseHandle(h);
-  return out;
-}
-
 // The numbers of a run of numbered events, and whether every event in it
 // was whole.
 struct Numbered {
@@ -509,7 +494,7 @@ TEST_F(MessageE2E, ATrimBesideAPluginThatKeepsWritingKeepsEveryEventInOrder) {
   int openings = 0, copies = 0, torn = 0, swaps = 0, gaps = 0, came_back = 0, first_seen = -1;
   std::size_t largest = 0;
   const auto take_copy = [&] {
-    const auto copy = CopyOf(EventFile());
+    const auto copy = e2e::ReadFileBytes(EventFile());
     if (!copy) return;  // moved aside for an instant
     ++copies;
     largest = std::max(largest, copy->size());
