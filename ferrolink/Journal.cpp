@@ -43,6 +43,11 @@ void Journal::Flush() {
   FlushHeld();
 }
 
+uint64_t Journal::DroppedLines() const {
+  const std::lock_guard<std::mutex> hold(mutex_);
+  return dropped_lines_;
+}
+
 void Journal::FlushHeld() {
   if (pending_.empty()) return;
   if (path_.empty()) {
@@ -50,9 +55,14 @@ void Journal::FlushHeld() {
     pending_lines_ = 0;
     return;
   }
+  // The size is measured again where the file is renamed, through one
+  // handle: a journal that another Ferrolink has just begun in its place
+  // stays, and the older one it renamed keeps its lines.
   uint64_t size = 0;
   if (!system_.FileSize(path_, size)) size = 0;
-  if (size > kJournalLimit && system_.RenameOver(path_, path_ + ".1")) size = 0;
+  if (size > kJournalLimit && system_.RenameWhenLarger(path_, kJournalLimit, path_ + ".1")) {
+    size = 0;
+  }
   std::string bytes = size == 0 ? kByteOrderMark : "";
   if (lost_lines_ > 0) {
     bytes += FormatTime(system_.Now()) + "\t" + kJournalError + "\tJournal seit " + first_failure_ +
@@ -79,6 +89,7 @@ void Journal::FlushHeld() {
   while (pending_.size() - cut > kJournalLimit) {
     cut = pending_.find("\r\n", cut) + 2;
     ++lost_lines_;
+    ++dropped_lines_;
     --pending_lines_;
   }
   pending_.erase(0, cut);

@@ -43,6 +43,9 @@ class Journal {
   void Add(const char* kind, const std::string& details);
   // Writes the lines gathered so far.
   void Flush();
+  // How many lines it has dropped since it began, because they could not be
+  // written and did not fit the bound.
+  uint64_t DroppedLines() const;
 
  private:
   void FlushHeld();
@@ -55,6 +58,7 @@ class Journal {
   // whether the last write failed, and the size of the waiting lines at
   // which the next try is due.
   size_t lost_lines_ = 0;
+  uint64_t dropped_lines_ = 0;
   std::string first_failure_;
   bool failed_ = false;
   size_t retry_at_ = 0;

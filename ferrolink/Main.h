@@ -177,6 +177,7 @@ class TMainForm {
   // the walk met in this cycle.
   std::map<std::string, std::string> left_;
   std::set<std::string> met_;
+  uint64_t dropped_seen_ = 0;  // the journal's dropped lines when reasons were last kept
   // The mode is read per file by the cycle while the window may change it.
   std::atomic<bool> delete_checked_{false};
   std::atomic<bool> cancel_{false};

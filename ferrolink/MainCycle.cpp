@@ -48,6 +48,8 @@ constexpr char kLeftSize[] = "Kopie hat nicht die Größe der Quelle";
 constexpr char kLeftRename[] = "Umbenennen am Ziel fehlgeschlagen";
 constexpr char kLeftWritten[] = "wird noch geschrieben";
 constexpr char kLeftAlias[] = "Name steht am Ziel für eine andere Datei";
+constexpr char kLeftNotDeleted[] = "Quelle kann nicht gelöscht werden";
+constexpr char kLeftNotUnmarked[] = "Archivbit der Quelle kann nicht gelöscht werden";
 
 // True for a name that may be a short name: Windows makes them with a tilde
 // and a digit ("MESSUN~1.DFQ").
@@ -57,8 +59,6 @@ bool MayBeShortName(const std::string& name) {
   }
   return false;
 }
-constexpr char kLeftNotDeleted[] = "Quelle kann nicht gelöscht werden";
-constexpr char kLeftNotUnmarked[] = "Archivbit der Quelle kann nicht gelöscht werden";
 
 }  // namespace
 
@@ -142,6 +142,12 @@ void TMainForm::RunCycle() {
       if (FileSearcher->Running)
         std::erase_if(left_, [&](const auto& l) { return !met_.count(l.first); });
       met_.clear();
+      // A reason counts as told only once its line is in the journal: when
+      // the journal had to drop lines, every reason is told again.
+      if (journal_.DroppedLines() != dropped_seen_) {
+        dropped_seen_ = journal_.DroppedLines();
+        left_.clear();
+      }
     }
     view_.SetTimerInterval(kIntervalReachable);
   } else {
@@ -333,11 +339,9 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   // source holds them (by default it is Ferrolink's own folder).
   if (IsOwnFile(source_file, file.Name)) return;
   // A name the target's file system takes for another file (another
-  // file's short name) would have the copy replace that file.
-  if (NamesAnotherFile(target_dir, relative) ||
-      NamesAnotherFile(target_dir, TemporaryName(system_, target_file).substr(target_dir.size()))) {
-    return Leave(source_file, relative, kLeftAlias);
-  }
+  // file's short name) would have the copy replace that file. The temporary
+  // name needs no such test: it is made only where no file answers to it.
+  if (NamesAnotherFile(target_dir, relative)) return Leave(source_file, relative, kLeftAlias);
   std::string error;
   if (!CreateDirectoryPath(system_, DirectoryPart(target_file), error)) {
     return Leave(source_file, relative, kLeftNoFolder, error);
@@ -377,6 +381,9 @@ void TMainForm::TransferFile(const TFoundFile& file) {
       return Leave(source_file, relative, kLeftSize);
     case Delivery::RenameFailed:
       return Leave(source_file, relative, kLeftRename, error);
+    case Delivery::ByAnother:
+      // Delivered, by the other Ferrolink, which says so in its lines.
+      return;
   }
 }
 

@@ -1,6 +1,7 @@
 #include "Paths.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "Text.h"
@@ -185,7 +186,7 @@ bool KeepsItsNames(const std::string& relative) {
   return true;
 }
 
-std::string TemporaryName(System& system, const std::string& file) {
+std::string TemporaryName(System& system, const std::string& file, unsigned attempt) {
   const std::string directory = DirectoryPart(file);
   const std::string name = file.substr(directory.size());
   const size_t dot = name.find_last_of('.');
@@ -193,7 +194,8 @@ std::string TemporaryName(System& system, const std::string& file) {
   // write one temporary file.
   const std::string tag = system.ProcessTag();
   const bool taken = dot != std::string::npos && SameName(system, name.substr(dot), ".~ft" + tag);
-  const std::string suffix = (taken ? ".~fu" : ".~ft") + tag;
+  const std::string suffix =
+      (taken ? ".~fu" : ".~ft") + tag + (attempt == 0 ? "" : "-" + std::to_string(attempt + 1));
   // The suffix must not cost a file whose own name fits: where it would make
   // the name or the path too long, the name's end gives way to it.
   const size_t directory_units = Utf16Units(SystemPath(directory));

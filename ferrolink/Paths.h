@@ -113,8 +113,9 @@ bool KeepsItsNames(const std::string& relative);
 // program that picks up files by their extension never reads a half copy;
 // the extension carries the process's own mark. Where the final name fits
 // Windows' limits and the extension would not, the name is cut to make room
-// for it.
-std::string TemporaryName(System& system, const std::string& file);
+// for it. A further `attempt` gives another name ("-2" after the mark), for
+// when a file of the name is there already.
+std::string TemporaryName(System& system, const std::string& file, unsigned attempt = 0);
 
 // ---- the form handed to the file system --------------------------------------
 

@@ -38,20 +38,19 @@ std::unique_ptr<HeldSource> System::HoldSource(const std::string& path, SourceEn
   return DoHoldSource(SystemPath(path), end, failure);
 }
 
-bool System::CopyThrough(HeldSource& from, const std::string& to, const CopyProgress& progress) {
-  return DoCopyThrough(from, SystemPath(to), progress);
-}
-
-bool System::RenameOver(const std::string& from, const std::string& to) {
-  return DoRenameOver(SystemPath(from), SystemPath(to));
-}
-
-bool System::RemoveFile(const std::string& path) {
-  return DoRemoveFile(SystemPath(path));
+std::unique_ptr<HeldCopy> System::CopyThrough(HeldSource& from, const std::string& temporary,
+                                              const std::string& final_path,
+                                              const CopyProgress& progress, bool& name_taken) {
+  name_taken = false;
+  return DoCopyThrough(from, SystemPath(temporary), SystemPath(final_path), progress, name_taken);
 }
 
 bool System::FileSize(const std::string& path, uint64_t& size) {
   return DoFileSize(SystemPath(path), size);
+}
+
+bool System::RenameWhenLarger(const std::string& path, uint64_t limit, const std::string& to) {
+  return DoRenameWhenLarger(SystemPath(path), limit, SystemPath(to));
 }
 
 bool System::AppendFile(const std::string& path, const std::string& bytes) {

@@ -87,6 +87,24 @@ class HeldSource {
   // Deletes it (SourceEnd::Delete) or sets its attributes (Unmark) through
   // the held handle; false leaves it as it was.
   virtual bool Settle(uint32_t attributes) = 0;
+  // True when another program deleted it or cleared its archive bit since it
+  // was held: another Ferrolink, of another log-on, delivered it.
+  virtual bool TakenElsewhere() = 0;
+};
+
+// A copy of a held source, written to a temporary name beside its final
+// name and held open, sharing nothing, from its first byte to its end:
+// nobody else can write, rename or remove it meanwhile. A copy that was not
+// put in place is removed, through the same handle, when destroyed.
+class HeldCopy {
+ public:
+  virtual ~HeldCopy() = default;
+  // The size it has, through the held handle.
+  virtual uint64_t Size() = 0;
+  // Renames it over its final name in one step, through the held handle,
+  // and lets go of it; false leaves it held at its temporary name. A final
+  // name that somebody holds open is not replaced.
+  virtual bool PutInPlace() = 0;
 };
 
 // Why a source could not be held: another program writes it (or holds it
@@ -168,14 +186,19 @@ class System {
   // it cannot be held.
   std::unique_ptr<HeldSource> HoldSource(const std::string& path, SourceEnd end,
                                          HoldFailure& failure);
-  // Copies a held source to a new file (over a file of that name, whatever
-  // its attributes), keeping its times and attributes, and writes the copy
-  // through to its disk or server, telling `progress` how far it is.
-  bool CopyThrough(HeldSource& from, const std::string& to, const CopyProgress& progress);
-  // Renames a file over another of that name, in one step.
-  bool RenameOver(const std::string& from, const std::string& to);
-  bool RemoveFile(const std::string& path);
+  // Copies a held source to a new file `temporary` beside `final_path`,
+  // keeping its times and attributes, and writes the copy through to its
+  // disk or server, telling `progress` how far it is. An existing file of
+  // the temporary name is never touched: null, with `name_taken` true. Null
+  // too when the copy fails or is cancelled; nothing of it stays then.
+  std::unique_ptr<HeldCopy> CopyThrough(HeldSource& from, const std::string& temporary,
+                                        const std::string& final_path,
+                                        const CopyProgress& progress, bool& name_taken);
   bool FileSize(const std::string& path, uint64_t& size);
+  // Renames a file to `to` (replacing it) when it is larger than `limit`,
+  // measured and renamed through one handle: a file that another program
+  // made meanwhile in its place is never renamed. True when it was renamed.
+  bool RenameWhenLarger(const std::string& path, uint64_t limit, const std::string& to);
   // The system's words for why the call that failed last failed; empty when
   // it gives none.
   virtual std::string LastErrorText() = 0;
@@ -206,11 +229,13 @@ class System {
   virtual bool DoMakeFolder(const std::string& path) = 0;
   virtual std::unique_ptr<HeldSource> DoHoldSource(const std::string& path, SourceEnd end,
                                                    HoldFailure& failure) = 0;
-  virtual bool DoCopyThrough(HeldSource& from, const std::string& to,
-                             const CopyProgress& progress) = 0;
-  virtual bool DoRenameOver(const std::string& from, const std::string& to) = 0;
-  virtual bool DoRemoveFile(const std::string& path) = 0;
+  virtual std::unique_ptr<HeldCopy> DoCopyThrough(HeldSource& from, const std::string& temporary,
+                                                  const std::string& final_path,
+                                                  const CopyProgress& progress,
+                                                  bool& name_taken) = 0;
   virtual bool DoFileSize(const std::string& path, uint64_t& size) = 0;
+  virtual bool DoRenameWhenLarger(const std::string& path, uint64_t limit,
+                                  const std::string& to) = 0;
   virtual bool DoAppendFile(const std::string& path, const std::string& bytes) = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "Transfer.h"
 
+#include <memory>
+
 #include "Paths.h"
 
 namespace ferrolink {
@@ -23,23 +25,31 @@ bool CreateDirectoryPath(System& system, const std::string& directory, std::stri
 
 Delivery DeliverWhole(System& system, HeldSource& source, const std::string& target_file,
                       const CopyProgress& progress, std::string& error) {
-  const std::string temporary = TemporaryName(system, target_file);
-  Delivery result = Delivery::Done;
-  uint64_t copied = 0;
-  if (!system.CopyThrough(source, temporary, progress)) {
-    result = Delivery::CopyFailed;
-  } else if (!system.FileSize(temporary, copied) || copied != source.Size()) {
-    // A copy that reported success is trusted only with the source's size,
-    // as the held source gives it (a listing may lag behind a file).
-    result = Delivery::WrongSize;
-  } else if (!system.RenameOver(temporary, target_file)) {
-    result = Delivery::RenameFailed;
+  // A file of the temporary name may be there: a data file of that name, or
+  // what a copy cut short left. Neither is touched; the next name is tried.
+  constexpr unsigned kNames = 16;
+  std::unique_ptr<HeldCopy> copy;
+  bool name_taken = true;
+  for (unsigned attempt = 0; !copy && name_taken && attempt < kNames; ++attempt) {
+    copy = system.CopyThrough(source, TemporaryName(system, target_file, attempt), target_file,
+                              progress, name_taken);
   }
-  if (result != Delivery::Done) {
+  if (!copy) {
     error = system.LastErrorText();
-    system.RemoveFile(temporary);
+    return Delivery::CopyFailed;
   }
-  return result;
+  // A copy that reported success is trusted only with the source's size,
+  // as the held source gives it (a listing may lag behind a file).
+  if (copy->Size() != source.Size()) return Delivery::WrongSize;
+  // Two Ferrolinks may copy one file at once: the one that finds the other
+  // delivered it first drops its copy. A rename refused because the other
+  // still holds the final name it has just put in place is tried once more.
+  if (source.TakenElsewhere()) return Delivery::ByAnother;
+  if (copy->PutInPlace()) return Delivery::Done;
+  error = system.LastErrorText();
+  if (source.TakenElsewhere()) return Delivery::ByAnother;
+  if (copy->PutInPlace()) return Delivery::Done;
+  return source.TakenElsewhere() ? Delivery::ByAnother : Delivery::RenameFailed;
 }
 
 }  // namespace ferrolink

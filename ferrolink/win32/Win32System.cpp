@@ -379,37 +379,130 @@ bool Win32System::DoMakeFolder(const std::string& path) {
 
 namespace {
 
+// A path as NT names it, for a rename through a handle: \??\C:\... or
+// \??\UNC\server\share\...
+std::wstring NtName(const std::string& path) {
+  std::wstring name = Wide(path);
+  if (name.rfind(L"\\\\?\\", 0) == 0) return L"\\??\\" + name.substr(4);
+  name = Wide(GrownPath([&name](wchar_t* buffer, DWORD size) {
+    return GetFullPathNameW(name.c_str(), size, buffer, nullptr);
+  }));
+  if (name.rfind(L"\\\\", 0) == 0) return L"\\??\\UNC\\" + name.substr(2);
+  return L"\\??\\" + name;
+}
+
+// Renames the file a handle holds (opened with DELETE access) to `to`.
+bool RenameThrough(HANDLE h, const std::string& to, bool replace) {
+  const std::wstring name = NtName(to);
+  const size_t bytes = name.size() * sizeof(wchar_t);
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = replace;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(bytes);
+  std::copy(name.begin(), name.end(), info->FileName);
+  return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) !=
+         0;
+}
+
+bool DeleteThrough(HANDLE h) {
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+// A copy that its progress cancelled: nothing of it stays.
+std::nullptr_t Cancelled() {
+  SetLastError(ERROR_REQUEST_ABORTED);
+  return nullptr;
+}
+
+uint64_t SizeThrough(HANDLE h) {
+  LARGE_INTEGER size{};
+  return GetFileSizeEx(h, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
+}
+
 // The held source: one handle from before the first byte is read to the
 // delete or the un-marking.
 class Win32HeldSource : public HeldSource {
  public:
-  Win32HeldSource(HANDLE handle, SourceEnd end) : handle_(handle), end_(end) {}
+  Win32HeldSource(HANDLE handle, SourceEnd end, std::wstring path)
+      : handle_(handle), end_(end), path_(std::move(path)) {}
   ~Win32HeldSource() override { CloseHandle(handle_); }
   Win32HeldSource(const Win32HeldSource&) = delete;
   Win32HeldSource& operator=(const Win32HeldSource&) = delete;
 
   HANDLE Handle() const { return handle_; }
-  uint64_t Size() override {
-    LARGE_INTEGER size{};
-    return GetFileSizeEx(handle_, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
-  }
+  uint64_t Size() override { return SizeThrough(handle_); }
   bool Settle(uint32_t attributes) override {
-    if (end_ == SourceEnd::Delete) {
-      // The file goes when the handle closes.
-      FILE_DISPOSITION_INFO disposition{TRUE};
-      return SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition,
-                                        sizeof disposition) != 0;
-    }
+    settled_ = true;
+    // The file goes when the handle closes.
+    if (end_ == SourceEnd::Delete) return DeleteThrough(handle_);
     // Zero times leave the times as they are; zero attributes would leave
     // them unchanged too: a file with none left is a normal file.
     FILE_BASIC_INFO basic{};
     basic.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
     return SetFileInformationByHandle(handle_, FileBasicInfo, &basic, sizeof basic) != 0;
   }
+  bool TakenElsewhere() override {
+    if (settled_) return false;
+    const DWORD error = GetLastError();
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    // Deleted and still open elsewhere, un-marked, or (Wine removes the
+    // name when the deleting handle closes) no longer there by its name.
+    const bool taken =
+        (GetFileInformationByHandleEx(handle_, FileStandardInfo, &standard, sizeof standard) &&
+         standard.DeletePending) ||
+        (GetFileInformationByHandleEx(handle_, FileBasicInfo, &basic, sizeof basic) &&
+         (basic.FileAttributes & FILE_ATTRIBUTE_ARCHIVE) == 0) ||
+        (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         GetLastError() == ERROR_FILE_NOT_FOUND);
+    SetLastError(error);
+    return taken;
+  }
 
  private:
   HANDLE handle_;
   SourceEnd end_;
+  std::wstring path_;
+  bool settled_ = false;
+};
+
+// A copy at its temporary name, held without sharing until it is in place;
+// one that never got there is deleted through the handle when destroyed.
+class Win32HeldCopy : public HeldCopy {
+ public:
+  Win32HeldCopy(HANDLE handle, std::string final_path, DWORD attributes)
+      : handle_(handle), final_path_(std::move(final_path)), attributes_(attributes) {}
+  ~Win32HeldCopy() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    const DWORD error = GetLastError();
+    DeleteThrough(handle_);
+    CloseHandle(handle_);
+    SetLastError(error);
+  }
+  Win32HeldCopy(const Win32HeldCopy&) = delete;
+  Win32HeldCopy& operator=(const Win32HeldCopy&) = delete;
+
+  uint64_t Size() override { return SizeThrough(handle_); }
+  bool PutInPlace() override {
+    if (!RenameThrough(handle_, final_path_, true)) return false;
+    // A read-only source makes a read-only copy only once it has its name:
+    // until then it must stay deletable.
+    if (attributes_ & FILE_ATTRIBUTE_READONLY) {
+      FILE_BASIC_INFO basic{};
+      basic.FileAttributes = attributes_;
+      SetFileInformationByHandle(handle_, FileBasicInfo, &basic, sizeof basic);
+    }
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return true;
+  }
+
+ private:
+  HANDLE handle_;
+  std::string final_path_;
+  DWORD attributes_;
 };
 
 }  // namespace
@@ -420,39 +513,53 @@ std::unique_ptr<HeldSource> Win32System::DoHoldSource(const std::string& path, S
   // deleters only (as CopyFileW shares its source): a writer that holds the
   // file makes this open fail, and one that comes later fails itself.
   const DWORD access = GENERIC_READ | (end == SourceEnd::Delete ? DELETE : FILE_WRITE_ATTRIBUTES);
-  HANDLE h = CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+  std::wstring wide = Wide(path);
+  HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
+    // A file another program has deleted while it still holds it refuses
+    // to open with "access denied"; only NT's status tells it from others.
+    using LastStatus = LONG(WINAPI*)();
+    const auto last_status = reinterpret_cast<LastStatus>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetLastNtStatus")));
+    constexpr LONG kDeletePending = static_cast<LONG>(0xC0000056);
+    const bool pending = error == ERROR_ACCESS_DENIED && last_status && last_status() == kDeletePending;
     failure = error == ERROR_SHARING_VIOLATION ? HoldFailure::Written
-              : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? HoldFailure::Gone
-                                                                               : HoldFailure::Other;
+              : pending || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                  ? HoldFailure::Gone
+                  : HoldFailure::Other;
+    SetLastError(error);
     return nullptr;
   }
-  return std::make_unique<Win32HeldSource>(h, end);
+  return std::make_unique<Win32HeldSource>(h, end, std::move(wide));
 }
 
-bool Win32System::DoCopyThrough(HeldSource& from, const std::string& to,
-                                const CopyProgress& progress) {
+std::unique_ptr<HeldCopy> Win32System::DoCopyThrough(HeldSource& from,
+                                                     const std::string& temporary,
+                                                     const std::string& final_path,
+                                                     const CopyProgress& progress,
+                                                     bool& name_taken) {
   // A copy of its own rather than CopyFileExW: it reads through the held
   // handle, tells its progress and can be cancelled everywhere (Wine's
-  // CopyFileExW calls no progress routine), and it writes the copy through
-  // on the handle that wrote it.
+  // CopyFileExW calls no progress routine), writes the copy through on the
+  // handle that wrote it, and holds it until it has its final name.
   HANDLE in = static_cast<Win32HeldSource&>(from).Handle();
-  const std::wstring target = Wide(to);
   LARGE_INTEGER size{}, start{};
   FILE_BASIC_INFO basic{};
   if (!GetFileSizeEx(in, &size) ||
       !GetFileInformationByHandleEx(in, FileBasicInfo, &basic, sizeof basic) ||
       !SetFilePointerEx(in, start, nullptr, FILE_BEGIN)) {
-    return false;
+    return nullptr;
   }
-  // A file of that name left hidden or read-only (by a copy cut short after
-  // it took a hidden source's attributes) would refuse to be replaced.
-  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  HANDLE out = CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return false;
+  // A new file only: whatever has the name already stays as it is.
+  HANDLE out = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (out == INVALID_HANDLE_VALUE) {
+    name_taken = GetLastError() == ERROR_FILE_EXISTS;
+    return nullptr;
+  }
+  auto copy = std::make_unique<Win32HeldCopy>(out, final_path, basic.FileAttributes);
   const uint64_t total = static_cast<uint64_t>(size.QuadPart);
   // Chunks of a megabyte at most, no larger than the file (and one byte more,
   // so that a small file takes one read and the end one more): most files
@@ -460,38 +567,26 @@ bool Win32System::DoCopyThrough(HeldSource& from, const std::string& to,
   const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(total + 1, 1024 * 1024));
   const std::unique_ptr<char[]> buffer(new char[chunk]);
   uint64_t copied = 0;
-  bool ok = true, cancelled = !progress(0, total);
-  while (ok && !cancelled) {
+  if (!progress(0, total)) return Cancelled();
+  for (;;) {
     DWORD got = 0;
-    ok = ReadFile(in, buffer.get(), chunk, &got, nullptr) != 0;
-    if (!ok || got == 0) break;
+    if (!ReadFile(in, buffer.get(), chunk, &got, nullptr)) return nullptr;
+    if (got == 0) break;
     DWORD written = 0;
-    ok = WriteFile(out, buffer.get(), got, &written, nullptr) && written == got;
+    if (!WriteFile(out, buffer.get(), got, &written, nullptr) || written != got) return nullptr;
     copied += got;
-    cancelled = ok && !progress(copied, std::max(total, copied));
+    if (!progress(copied, std::max(total, copied))) return Cancelled();
   }
-  // The copy keeps the source's times and attributes, as CopyFileW's does;
-  // then it is written through to the disk or server.
-  if (ok && !cancelled) {
-    ok = SetFileInformationByHandle(out, FileBasicInfo, &basic, sizeof basic) &&
-         FlushFileBuffers(out);
+  // The copy keeps the source's times and attributes, as CopyFileW's does
+  // (read-only only once it is in place); then it is written through to the
+  // disk or server.
+  basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  if (!SetFileInformationByHandle(out, FileBasicInfo, &basic, sizeof basic) ||
+      !FlushFileBuffers(out)) {
+    return nullptr;
   }
-  DWORD error = cancelled ? ERROR_REQUEST_ABORTED : GetLastError();
-  if (!ok || cancelled) {
-    // Nothing of a failed or cancelled copy stays at the target.
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    SetFileInformationByHandle(out, FileDispositionInfo, &disposition, sizeof disposition);
-  }
-  if (!CloseHandle(out) && ok && !cancelled) {
-    ok = false;
-    error = GetLastError();
-  }
-  SetLastError(error);
-  return ok && !cancelled;
-}
-
-bool Win32System::DoRemoveFile(const std::string& path) {
-  return DeleteFileW(Wide(path).c_str()) != 0;
+  return copy;
 }
 
 bool Win32System::DoFileSize(const std::string& path, uint64_t& size) {
@@ -502,9 +597,17 @@ bool Win32System::DoFileSize(const std::string& path, uint64_t& size) {
   return true;
 }
 
-bool Win32System::DoRenameOver(const std::string& from, const std::string& to) {
-  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+bool Win32System::DoRenameWhenLarger(const std::string& path, uint64_t limit,
+                                     const std::string& to) {
+  HANDLE h = CreateFileW(Wide(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool renamed = SizeThrough(h) > limit && RenameThrough(h, to, true);
+  const DWORD error = GetLastError();
+  CloseHandle(h);
+  SetLastError(error);
+  return renamed;
 }
 
 std::string Win32System::DoFinalPath(const std::string& path) {

@@ -63,11 +63,11 @@ class Win32System : public System {
   bool DoMakeFolder(const std::string& path) override;
   std::unique_ptr<HeldSource> DoHoldSource(const std::string& path, SourceEnd end,
                                            HoldFailure& failure) override;
-  bool DoCopyThrough(HeldSource& from, const std::string& to,
-                     const CopyProgress& progress) override;
-  bool DoRenameOver(const std::string& from, const std::string& to) override;
-  bool DoRemoveFile(const std::string& path) override;
+  std::unique_ptr<HeldCopy> DoCopyThrough(HeldSource& from, const std::string& temporary,
+                                          const std::string& final_path,
+                                          const CopyProgress& progress, bool& name_taken) override;
   bool DoFileSize(const std::string& path, uint64_t& size) override;
+  bool DoRenameWhenLarger(const std::string& path, uint64_t limit, const std::string& to) override;
   bool DoAppendFile(const std::string& path, const std::string& bytes) override;
 
  private:

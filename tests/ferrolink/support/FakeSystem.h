@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstddef>
 #include <iterator>
+#include <memory>
 #include <functional>
 #include <map>
 #include <set>
@@ -39,6 +41,8 @@ class FakeSystem : public System {
     bool read_fails = false;    // ReadWholeFile fails (open for writing elsewhere)
     bool write_fails = false;   // ReplaceWholeFile fails
     uint64_t id = 0;            // the identity's index
+    int holders = 0;            // transfers that hold it as their source
+    bool delete_pending = false;  // deleted by a holder: gone when the last one lets go
   };
 
   // The capital the system folds a UTF-16 unit to: ASCII, Latin-1, Latin
@@ -460,11 +464,29 @@ class FakeSystem : public System {
   }
   std::vector<std::string> created_dirs;
 
-  // A source held by the transfer: its end through the one handle.
+  // Called after each step of a transfer's calls, named: "gehalten",
+  // "kopiert", "am Ziel", "erledigt", "losgelassen". A test runs there what
+  // another process does meanwhile.
+  std::function<void(const std::string&)> between_steps;
+  // Hooks run from a copy: one may clear itself.
+  void Step(const char* name) {
+    if (auto hook = between_steps) hook(name);
+  }
+
+  // A source held by the transfer: its end through the one handle, shared
+  // with other holders; a delete takes effect when the last one lets go.
   class Held : public HeldSource {
    public:
     Held(FakeSystem& system, std::string path, SourceEnd end)
-        : system_(system), path_(std::move(path)), end_(end) {}
+        : system_(system), path_(std::move(path)), end_(end) {
+      ++system_.Find(path_)->holders;
+    }
+    ~Held() override {
+      Node* n = system_.Find(path_);
+      if (!n) return;
+      if (--n->holders == 0 && n->delete_pending) system_.Remove(path_);
+      system_.Step("losgelassen");
+    }
     const std::string& Path() const { return path_; }
     uint64_t Size() override {
       Node* n = system_.Find(path_);
@@ -476,19 +498,26 @@ class FakeSystem : public System {
       if (end_ == SourceEnd::Delete && (n->attrs & kAttrReadOnly)) {
         return system_.Fail(kAccessDenied);
       }
+      settled_ = true;
       if (end_ == SourceEnd::Unmark) {
         n->attrs = attributes;
-        return true;
+      } else if (!n->delete_pending) {
+        n->delete_pending = true;
+        system_.deleted.push_back(path_);
       }
-      system_.deleted.push_back(path_);
-      system_.Remove(path_);
+      system_.Step("erledigt");
       return true;
+    }
+    bool TakenElsewhere() override {
+      Node* n = system_.Find(path_);
+      return !settled_ && (!n || n->delete_pending || (n->attrs & kAttrArchive) == 0);
     }
 
    private:
     FakeSystem& system_;
     std::string path_;
     SourceEnd end_;
+    bool settled_ = false;
   };
   // Runs before a source is held: a writer may come.
   std::function<void(const std::string&)> before_hold;
@@ -497,10 +526,11 @@ class FakeSystem : public System {
     std::string path;
     failure = HoldFailure::Other;
     if (!Take(handed, path)) return nullptr;
-    if (before_hold) before_hold(path);
+    if (auto hook = before_hold) hook(path);
     Node* n = Find(path);
-    if (!n || n->dir) {
-      if (!n) failure = HoldFailure::Gone;
+    // A file deleted by another holder opens no more, as if it were gone.
+    if (!n || n->dir || n->delete_pending) {
+      if (!n || n->delete_pending) failure = HoldFailure::Gone;
       Fail("Datei nicht gefunden");
       return nullptr;
     }
@@ -512,85 +542,125 @@ class FakeSystem : public System {
       return nullptr;
     }
     failure = HoldFailure::None;
-    return std::make_unique<Held>(*this, path, end);
+    auto held = std::make_unique<Held>(*this, path, end);
+    Step("gehalten");
+    return held;
   }
 
-  bool DoCopyThrough(HeldSource& held, const std::string& handed_to,
-                     const CopyProgress& progress) override {
-    std::string to;
-    if (!Take(handed_to, to)) return false;
+  // A copy held at its temporary name: locked (nobody else can open,
+  // replace or remove it) until it is in place; removed if it never is.
+  class Copy : public HeldCopy {
+   public:
+    Copy(FakeSystem& system, std::string at, std::string final_path)
+        : system_(system), at_(std::move(at)), final_(std::move(final_path)) {}
+    ~Copy() override {
+      if (!placed_) system_.Remove(at_);
+    }
+    uint64_t Size() override {
+      Node* n = system_.Find(at_);
+      return n ? n->size : 0;
+    }
+    bool PutInPlace() override {
+      Node* dst = system_.Find(final_);
+      // Windows replaces no file that somebody holds open, nor a read-only one.
+      if (system_.move_fails || !system_.Find(Parent(final_)) ||
+          (dst && (dst->dir || dst->locked || dst->held || dst->holders > 0 ||
+                   (dst->attrs & kAttrReadOnly)))) {
+        return system_.Fail(kAccessDenied);
+      }
+      const Node moved = *system_.Find(at_);
+      system_.Remove(at_);
+      Node& n = system_.AddFile(final_, moved.content, moved.attrs);
+      n.size = moved.size;
+      n.wtime = moved.wtime;
+      system_.moves.push_back({at_, final_});
+      placed_ = true;
+      system_.Step("am Ziel");
+      return true;
+    }
+
+   private:
+    FakeSystem& system_;
+    std::string at_, final_;
+    bool placed_ = false;
+  };
+  std::unique_ptr<HeldCopy> DoCopyThrough(HeldSource& held, const std::string& handed_temporary,
+                                          const std::string& handed_final,
+                                          const CopyProgress& progress, bool& name_taken) override {
+    std::string to, final_path;
+    if (!Take(handed_temporary, to) || !Take(handed_final, final_path)) return nullptr;
     const std::string from = static_cast<Held&>(held).Path();
     Node* src = Find(from);
-    if (!src || src->dir) return Fail("Datei nicht gefunden");
-    Node* dst = Find(to);
-    if ((dst && dst->dir) || !Find(Parent(to)) || unwritable_dirs.count(Key(Parent(to)))) {
-      return Fail(kAccessDenied);
+    if (!src || src->dir) return Refuse("Datei nicht gefunden");
+    // A new file only: whatever answers to the name stays as it is.
+    if (Find(to)) {
+      name_taken = true;
+      return Refuse(kExists);
     }
+    if (!Find(Parent(to)) || unwritable_dirs.count(Key(Parent(to)))) return Refuse(kAccessDenied);
     copies.push_back({from, to});
     const Node copy = *src;
     // The copy tells how far it is; a cancel leaves nothing at the target.
     if (during_copy) {
-      if (!during_copy(progress, copy.size)) return Fail(kAborted);
+      if (!during_copy(progress, copy.size)) return Refuse(kAborted);
     } else if (!progress(copy.size, copy.size)) {
-      return Fail(kAborted);
+      return Refuse(kAborted);
     }
     Node& n = AddFile(to, copy.content, copy.attrs);
     n.size = copy.size;
     n.wtime = copy.wtime;
+    n.locked = true;
+    auto held_copy = std::make_unique<Copy>(*this, to, final_path);
     if (after_copy) after_copy(from, to);
-    if (flush_fails) return Fail("Datentr\u00e4ger voll");
+    if (flush_fails) return Refuse("Datentr\u00e4ger voll");
     flushed.push_back(to);
-    return true;
+    Step("kopiert");
+    return held_copy;
+  }
+  std::nullptr_t Refuse(const char* why) {
+    Fail(why);
+    return nullptr;
   }
   std::vector<std::string> flushed;
   bool flush_fails = false;
+  bool move_fails = false;
   std::vector<std::pair<std::string, std::string>> copies;
+  std::vector<std::pair<std::string, std::string>> moves;
   std::function<void(const std::string&, const std::string&)> after_copy;
   // Runs the copy's progress (the copy's size given); false: cancelled.
   std::function<bool(const CopyProgress&, uint64_t)> during_copy;
   static constexpr char kAborted[] = "Die Anforderung wurde abgebrochen";
+  static constexpr char kExists[] = "Die Datei ist bereits vorhanden";
   // The clock of durations; a test moves it on.
   std::atomic<uint64_t> milliseconds{1000};
   uint64_t Milliseconds() override { return milliseconds; }
-
-  bool DoRemoveFile(const std::string& handed) override {
-    std::string path;
-    if (!Take(handed, path)) return false;
-    Node* n = Find(path);
-    if (!n || n->dir || n->locked || (n->attrs & kAttrReadOnly)) return false;
-    deleted.push_back(path);
-    Remove(path);
-    return true;
-  }
   std::vector<std::string> deleted;
 
+  // The size a file has by its name; `listed` stands for a size measured
+  // before another process changed the file.
   bool DoFileSize(const std::string& handed, uint64_t& size) override {
     std::string path;
     if (!Take(handed, path)) return false;
     Node* n = Find(path);
     if (!n || n->dir) return false;
-    size = n->size;
+    size = n->listed != 0 ? n->listed : n->size;
     return true;
   }
-  bool DoRenameOver(const std::string& handed_from, const std::string& handed_to) override {
-    std::string from, to;
-    if (!Take(handed_from, from) || !Take(handed_to, to)) return false;
-    Node* src = Find(from);
+  bool DoRenameWhenLarger(const std::string& handed, uint64_t limit,
+                          const std::string& handed_to) override {
+    std::string path, to;
+    if (!Take(handed, path) || !Take(handed_to, to)) return false;
+    Node* n = Find(path);
+    if (!n || n->dir || n->size <= limit) return false;
     Node* dst = Find(to);
-    if (!src || src->dir || src->locked || move_fails || !Find(Parent(to)) ||
-        (dst && (dst->dir || dst->locked || (dst->attrs & kAttrReadOnly)))) {
+    if (n->locked || (dst && (dst->dir || dst->locked || (dst->attrs & kAttrReadOnly)))) {
       return Fail(kAccessDenied);
     }
-    const Node moved = *src;
-    Remove(from);
-    Node& n = AddFile(to, moved.content, moved.attrs);
-    n.size = moved.size;
-    n.wtime = moved.wtime;
-    moves.push_back({from, to});
+    const Node moved = *n;
+    Remove(path);
+    AddFile(to, moved.content, moved.attrs);
     return true;
   }
-  std::vector<std::pair<std::string, std::string>> moves;
-  bool move_fails = false;
   std::string DoFinalPath(const std::string& handed) override {
     std::string path;
     if (!Take(handed, path)) return std::string();

@@ -19,12 +19,18 @@ std::vector<std::string> Names(System& sys, const std::string& pattern) {
 
 const CopyProgress kGoOn = [](uint64_t, uint64_t) { return true; };
 
+// Copies a held source to `to` by way of a temporary name and puts it in place.
+bool Put(System& s, HeldSource& held, const std::string& to, const CopyProgress& progress = kGoOn) {
+  bool taken = false;
+  const std::unique_ptr<HeldCopy> copy = s.CopyThrough(held, to + ".~ft", to, progress, taken);
+  return copy && copy->PutInPlace();
+}
+
 // Holds `from` and copies it to `to`.
-bool Copy(System& s, const std::string& from, const std::string& to,
-          const CopyProgress& progress = kGoOn) {
+bool Copy(System& s, const std::string& from, const std::string& to) {
   HoldFailure failure;
   const std::unique_ptr<HeldSource> held = s.HoldSource(from, SourceEnd::Unmark, failure);
-  return held && s.CopyThrough(*held, to, progress);
+  return held && Put(s, *held, to);
 }
 
 ListEntry Entry(System& sys, const std::string& pattern) {
@@ -86,53 +92,110 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_TRUE(s.FolderExists(g.Root() + "zweitname"));
          EXPECT_FALSE(s.FolderExists(g.Root() + "daten\\m.dat"));
        }},
-      {"a copy replaces an existing file and tells its progress; a cancelled copy and a file "
-       "held exclusively leave nothing",
+      {"a copy is made under a new name only, held until it is in place, and tells its "
+       "progress; one cancelled or let go before, and a file held exclusively, leave nothing",
        "",
        [](Ground& g) {
          g.File("a.dat", "neu");
          g.File("b.dat", "alter Inhalt");
+         g.File("b.dat.~ft", "eine Datei dieses Namens");
          System& s = g.Sys();
+         const std::string a = g.Root() + "a.dat", b = g.Root() + "b.dat";
+         HoldFailure failure;
+         std::unique_ptr<HeldSource> held = s.HoldSource(a, SourceEnd::Unmark, failure);
+         ASSERT_TRUE(held);
+         bool taken = false;
+         EXPECT_FALSE(s.CopyThrough(*held, b + ".~ft", b, kGoOn, taken));
+         EXPECT_TRUE(taken);
+         EXPECT_EQ(g.Content("b.dat.~ft"), "eine Datei dieses Namens");
          uint64_t last = 0, total = 0;
-         g.ReadOnly("b.dat");  // a leftover that kept a source's attributes
-         EXPECT_TRUE(
-             Copy(s, g.Root() + "a.dat", g.Root() + "b.dat", [&](uint64_t copied, uint64_t all) {
+         std::unique_ptr<HeldCopy> copy =
+             s.CopyThrough(*held, b + ".~ft2", b, [&](uint64_t copied, uint64_t all) {
                last = copied;
                total = all;
                return true;
-             }));
+             }, taken);
+         ASSERT_TRUE(copy);
+         EXPECT_FALSE(taken);
+         EXPECT_EQ(copy->Size(), 3u);
+         EXPECT_FALSE(s.RenameWhenLarger(b + ".~ft2", 0, g.Root() + "anders.dat"));
+         EXPECT_TRUE(copy->PutInPlace());
+         copy.reset();
          EXPECT_EQ(g.Content("b.dat"), "neu");
+         EXPECT_FALSE(g.Exists("b.dat.~ft2"));
          EXPECT_EQ(total, 3u);
          EXPECT_EQ(last, 3u);
-         EXPECT_FALSE(Copy(s, g.Root() + "a.dat", g.Root() + "c.dat",
-                           [](uint64_t, uint64_t) { return false; }));
+         copy = s.CopyThrough(*held, b + ".~ft3", g.Root() + "c.dat", kGoOn, taken);
+         ASSERT_TRUE(copy);
+         copy.reset();
+         EXPECT_FALSE(g.Exists("b.dat.~ft3"));
+         EXPECT_FALSE(Put(s, *held, g.Root() + "c.dat", [](uint64_t, uint64_t) { return false; }));
+         EXPECT_FALSE(g.Exists("c.dat.~ft"));
          EXPECT_FALSE(g.Exists("c.dat"));
+         held.reset();
          uint64_t size = 0;
-         EXPECT_TRUE(s.FileSize(g.Root() + "b.dat", size));
+         EXPECT_TRUE(s.FileSize(b, size));
          EXPECT_EQ(size, 3u);
          EXPECT_FALSE(s.FileSize(g.Root(), size));  // a folder has none
          EXPECT_FALSE(Copy(s, g.Root() + "fehlt.dat", g.Root() + "c.dat"));
          g.Hold("a.dat", Holder::Exclusive);
-         EXPECT_FALSE(Copy(s, g.Root() + "a.dat", g.Root() + "c.dat"));
+         EXPECT_FALSE(Copy(s, a, g.Root() + "c.dat"));
          EXPECT_FALSE(s.LastErrorText().empty());
-         EXPECT_FALSE(s.RemoveFile(g.Root() + "a.dat"));
          g.ReleaseAll();
-         EXPECT_TRUE(s.RemoveFile(g.Root() + "a.dat"));
-         EXPECT_FALSE(g.Exists("a.dat"));
+         EXPECT_FALSE(g.Exists("c.dat"));
        }},
-      {"a rename replaces an existing file, but not a read-only one",
+      {"a copy is put in place over an existing file, but not over one held open or read-only",
        "Wine renames over a read-only file too; Windows refuses with access denied",
        [](Ground& g) {
-         g.File("t.~ft", "neu");
-         g.File("m.dat", "alt");
+         g.File("m.dat", "neu");
+         g.File("alt.dat", "alt");
+         g.File("offen.dat", "offen");
          g.File("fest.dat", "fest");
          g.ReadOnly("fest.dat");
          System& s = g.Sys();
-         EXPECT_TRUE(s.RenameOver(g.Root() + "t.~ft", g.Root() + "m.dat"));
-         EXPECT_EQ(g.Content("m.dat"), "neu");
-         EXPECT_FALSE(g.Exists("t.~ft"));
-         EXPECT_EQ(s.RenameOver(g.Root() + "m.dat", g.Root() + "fest.dat"), g.Wine());
+         HoldFailure failure;
+         std::unique_ptr<HeldSource> held =
+             s.HoldSource(g.Root() + "m.dat", SourceEnd::Unmark, failure);
+         ASSERT_TRUE(held);
+         EXPECT_TRUE(Put(s, *held, g.Root() + "alt.dat"));
+         EXPECT_EQ(g.Content("alt.dat"), "neu");
+         g.Hold("offen.dat", Holder::Writer);
+         EXPECT_FALSE(Put(s, *held, g.Root() + "offen.dat"));
+         g.ReleaseAll();
+         EXPECT_EQ(g.Content("offen.dat"), "offen");
+         EXPECT_EQ(Put(s, *held, g.Root() + "fest.dat"), g.Wine());
          EXPECT_EQ(g.Content("fest.dat"), g.Wine() ? "neu" : "fest");
+         for (const char* left : {"alt.dat.~ft", "offen.dat.~ft", "fest.dat.~ft"}) {
+           EXPECT_FALSE(g.Exists(left)) << left;
+         }
+       }},
+      {"a source two hold at once is taken elsewhere once the other deletes or un-marks it",
+       "Wine shows a pending delete only to the handle that asked for it, until it closes",
+       [](Ground& g) {
+         g.File("m.dat", "m");
+         g.File("n.dat", "n");
+         System& s = g.Sys();
+         const std::string m = g.Root() + "m.dat", n = g.Root() + "n.dat";
+         HoldFailure failure;
+         std::unique_ptr<HeldSource> first = s.HoldSource(m, SourceEnd::Delete, failure);
+         std::unique_ptr<HeldSource> second = s.HoldSource(m, SourceEnd::Delete, failure);
+         ASSERT_TRUE(first && second);
+         EXPECT_FALSE(second->TakenElsewhere());
+         EXPECT_TRUE(first->Settle(0));
+         EXPECT_FALSE(first->TakenElsewhere());
+         EXPECT_EQ(second->TakenElsewhere(), !g.Wine());
+         first.reset();
+         EXPECT_TRUE(second->TakenElsewhere());
+         EXPECT_FALSE(s.HoldSource(m, SourceEnd::Delete, failure));
+         EXPECT_EQ(failure, HoldFailure::Gone);
+         second.reset();
+         EXPECT_FALSE(g.Exists("m.dat"));
+         first = s.HoldSource(n, SourceEnd::Unmark, failure);
+         second = s.HoldSource(n, SourceEnd::Unmark, failure);
+         ASSERT_TRUE(first && second);
+         EXPECT_FALSE(second->TakenElsewhere());
+         EXPECT_TRUE(first->Settle(0));
+         EXPECT_TRUE(second->TakenElsewhere());
        }},
       {"a path of over 300 units works at every step; a plain one Windows refuses",
        "Wine takes a plain path of 260 units or more, which Windows refuses; Wine gives no "
@@ -147,13 +210,13 @@ const std::vector<ContractCase>& SystemContract() {
          HoldFailure failure;
          std::unique_ptr<HeldSource> held = s.HoldSource(file, SourceEnd::Delete, failure);
          ASSERT_TRUE(held);
-         EXPECT_TRUE(s.CopyThrough(*held, file + ".~ft", kGoOn));
-         uint64_t size = 0;
-         EXPECT_TRUE(s.FileSize(file + ".~ft", size));
-         EXPECT_EQ(size, 7u);
+         EXPECT_TRUE(Put(s, *held, folder + "n.dat"));
          EXPECT_TRUE(held->Settle(0));
          held.reset();
-         EXPECT_TRUE(s.RenameOver(file + ".~ft", file));
+         uint64_t size = 0;
+         EXPECT_TRUE(s.FileSize(folder + "n.dat", size));
+         EXPECT_EQ(size, 7u);
+         EXPECT_TRUE(s.RenameWhenLarger(folder + "n.dat", 6, file));
          EXPECT_EQ(Names(s, folder + "*.*"), (std::vector<std::string>{".", "..", "m.dat"}));
          EXPECT_EQ(s.UpperCase(s.FinalPath(folder)), g.Wine() ? "" : s.UpperCase(folder));
          EXPECT_EQ(s.FullPath(g.Root() + a + "\\x\\..\\" + b + "\\m.dat"), file);
@@ -229,6 +292,13 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_FALSE(s.AppendFile(g.Root() + "j.log", "c\r\n"));
          g.ReleaseAll();
          EXPECT_EQ(g.Content("j.log"), "a\r\nb\r\n");
+         // Renamed only when larger, and then over an older ".1".
+         g.File("j.log.1", "älter");
+         EXPECT_FALSE(s.RenameWhenLarger(g.Root() + "j.log", 6, g.Root() + "j.log.1"));
+         EXPECT_TRUE(s.RenameWhenLarger(g.Root() + "j.log", 5, g.Root() + "j.log.1"));
+         EXPECT_EQ(g.Content("j.log.1"), "a\r\nb\r\n");
+         EXPECT_FALSE(g.Exists("j.log"));
+         EXPECT_FALSE(s.RenameWhenLarger(g.Root() + "j.log", 0, g.Root() + "j.log.1"));
        }},
       {"the settings file's path comes from the registry value as it is", "",
        [](Ground& g) {

@@ -271,6 +271,7 @@ TEST_F(Cycle, ASourceIsDeliveredWholeAndOnlyWhileNobodyWritesIt) {
     const char* name;
     std::function<void()> setup;
     bool delivered;  // at the first tick; every file is at the second
+    const char* at_temporary = "<missing>";  // the target's file of m.dat's temporary name
   } rows[] = {
       {"a writer holds the source", [&] { p.Find("C:\\Daten\\m.dat")->held = true; }, false},
       {"a program holds it without sharing", [&] { p.Find("C:\\Daten\\m.dat")->locked = true; },
@@ -288,10 +289,17 @@ TEST_F(Cycle, ASourceIsDeliveredWholeAndOnlyWhileNobodyWritesIt) {
        true},
       {"the listing's size lags behind the file", [&] { p.Find("C:\\Daten\\m.dat")->listed = 3; },
        true},
-      {"a hidden temporary file is left from before",
-       [&] { p.AddFile("D:\\Ziel\\m.dat.~ft", "alt", 0x22); }, true},
-      {"a read-only temporary file is left from before",
-       [&] { p.AddFile("D:\\Ziel\\m.dat.~ft", "alt", 0x21); }, true},
+      {"a hidden file of the temporary name is at the target",
+       [&] { p.AddFile("D:\\Ziel\\m.dat.~ft", "alt", 0x22); }, true, "alt"},
+      {"a read-only file of the temporary name is at the target",
+       [&] { p.AddFile("D:\\Ziel\\m.dat.~ft", "alt", 0x21); }, true, "alt"},
+      {"a source file of the temporary name is listed first",
+       [&] {
+         p.Remove("C:\\Daten\\m.dat");
+         Source("m.dat.~ft");
+         Source("m.dat");
+       },
+       true, "inhalt m.dat.~ft"},
   };
   for (const bool delete_mode : {true, false}) {
     for (const auto& row : rows) {
@@ -308,10 +316,13 @@ TEST_F(Cycle, ASourceIsDeliveredWholeAndOnlyWhileNobodyWritesIt) {
         Tick();
       }
       EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
-      EXPECT_FALSE(p.Exists("D:\\Ziel\\m.dat.~ft"));
+      EXPECT_EQ(p.Content("D:\\Ziel\\m.dat.~ft"), row.at_temporary);
+      EXPECT_EQ(p.Find("D:\\Ziel")->children.size(), p.Exists("D:\\Ziel\\m.dat.~ft") ? 2u : 1u);
       EXPECT_EQ(p.Exists("C:\\Daten\\m.dat"), !delete_mode);
-      p.Remove("C:\\Daten\\m.dat");
-      p.Remove("D:\\Ziel\\m.dat");
+      for (const char* file : {"C:\\Daten\\m.dat", "C:\\Daten\\m.dat.~ft", "D:\\Ziel\\m.dat",
+                               "D:\\Ziel\\m.dat.~ft"}) {
+        p.Remove(file);
+      }
     }
   }
 }
@@ -554,9 +565,9 @@ TEST_F(Cycle, AFileReachesItsNameWholeBeforeTheSourceIsTouched) {
   p.AddFile("D:\\Ziel\\n.dat.~ft", "halb von einem Absturz");
   Source("n.dat");
   Tick();
-  EXPECT_EQ(p.flushed.back(), "D:\\Ziel\\n.dat.~ft");
+  EXPECT_EQ(p.flushed.back(), "D:\\Ziel\\n.dat.~ft-2");
   EXPECT_EQ(p.Content("D:\\Ziel\\n.dat"), "inhalt n.dat");
-  EXPECT_FALSE(p.Exists("D:\\Ziel\\n.dat.~ft"));
+  EXPECT_EQ(p.Content("D:\\Ziel\\n.dat.~ft"), "halb von einem Absturz");
   EXPECT_FALSE(p.Exists("C:\\Daten\\n.dat"));
   EXPECT_EQ(form.CopyCount, 2);
 }

@@ -100,6 +100,15 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   EXPECT_EQ(Take(), (Lines{"Zustand\tNetz OK", "verschoben\ta.dfq\t4 Bytes",
                            "verschoben\tb.dfq\t4 Bytes"}));
 
+  // Measured large just before another Ferrolink renamed it and began a new
+  // one: the new one is not renamed over the older lines.
+  p.AddFile("C:\\Daten\\c.dfq");
+  p.Find(kLog)->listed = ferrolink::kJournalLimit + 1;
+  form.TimerFindTimer();
+  EXPECT_EQ(p.Content(std::string(kLog) + ".1").size(), ferrolink::kJournalLimit + 3);
+  EXPECT_EQ(Take(), Lines{"verschoben\tc.dfq\t4 Bytes"});
+  p.Find(kLog)->listed = 0;
+
   // Held for more than a megabyte of lines: the oldest beyond it are
   // dropped and counted, the newest wait.
   p.Find(kLog)->locked = true;
@@ -115,6 +124,60 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   EXPECT_EQ(lines[0],
             "Fehler\tJournal seit 2026-12-09 08:41:03 nicht schreibbar (Zugriff "
             "verweigert), 82 Zeile(n) verloren");
+}
+
+// Two Ferrolinks of two log-ons on one source, target and journal: the
+// second runs a whole cycle at each step of the first's delivery of a file.
+// Every file arrives whole, once, at its own name, nothing else stays at
+// the target, and no line says a file was left.
+TEST(TwoLogOns, DeliverEachFileOnceWhereverTheOtherComesIn) {
+  for (const char* step : {"vor dem Halten", "gehalten", "kopiert", "am Ziel", "erledigt",
+                           "losgelassen"}) {
+    for (const bool delete_mode : {true, false}) {
+      SCOPED_TRACE(std::string(step) + (delete_mode ? ", delete mode" : ", copy mode"));
+      FakeComputer p;
+      p.settings_value = "C:\\Calyrix\\k9q2.ini";
+      p.AddFile(p.settings_value, "[Directories]\r\nDatafiles=C:\\Daten\r\n");
+      p.AddFile("C:\\Calyrix\\ferrolink.ini", std::string("[General]\r\nTarget=D:\\Ziel\r\nDelete=") +
+                                                  (delete_mode ? "1" : "0") + "\r\n");
+      p.AddDir("D:\\Ziel");
+      p.AddFile("C:\\Daten\\m.dfq", "Messung m");
+      p.AddFile("C:\\Daten\\n.dfq", "Messung n");
+      TMainForm first{p, p};
+      ferrolink::test::FakeView other_view;
+      TMainForm other{p, other_view};
+      first.FormCreate();
+      other.FormCreate();
+      p.process_tag = "a";
+      auto other_runs = [&](const std::string& at) {
+        if (at != step) return;
+        p.before_hold = nullptr;
+        p.between_steps = nullptr;
+        p.process_tag = "b";
+        other.TimerFindTimer();
+        p.process_tag = "a";
+      };
+      p.before_hold = [&](const std::string&) { other_runs("vor dem Halten"); };
+      p.between_steps = other_runs;
+      first.TimerFindTimer();
+      first.FormClose();
+      other.FormClose();
+      EXPECT_EQ(p.between_steps, nullptr);  // the other one ran
+      EXPECT_EQ(p.Find("D:\\Ziel")->children, (std::vector<std::string>{"m.dfq", "n.dfq"}));
+      const std::string journal = p.Content(kLog);
+      for (const char* name : {"m.dfq", "n.dfq"}) {
+        EXPECT_EQ(p.Content(std::string("D:\\Ziel\\") + name), std::string("Messung ") + name[0]);
+        const std::string source = std::string("C:\\Daten\\") + name;
+        EXPECT_EQ(p.Exists(source), !delete_mode);
+        if (!delete_mode) {
+          EXPECT_EQ(p.Find(source)->attrs, 0u);
+        }
+        EXPECT_NE(journal.find(std::string(delete_mode ? "verschoben\t" : "kopiert\t") + name),
+                  std::string::npos);
+      }
+      EXPECT_EQ(journal.find("ausgelassen"), std::string::npos) << journal;
+    }
+  }
 }
 
 // Windows refuses a plain path of 260 UTF-16 units or more, and a folder to
