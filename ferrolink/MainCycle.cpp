@@ -401,6 +401,9 @@ void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delet
   // was delivered.
   const uint64_t size = source.Size();
   if (!source.Settle(file.Attributes & 0xFF & 0xDF)) {
+    // Another Ferrolink deleted or un-marked it first: delivered twice, the
+    // same bytes, and said by the other.
+    if (source.TakenElsewhere()) return;
     return Leave(source_file, relative, delete_mode ? kLeftNotDeleted : kLeftNotUnmarked,
                  system_.LastErrorText());
   }
