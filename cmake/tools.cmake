@@ -46,8 +46,12 @@ function(tools_e2e_test target)
     target_compile_definitions(${target} PRIVATE "${up}_EXE=\"$<TARGET_FILE:${p}>\"")
     add_dependencies(${target} ${p})
   endforeach()
+  # The build's folder and the scripts' source, for a test that makes a Wine
+  # prefix of its own: another log-on.
   target_compile_definitions(${target} PRIVATE
-                             "E2E_WORK_ROOT=\"${CMAKE_BINARY_DIR}/e2e-work/${target}\"")
+                             "E2E_WORK_ROOT=\"${CMAKE_BINARY_DIR}/e2e-work/${target}\""
+                             "E2E_BUILD_DIR=\"${CMAKE_BINARY_DIR}\""
+                             "E2E_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES LABELS e2e RESOURCE_LOCK wine_desktop TIMEOUT 180)
 endfunction()

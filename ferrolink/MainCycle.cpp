@@ -51,13 +51,11 @@ constexpr char kLeftAlias[] = "Name steht am Ziel für eine andere Datei";
 constexpr char kLeftNotDeleted[] = "Quelle kann nicht gelöscht werden";
 constexpr char kLeftNotUnmarked[] = "Archivbit der Quelle kann nicht gelöscht werden";
 
-// True for a name that may be a short name: Windows makes them with a tilde
-// and a digit ("MESSUN~1.DFQ").
+// True for a name that may be a short name: at most eight characters, a dot
+// and three more, with a tilde (Windows makes "MESSUN~1.DFQ", Wine
+// "MESS~FVI.DFQ").
 bool MayBeShortName(const std::string& name) {
-  for (size_t at = name.find('~'); at != std::string::npos; at = name.find('~', at + 1)) {
-    if (at + 1 < name.size() && name[at + 1] >= '0' && name[at + 1] <= '9') return true;
-  }
-  return false;
+  return name.find('~') != std::string::npos && Utf16Units(name) <= 12;
 }
 
 }  // namespace

@@ -379,21 +379,11 @@ bool Win32System::DoMakeFolder(const std::string& path) {
 
 namespace {
 
-// A path as NT names it, for a rename through a handle: \??\C:\... or
-// \??\UNC\server\share\...
-std::wstring NtName(const std::string& path) {
-  std::wstring name = Wide(path);
-  if (name.rfind(L"\\\\?\\", 0) == 0) return L"\\??\\" + name.substr(4);
-  name = Wide(GrownPath([&name](wchar_t* buffer, DWORD size) {
-    return GetFullPathNameW(name.c_str(), size, buffer, nullptr);
-  }));
-  if (name.rfind(L"\\\\", 0) == 0) return L"\\??\\UNC\\" + name.substr(2);
-  return L"\\??\\" + name;
-}
-
-// Renames the file a handle holds (opened with DELETE access) to `to`.
+// Renames the file a handle holds (opened with DELETE access) to `to`, a
+// path as the other calls take it: the system turns it into NT's form, as
+// it does for a path that opens a file.
 bool RenameThrough(HANDLE h, const std::string& to, bool replace) {
-  const std::wstring name = NtName(to);
+  const std::wstring name = Wide(to);
   const size_t bytes = name.size() * sizeof(wchar_t);
   std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());

@@ -230,12 +230,28 @@ TEST_F(FerrolinkCycle, SecondSpellingsOfTheSourceAreFoundByIdentity) {
     Close();
   }
 
+  // Links back into the source are not entered: the files arrive at their
+  // real place only. A source file named like the short name of a file at
+  // the server (Wine's, as the server's file system gives it) leaves that
+  // file as it was.
   ASSERT_TRUE(e2e::LinuxSymlink(source, source + "schleife"));
+  Put("2025\\Woche 07\\w.dfq");
+  ASSERT_TRUE(e2e::LinuxSymlink(source + "2025\\Woche 07", source + "0_Neueste"));
   ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  const std::string delivered = dir / "server\\Messung_0001.dfq";
+  ASSERT_TRUE(e2e::WriteFileBytes(delivered, "geliefert"));
+  wchar_t short_path[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameW(e2e::Wide(delivered).c_str(), short_path, MAX_PATH), 0u);
+  std::string alias = e2e::Utf8(short_path);
+  alias = alias.substr(alias.find_last_of('\\') + 1);
+  ASSERT_NE(alias, "Messung_0001.dfq");
+  Put(alias);
   Start(dir / "server", false);
   Tick();
-  ASSERT_TRUE(WaitFiles(dir / "server", (Files{"m.dfq", "teil\\n.dfq"})));
-  EXPECT_TRUE(e2e::WaitUntil([&] { return Label(IDC_LABELSTATUS) == "2 Datei(en) dupliziert."; }));
+  ASSERT_TRUE(WaitFiles(dir / "server",
+                        (Files{"2025\\Woche 07\\w.dfq", "Messung_0001.dfq", "m.dfq", "teil\\n.dfq"})));
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Label(IDC_LABELSTATUS) == "3 Datei(en) dupliziert."; }));
+  EXPECT_EQ(e2e::ReadFileBytes(delivered).value_or(""), "geliefert");
   Close();
 }
 
@@ -388,6 +404,80 @@ Files RefusedByWindows(const std::string& trace, int& long_forms) {
 }
 
 }  // namespace
+
+// Two log-ons: a second Ferrolink, in a Wine prefix of its own (with its own
+// Wine server, as another log-on has a session of its own), moves the same
+// source to the same server with the same settings and journal, at the same
+// time as this one. Every file arrives whole, nothing else stays at the
+// server, and no line of the journal says that a file was left.
+TEST_F(FerrolinkCycle, TwoLogOnsMoveOneSourceTogether) {
+  Files names;
+  const auto content = [](const std::string& name) {
+    return "Messung " + name + std::string(32768, 'x');
+  };
+  for (int n = 0; n < 600; ++n) {
+    names.push_back("Teil " + std::to_string(n % 3) + "\\m" + std::to_string(n) + ".dfq");
+    ASSERT_TRUE(e2e::MakeDirs(source + names.back().substr(0, 6)));
+    ASSERT_TRUE(e2e::WriteFileBytes(source + names.back(), content(names.back())));
+  }
+  std::sort(names.begin(), names.end());
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  WriteSettings(dir / "server", true);
+  char loader[MAX_PATH] = "wine", prefix[MAX_PATH] = "";
+  GetEnvironmentVariableA("WINELOADER", loader, MAX_PATH);
+  ASSERT_NE(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u);
+  const std::string second = "WINEPREFIX='" + std::string(prefix) + "-zweite-anmeldung' '" +
+                             loader + "' ";
+  const std::string ready = dir / "zweite bereit";
+  ASSERT_TRUE(e2e::StartLinux(
+      "/bin/sh", {"-c", "'" E2E_SOURCE_DIR "/scripts/wine-prefix.sh' '" E2E_BUILD_DIR "' '" +
+                            std::string(prefix) + "-zweite-anmeldung' && " + second +
+                            "reg add 'HKCU\\" + kKey + "' /v Settings /d '" +
+                            dir / "calyrix\\k9q2.ini" + "' /f && touch '" +
+                            e2e::LinuxPath(ready) + "'"}));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(ready); }, 90000));
+  const std::string log = dir / "calyrix\\ferrolink.log";
+  const auto count = [&](const std::string& what) {
+    const std::string journal = e2e::ReadFileBytes(log).value_or("");
+    size_t n = 0;
+    for (size_t at = journal.find(what); at != std::string::npos; at = journal.find(what, at + 1)) {
+      ++n;
+    }
+    return n;
+  };
+  // Each ticks 2 s after its start, and this one once more when the other
+  // has moved its first file.
+  ASSERT_TRUE(e2e::StartLinux("/bin/sh", {"-c", second + "'" FERROLINK_EXE "'"}));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return count("\tStart\t") == 1; }, 20000));
+  Launch();
+  ASSERT_TRUE(e2e::WaitUntil([&] { return count("\tverschoben\t") > 0; }, 20000));
+  Tick();
+  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ListFilesRecursive(dir / "server") == names; },
+                             60000))
+      << e2e::ListFilesRecursive(dir / "server").size() << " at the server";
+  EXPECT_EQ(e2e::ListFilesRecursive(source), Files{});
+  Close();
+  const std::string exe = FERROLINK_EXE;
+  ASSERT_TRUE(e2e::StartLinux(
+      "/bin/sh", {"-c", second + "taskkill /im '" + exe.substr(exe.find_last_of('/') + 1) + "'"}));
+  ASSERT_TRUE(e2e::WaitUntil([&] { return count("\tEnde\t") == 2; }, 20000));
+  for (const std::string& name : names) {
+    EXPECT_EQ(e2e::ReadFileBytes(dir / "server\\" + name).value_or(""), content(name));
+  }
+  // Whole lines only, each file's move said at least once, none left.
+  const std::string journal = e2e::ReadFileBytes(log).value_or("");
+  ASSERT_EQ(journal.rfind("\xEF\xBB\xBF", 0), 0u);
+  size_t moved = 0;
+  for (size_t at = 3, end; (end = journal.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    const std::string line = journal.substr(at, end - at);
+    EXPECT_TRUE(line.size() > 20 && line[4] == '-' && line[19] == '\t') << line;
+    EXPECT_EQ(line.find("\tausgelassen\t"), std::string::npos) << line;
+    moved += line.find("\tverschoben\t") != std::string::npos;
+  }
+  EXPECT_GE(moved, names.size());
+  EXPECT_EQ(count("\tZustand\tNetz OK"), 2u);  // both moved files
+  std::printf("two log-ons: %zu files, %zu move lines\n", names.size(), moved);
+}
 
 // Windows refuses plain paths past 260 units, Wine takes them: files whose
 // source path, target folder or target path is that long arrive, and the
