@@ -133,6 +133,12 @@ void TMainForm::RunCycle() {
     // An empty source (the registry key missing) has no normal form and is
     // not searched: that would walk the current directory.
     if (!folders_.Source.empty() && FileSearcher) {
+      // A reason counts as told only once its line is in the journal: when
+      // the journal had to drop lines, every reason is told again.
+      if (journal_.DroppedLines() != dropped_seen_) {
+        dropped_seen_ = journal_.DroppedLines();
+        left_.clear();
+      }
       TakeOwnFiles();
       FileSearcher->Start(folders_.Source + "*.*");
       // A walk to its end met every file still left: the others are gone
@@ -140,12 +146,6 @@ void TMainForm::RunCycle() {
       if (FileSearcher->Running)
         std::erase_if(left_, [&](const auto& l) { return !met_.count(l.first); });
       met_.clear();
-      // A reason counts as told only once its line is in the journal: when
-      // the journal had to drop lines, every reason is told again.
-      if (journal_.DroppedLines() != dropped_seen_) {
-        dropped_seen_ = journal_.DroppedLines();
-        left_.clear();
-      }
     }
     view_.SetTimerInterval(kIntervalReachable);
   } else {

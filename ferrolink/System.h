@@ -192,8 +192,8 @@ class System {
   // the temporary name is never touched: null, with `name_taken` true. Null
   // too when the copy fails or is cancelled; nothing of it stays then.
   std::unique_ptr<HeldCopy> CopyThrough(HeldSource& from, const std::string& temporary,
-                                        const std::string& final_path,
-                                        const CopyProgress& progress, bool& name_taken);
+                                        const std::string& final_path, const CopyProgress& progress,
+                                        bool& name_taken);
   bool FileSize(const std::string& path, uint64_t& size);
   // Renames a file to `to` (replacing it) when it is larger than `limit`,
   // measured and renamed through one handle: a file that another program

@@ -287,7 +287,7 @@ std::string Win32System::FromAnsi(const std::string& bytes) {
   return Narrow(wide.data(), static_cast<size_t>(std::max(units, 0)));
 }
 
-bool Win32System::ToAnsi(const std::string& text, std::string& bytes) {
+bool AnsiBytes(UINT code_page, const std::string& text, std::string& bytes) {
   bytes.clear();
   const std::wstring wide = Wide(text);
   if (wide.empty()) return true;
@@ -297,13 +297,17 @@ bool Win32System::ToAnsi(const std::string& text, std::string& bytes) {
   // worldwide language support") the conversion takes neither the best-fit
   // flag nor the question whether a character was lost: every character has
   // a place there, and only an unpaired surrogate is refused.
-  const bool utf8 = GetACP() == CP_UTF8;
+  const bool utf8 = code_page == CP_UTF8;
   BOOL lost = FALSE;
   const int written = WideCharToMultiByte(
-      CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, wide.data(), n, bytes.data(),
+      code_page, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, wide.data(), n, bytes.data(),
       static_cast<int>(bytes.size()), nullptr, utf8 ? nullptr : &lost);
   bytes.resize(static_cast<size_t>(std::max(written, 0)));
   return written > 0 && !lost;
+}
+
+bool Win32System::ToAnsi(const std::string& text, std::string& bytes) {
+  return AnsiBytes(GetACP(), text, bytes);
 }
 
 int Win32System::TextWidth(const std::string& text) {
@@ -514,7 +518,8 @@ std::unique_ptr<HeldSource> Win32System::DoHoldSource(const std::string& path, S
     const auto last_status = reinterpret_cast<LastStatus>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetLastNtStatus")));
     constexpr LONG kDeletePending = static_cast<LONG>(0xC0000056);
-    const bool pending = error == ERROR_ACCESS_DENIED && last_status && last_status() == kDeletePending;
+    const bool pending =
+        error == ERROR_ACCESS_DENIED && last_status && last_status() == kDeletePending;
     failure = error == ERROR_SHARING_VIOLATION ? HoldFailure::Written
               : pending || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                   ? HoldFailure::Gone
@@ -525,8 +530,7 @@ std::unique_ptr<HeldSource> Win32System::DoHoldSource(const std::string& path, S
   return std::make_unique<Win32HeldSource>(h, end, std::move(wide));
 }
 
-std::unique_ptr<HeldCopy> Win32System::DoCopyThrough(HeldSource& from,
-                                                     const std::string& temporary,
+std::unique_ptr<HeldCopy> Win32System::DoCopyThrough(HeldSource& from, const std::string& temporary,
                                                      const std::string& final_path,
                                                      const CopyProgress& progress,
                                                      bool& name_taken) {
@@ -543,8 +547,8 @@ std::unique_ptr<HeldCopy> Win32System::DoCopyThrough(HeldSource& from,
     return nullptr;
   }
   // A new file only: whatever has the name already stays as it is.
-  HANDLE out = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE out = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (out == INVALID_HANDLE_VALUE) {
     name_taken = GetLastError() == ERROR_FILE_EXISTS;
     return nullptr;

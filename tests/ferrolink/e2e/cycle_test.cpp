@@ -248,8 +248,8 @@ TEST_F(FerrolinkCycle, SecondSpellingsOfTheSourceAreFoundByIdentity) {
   Put(alias);
   Start(dir / "server", false);
   Tick();
-  ASSERT_TRUE(WaitFiles(dir / "server",
-                        (Files{"2025\\Woche 07\\w.dfq", "Messung_0001.dfq", "m.dfq", "teil\\n.dfq"})));
+  ASSERT_TRUE(WaitFiles(dir / "server", (Files{"2025\\Woche 07\\w.dfq", "Messung_0001.dfq", "m.dfq",
+                                               "teil\\n.dfq"})));
   EXPECT_TRUE(e2e::WaitUntil([&] { return Label(IDC_LABELSTATUS) == "3 Datei(en) dupliziert."; }));
   EXPECT_EQ(e2e::ReadFileBytes(delivered).value_or(""), "geliefert");
   Close();
@@ -426,15 +426,15 @@ TEST_F(FerrolinkCycle, TwoLogOnsMoveOneSourceTogether) {
   char loader[MAX_PATH] = "wine", prefix[MAX_PATH] = "";
   GetEnvironmentVariableA("WINELOADER", loader, MAX_PATH);
   ASSERT_NE(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u);
-  const std::string second = "WINEPREFIX='" + std::string(prefix) + "-zweite-anmeldung' '" +
-                             loader + "' ";
+  const std::string second =
+      "WINEPREFIX='" + std::string(prefix) + "-zweite-anmeldung' '" + loader + "' ";
   const std::string ready = dir / "zweite bereit";
   ASSERT_TRUE(e2e::StartLinux(
-      "/bin/sh", {"-c", "'" E2E_SOURCE_DIR "/scripts/wine-prefix.sh' '" E2E_BUILD_DIR "' '" +
-                            std::string(prefix) + "-zweite-anmeldung' && " + second +
-                            "reg add 'HKCU\\" + kKey + "' /v Settings /d '" +
-                            dir / "calyrix\\k9q2.ini" + "' /f && touch '" +
-                            e2e::LinuxPath(ready) + "'"}));
+      "/bin/sh",
+      {"-c", "'" E2E_SOURCE_DIR "/scripts/wine-prefix.sh' '" E2E_BUILD_DIR "' '" +
+                 std::string(prefix) + "-zweite-anmeldung' && " + second + "reg add 'HKCU\\" +
+                 kKey + "' /v Settings /d '" + dir / "calyrix\\k9q2.ini" + "' /f && touch '" +
+                 e2e::LinuxPath(ready) + "'"}));
   ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(ready); }, 90000));
   const std::string log = dir / "calyrix\\ferrolink.log";
   const auto count = [&](const std::string& what) {
@@ -452,8 +452,8 @@ TEST_F(FerrolinkCycle, TwoLogOnsMoveOneSourceTogether) {
   Launch();
   ASSERT_TRUE(e2e::WaitUntil([&] { return count("\tverschoben\t") > 0; }, 20000));
   Tick();
-  ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ListFilesRecursive(dir / "server") == names; },
-                             60000))
+  ASSERT_TRUE(
+      e2e::WaitUntil([&] { return e2e::ListFilesRecursive(dir / "server") == names; }, 60000))
       << e2e::ListFilesRecursive(dir / "server").size() << " at the server";
   EXPECT_EQ(e2e::ListFilesRecursive(source), Files{});
   Close();

@@ -33,15 +33,15 @@ class FakeSystem : public System {
     uint64_t ctime = 1, wtime = 2, atime = 3;
     std::vector<std::string> children;  // listing order, as created
     bool unlistable = false;
-    bool locked = false;        // held without sharing: nothing can open it
-    bool held = false;          // a writer holds it, sharing reading
-    bool settle_fails = false;  // its delete or un-marking fails
-    uint64_t listed = 0;        // not 0: the size a listing shows instead (it lags)
-    std::string short_name;     // its 8.3 name, which names it as well
-    bool read_fails = false;    // ReadWholeFile fails (open for writing elsewhere)
-    bool write_fails = false;   // ReplaceWholeFile fails
-    uint64_t id = 0;            // the identity's index
-    int holders = 0;            // transfers that hold it as their source
+    bool locked = false;          // held without sharing: nothing can open it
+    bool held = false;            // a writer holds it, sharing reading
+    bool settle_fails = false;    // its delete or un-marking fails
+    uint64_t listed = 0;          // not 0: the size a listing shows instead (it lags)
+    std::string short_name;       // its 8.3 name, which names it as well
+    bool read_fails = false;      // ReadWholeFile fails (open for writing elsewhere)
+    bool write_fails = false;     // ReplaceWholeFile fails
+    uint64_t id = 0;              // the identity's index
+    int holders = 0;              // transfers that hold it as their source
     bool delete_pending = false;  // deleted by a holder: gone when the last one lets go
   };
 

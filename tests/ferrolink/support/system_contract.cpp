@@ -109,12 +109,14 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_TRUE(taken);
          EXPECT_EQ(g.Content("b.dat.~ft"), "eine Datei dieses Namens");
          uint64_t last = 0, total = 0;
-         std::unique_ptr<HeldCopy> copy =
-             s.CopyThrough(*held, b + ".~ft2", b, [&](uint64_t copied, uint64_t all) {
+         std::unique_ptr<HeldCopy> copy = s.CopyThrough(
+             *held, b + ".~ft2", b,
+             [&](uint64_t copied, uint64_t all) {
                last = copied;
                total = all;
                return true;
-             }, taken);
+             },
+             taken);
          ASSERT_TRUE(copy);
          EXPECT_FALSE(taken);
          EXPECT_EQ(copy->Size(), 3u);

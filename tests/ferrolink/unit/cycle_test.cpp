@@ -270,7 +270,7 @@ TEST_F(Cycle, ASourceIsDeliveredWholeAndOnlyWhileNobodyWritesIt) {
   const struct {
     const char* name;
     std::function<void()> setup;
-    bool delivered;  // at the first tick; every file is at the second
+    bool delivered;                          // at the first tick; every file is at the second
     const char* at_temporary = "<missing>";  // the target's file of m.dat's temporary name
   } rows[] = {
       {"a writer holds the source", [&] { p.Find("C:\\Daten\\m.dat")->held = true; }, false},
@@ -319,8 +319,8 @@ TEST_F(Cycle, ASourceIsDeliveredWholeAndOnlyWhileNobodyWritesIt) {
       EXPECT_EQ(p.Content("D:\\Ziel\\m.dat.~ft"), row.at_temporary);
       EXPECT_EQ(p.Find("D:\\Ziel")->children.size(), p.Exists("D:\\Ziel\\m.dat.~ft") ? 2u : 1u);
       EXPECT_EQ(p.Exists("C:\\Daten\\m.dat"), !delete_mode);
-      for (const char* file : {"C:\\Daten\\m.dat", "C:\\Daten\\m.dat.~ft", "D:\\Ziel\\m.dat",
-                               "D:\\Ziel\\m.dat.~ft"}) {
+      for (const char* file :
+           {"C:\\Daten\\m.dat", "C:\\Daten\\m.dat.~ft", "D:\\Ziel\\m.dat", "D:\\Ziel\\m.dat.~ft"}) {
         p.Remove(file);
       }
     }

@@ -124,6 +124,23 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   EXPECT_EQ(lines[0],
             "Fehler\tJournal seit 2026-12-09 08:41:03 nicht schreibbar (Zugriff "
             "verweigert), 82 Zeile(n) verloren");
+
+  // The form's reasons among the dropped lines are told again at the next
+  // cycle that can write them.
+  p.Find(kLog)->locked = true;
+  const std::string name = std::string(240, 'n') + ".";
+  for (int n = 0; n < 2200; ++n) {
+    p.AddFile("C:\\Daten\\" + std::to_string(n / 50) + name + "\\" + std::to_string(n) + name);
+  }
+  form.TimerFindTimer();
+  for (int n = 1; n < 2200; ++n) {
+    p.Remove("C:\\Daten\\" + std::to_string(n / 50) + name + "\\" + std::to_string(n) + name);
+  }
+  p.Find(kLog)->locked = false;
+  form.TimerFindTimer();
+  const std::string told = p.Content(std::string(kLog) + ".1") + p.Content(kLog);
+  EXPECT_NE(told.find("\tausgelassen\t0" + name + "\\0" + name + "\tName, den Windows"),
+            std::string::npos);
 }
 
 // Two Ferrolinks of two log-ons on one source, target and journal: the
@@ -131,15 +148,16 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
 // Every file arrives whole, once, at its own name, nothing else stays at
 // the target, and no line says a file was left.
 TEST(TwoLogOns, DeliverEachFileOnceWhereverTheOtherComesIn) {
-  for (const char* step : {"vor dem Halten", "gehalten", "kopiert", "am Ziel", "erledigt",
-                           "losgelassen"}) {
+  for (const char* step :
+       {"vor dem Halten", "gehalten", "kopiert", "am Ziel", "erledigt", "losgelassen"}) {
     for (const bool delete_mode : {true, false}) {
       SCOPED_TRACE(std::string(step) + (delete_mode ? ", delete mode" : ", copy mode"));
       FakeComputer p;
       p.settings_value = "C:\\Calyrix\\k9q2.ini";
       p.AddFile(p.settings_value, "[Directories]\r\nDatafiles=C:\\Daten\r\n");
-      p.AddFile("C:\\Calyrix\\ferrolink.ini", std::string("[General]\r\nTarget=D:\\Ziel\r\nDelete=") +
-                                                  (delete_mode ? "1" : "0") + "\r\n");
+      p.AddFile("C:\\Calyrix\\ferrolink.ini",
+                std::string("[General]\r\nTarget=D:\\Ziel\r\nDelete=") + (delete_mode ? "1" : "0") +
+                    "\r\n");
       p.AddDir("D:\\Ziel");
       p.AddFile("C:\\Daten\\m.dfq", "Messung m");
       p.AddFile("C:\\Daten\\n.dfq", "Messung n");
