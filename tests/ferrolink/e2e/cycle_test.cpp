@@ -426,15 +426,20 @@ TEST_F(FerrolinkCycle, TwoLogOnsMoveOneSourceTogether) {
   char loader[MAX_PATH] = "wine", prefix[MAX_PATH] = "";
   GetEnvironmentVariableA("WINELOADER", loader, MAX_PATH);
   ASSERT_NE(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u);
-  const std::string second =
-      "WINEPREFIX='" + std::string(prefix) + "-zweite-anmeldung' '" + loader + "' ";
+  const std::string other_prefix = "WINEPREFIX='" + std::string(prefix) + "-zweite-anmeldung' ";
+  const std::string second = other_prefix + "'" + loader + "' ";
+  // Whatever a run cut short left running there ends, before and after.
+  struct EndsTheOther {
+    std::string kill;
+    ~EndsTheOther() { e2e::StartLinux("/bin/sh", {"-c", "sleep 5; " + kill}); }
+  } ends_the_other{other_prefix + "wineserver -k 2>/dev/null"};
   const std::string ready = dir / "zweite bereit";
   ASSERT_TRUE(e2e::StartLinux(
       "/bin/sh",
-      {"-c", "'" E2E_SOURCE_DIR "/scripts/wine-prefix.sh' '" E2E_BUILD_DIR "' '" +
-                 std::string(prefix) + "-zweite-anmeldung' && " + second + "reg add 'HKCU\\" +
-                 kKey + "' /v Settings /d '" + dir / "calyrix\\k9q2.ini" + "' /f && touch '" +
-                 e2e::LinuxPath(ready) + "'"}));
+      {"-c", ends_the_other.kill + "; '" E2E_SOURCE_DIR "/scripts/wine-prefix.sh' '" +
+                 E2E_BUILD_DIR "' '" + std::string(prefix) + "-zweite-anmeldung' && " + second +
+                 "reg add 'HKCU\\" + kKey + "' /v Settings /d '" + dir / "calyrix\\k9q2.ini" +
+                 "' /f && touch '" + e2e::LinuxPath(ready) + "'"}));
   ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(ready); }, 90000));
   const std::string log = dir / "calyrix\\ferrolink.log";
   const auto count = [&](const std::string& what) {
