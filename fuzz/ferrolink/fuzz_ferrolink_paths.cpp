@@ -26,9 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::string handed = ferrolink::SystemPath(path);
   if (handed != path && handed.compare(0, 4, "\\\\?\\") != 0) std::abort();
-  const std::string temporary = ferrolink::TemporaryName(system, path);
+  // Every temporary name stays in the file's folder, and the names of two
+  // attempts differ.
+  const unsigned attempt = data[0] % 16;
+  const std::string temporary = ferrolink::TemporaryName(system, path, attempt);
   const std::string folder = ferrolink::DirectoryPart(path);
-  if (temporary.compare(0, folder.size(), folder) != 0 || temporary == path) std::abort();
+  if (temporary.compare(0, folder.size(), folder) != 0 || temporary == path ||
+      temporary == ferrolink::TemporaryName(system, path, attempt + 1)) {
+    std::abort();
+  }
   ferrolink::ExpandToUnc(system, path);
   ferrolink::SplitDirectory(path);
   return 0;
