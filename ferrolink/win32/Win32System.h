@@ -25,10 +25,6 @@ inline std::string Narrow(const std::wstring& text) {
   return Narrow(text.data(), text.size());
 }
 
-// UTF-8 text in the given ANSI code page (ToAnsi's, with GetACP()); false
-// when a character has no place there.
-bool AnsiBytes(UINT code_page, const std::string& text, std::string& bytes);
-
 class Win32System : public System {
  public:
   Win32System();

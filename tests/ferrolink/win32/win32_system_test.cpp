@@ -92,30 +92,6 @@ TEST_F(Win32SystemTest, PathsAndTheFontsMeasure) {
       ferrolink::system_dlls::WNetGetUniversalNameW(L"C:\\", UNIVERSAL_NAME_INFO_LEVEL, buf, &size),
       static_cast<DWORD>(ERROR_NOT_CONNECTED));
 
-  // Settings text in the ANSI code page, also where that is UTF-8. (Wine
-  // also takes, for UTF-8, flags that Windows refuses: these rows pin the
-  // results.)
-  const struct {
-    UINT code_page;
-    std::string text;
-    bool spelled;
-    std::string bytes;
-  } spellings[] = {
-      {1252, "D:\\Größe €", true,
-       "D:\\Gr\xF6\xDF"
-       "e \x80"},
-      {1252, "D:\\Řada", false, ""},
-      {CP_UTF8, "D:\\Ziel", true, "D:\\Ziel"},
-      {CP_UTF8, "D:\\Řada 部品", true, "D:\\Řada 部品"},
-  };
-  for (const auto& s : spellings) {
-    std::string bytes;
-    EXPECT_EQ(ferrolink::AnsiBytes(s.code_page, s.text, bytes), s.spelled) << s.text;
-    if (s.spelled) {
-      EXPECT_EQ(bytes, s.bytes);
-    }
-  }
-
   EXPECT_GT(sys.TextWidth("WWWW"), sys.TextWidth("iiii"));
   EXPECT_GT(sys.TextWidth("部品"), sys.TextWidth("."));
   const int w = sys.TextWidth("C:\\Daten\\Messung\\");
