@@ -204,10 +204,11 @@ bool TMainForm::WalkEnters(const std::string& directory, bool is_link) {
     FileId id;
     return !folders_.HasTargetId || !system_.Identity(directory, id) || id != folders_.TargetId;
   }
-  if (is_link && LiesBelow(resolved, folders_.ResolvedSource)) return false;
-  // A target that holds the source holds every folder of the source too.
-  if (LiesBelow(resolved, folders_.ResolvedSource) ||
-      (folders_.HasSourceId && LiesInside(system_, resolved, folders_.SourceId, std::string()))) {
+  // A folder of the source is entered by its own name only: through a link
+  // its files would arrive a second time, at another place. A target that
+  // holds the source holds every folder of the source too.
+  if (LiesBelow(resolved, folders_.ResolvedSource)) return !is_link;
+  if (folders_.HasSourceId && LiesInside(system_, resolved, folders_.SourceId, std::string())) {
     return true;
   }
   return !LiesBelow(resolved, folders_.ResolvedTarget) &&

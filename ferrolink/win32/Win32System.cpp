@@ -152,7 +152,6 @@ SettingsValue Win32System::SettingsFilePath(std::string& path) {
 FileRead Win32System::DoReadWholeFile(const std::string& path, std::string& bytes) {
   HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = GetLastError();
     return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? FileRead::Missing
@@ -287,7 +286,7 @@ std::string Win32System::FromAnsi(const std::string& bytes) {
   return Narrow(wide.data(), static_cast<size_t>(std::max(units, 0)));
 }
 
-bool AnsiBytes(UINT code_page, const std::string& text, std::string& bytes) {
+bool Win32System::ToAnsi(const std::string& text, std::string& bytes) {
   bytes.clear();
   const std::wstring wide = Wide(text);
   if (wide.empty()) return true;
@@ -297,17 +296,13 @@ bool AnsiBytes(UINT code_page, const std::string& text, std::string& bytes) {
   // worldwide language support") the conversion takes neither the best-fit
   // flag nor the question whether a character was lost: every character has
   // a place there, and only an unpaired surrogate is refused.
-  const bool utf8 = code_page == CP_UTF8;
+  const bool utf8 = GetACP() == CP_UTF8;
   BOOL lost = FALSE;
   const int written = WideCharToMultiByte(
-      code_page, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, wide.data(), n, bytes.data(),
+      CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, wide.data(), n, bytes.data(),
       static_cast<int>(bytes.size()), nullptr, utf8 ? nullptr : &lost);
   bytes.resize(static_cast<size_t>(std::max(written, 0)));
   return written > 0 && !lost;
-}
-
-bool Win32System::ToAnsi(const std::string& text, std::string& bytes) {
-  return AnsiBytes(GetACP(), text, bytes);
 }
 
 int Win32System::TextWidth(const std::string& text) {
@@ -383,15 +378,15 @@ bool Win32System::DoMakeFolder(const std::string& path) {
 
 namespace {
 
-// Renames the file a handle holds (opened with DELETE access) to `to`, a
+// Renames the file a handle holds (opened with DELETE access) over `to`, a
 // path as the other calls take it: the system turns it into NT's form, as
 // it does for a path that opens a file.
-bool RenameThrough(HANDLE h, const std::string& to, bool replace) {
+bool RenameThrough(HANDLE h, const std::string& to) {
   const std::wstring name = Wide(to);
   const size_t bytes = name.size() * sizeof(wchar_t);
   std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  info->ReplaceIfExists = replace;
+  info->ReplaceIfExists = TRUE;
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(bytes);
   std::copy(name.begin(), name.end(), info->FileName);
@@ -480,7 +475,7 @@ class Win32HeldCopy : public HeldCopy {
 
   uint64_t Size() override { return SizeThrough(handle_); }
   bool PutInPlace() override {
-    if (!RenameThrough(handle_, final_path_, true)) return false;
+    if (!RenameThrough(handle_, final_path_)) return false;
     // A read-only source makes a read-only copy only once it has its name:
     // until then it must stay deletable.
     if (attributes_ & FILE_ATTRIBUTE_READONLY) {
@@ -597,7 +592,7 @@ bool Win32System::DoRenameWhenLarger(const std::string& path, uint64_t limit,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  const bool renamed = SizeThrough(h) > limit && RenameThrough(h, to, true);
+  const bool renamed = SizeThrough(h) > limit && RenameThrough(h, to);
   const DWORD error = GetLastError();
   CloseHandle(h);
   SetLastError(error);
