@@ -593,21 +593,6 @@ TEST_F(MessageE2E, AFileTheOtherProcessHoldsOpenIsShownOrSaidUnreadable) {
   QuitWithZero(main);
 }
 
-// An archive an administrator keeps by hand beside the program is no event
-// file and no trim's: without the event file the program says there are no
-// events, and the archive stays as it is.
-TEST_F(MessageE2E, AnArchiveWithoutTheEventFileStaysAndNoEventsAreSaid) {
-  const std::string archive =
-      message_test::Shift(message_test::FrameRecords(message_test::SampleEvents(3000)));
-  ASSERT_TRUE(e2e::WriteFileBytes(EventFile() + ".bak", archive));
-  program_ = Program::Start(exe_);
-  EXPECT_TRUE(e2e::AnswerMessageBox(program_.Pid(), kNoEventsCaption).has_value());
-  EXPECT_EQ(program_.Wait(), 0xFFFFFFFFu);
-  EXPECT_EQ(e2e::ReadFileBytes(EventFile() + ".bak"), archive);
-  EXPECT_EQ(e2e::ListFilesRecursive(dir_.Path()),
-            (std::vector<std::string>{"Message.exe", "QsStat.sta.bak"}));
-}
-
 TEST_F(MessageE2E, AProgramFolderNamedOutsideTheCodePageHasItsEventsTrimmedAndShown) {
   const std::string folder = dir_ / "M\u011b\u0159en\u00ed \u03a9";
   ASSERT_TRUE(e2e::MakeDirs(folder));
