@@ -13,10 +13,13 @@
 #include <set>
 #include <string>
 
+#include "CopyRecord.h"
 #include "FormView.h"
 #include "Journal.h"
+#include "LeftFiles.h"
 #include "Searcher.h"
 #include "System.h"
+#include "Transfer.h"
 
 namespace ferrolink {
 
@@ -134,10 +137,20 @@ class TMainForm {
   // un-marked, the journal says so.
   void Delivered(const TFoundFile& file, HeldSource& source, bool delete_mode,
                  const std::string& source_file, const std::string& relative);
+  // The held source is where its listed name `source_file` leads now, and
+  // nothing followed a link to open it: its path through the handle is the
+  // one its folder gives, and the file under its name has its identity.
+  bool HeldIsListed(HeldSource& source, const std::string& source_file, const std::string& name,
+                    bool by_identity);
+  // How a delivery that did not end at its final name leaves the file.
+  void Undelivered(Delivery delivery, const DeliveryError& error, const std::string& source_file,
+                   const std::string& relative, const std::string& target_file);
   // A found file stays at the source for `reason`: a journal line, unless
-  // the file was left for the same reason before.
+  // the file was left for the same reason before. A `lasting` reason, one
+  // that does not pass by itself, has the file wait before its next try.
   void Leave(const std::string& source_file, const std::string& relative, const std::string& reason,
-             const std::string& error = std::string());
+             const std::string& error = std::string(), bool lasting = false,
+             bool final_name_held = false);
   // The line for the program's start and end: version, folders and mode.
   std::string Outline() const;
   void SetBusy(bool busy);
@@ -173,11 +186,14 @@ class TMainForm {
   FormView& view_;
   Journal journal_{system_};
   std::string version_text_;
-  // The reason each file left at the source was written with, and the files
-  // the walk met in this cycle.
-  std::map<std::string, std::string> left_;
-  std::set<std::string> met_;
-  uint64_t dropped_seen_ = 0;  // the journal's dropped lines when reasons were last kept
+  // The files left at the source, their reasons and their waits; the listed
+  // form of the file under way.
+  LeftFiles left_;
+  Listed listed_;
+  // The temporary copies made at the server.
+  CopyRecord record_{system_};
+  // The folders of this cycle's files as the system names them.
+  std::map<std::string, std::string> locations_;
   // The mode is read per file by the cycle while the window may change it.
   std::atomic<bool> delete_checked_{false};
   std::atomic<bool> cancel_{false};

@@ -50,6 +50,10 @@ constexpr char kLeftWritten[] = "wird noch geschrieben";
 constexpr char kLeftAlias[] = "Name steht am Ziel für eine andere Datei";
 constexpr char kLeftNotDeleted[] = "Quelle kann nicht gelöscht werden";
 constexpr char kLeftNotUnmarked[] = "Archivbit der Quelle kann nicht gelöscht werden";
+constexpr char kLeftRead[] = "wird von einem anderen Programm offen gehalten";
+constexpr char kLeftLink[] = "Verknüpfung auf eine andere Datei";
+constexpr char kLeftMoved[] = "Quelle wurde umbenannt oder ersetzt";
+constexpr char kLeftNameRefused[] = "Name kann am Ziel nicht gespeichert werden";
 
 // True for a name that may be a short name: at most eight characters, a dot
 // and three more, with a tilde (Windows makes "MESSUN~1.DFQ", Wine
@@ -126,26 +130,27 @@ void TMainForm::RunCycle() {
     return;
   }
   SetBusy(true);
-  const bool reachable = system_.Connect(target) || system_.FolderExists(target);
+  // A target that answers needs no connection: each attempt is a log-on at
+  // the server.
+  const bool reachable = system_.FolderExists(target) || system_.Connect(target);
   if (reachable) {
     EnterState(TNetState::Reachable);
     if (view_.TimerInterval() == kIntervalStart) view_.MinimizeApplication();
     // An empty source (the registry key missing) has no normal form and is
     // not searched: that would walk the current directory.
     if (!folders_.Source.empty() && FileSearcher) {
-      // A reason counts as told only once its line is in the journal: when
-      // the journal had to drop lines, every reason is told again.
-      if (journal_.DroppedLines() != dropped_seen_) {
-        dropped_seen_ = journal_.DroppedLines();
-        left_.clear();
+      left_.BeginCycle(journal_.DroppedLines());
+      // Copies that an earlier run, or a server gone away, left behind go
+      // first, once nobody holds them.
+      if (record_.Opened()) {
+        record_.Tidy(folders_.Target);
+      } else {
+        record_.Open(folders_.Target);
       }
       TakeOwnFiles();
+      locations_.clear();
       FileSearcher->Start(folders_.Source + "*.*");
-      // A walk to its end met every file still left: the others are gone
-      // or delivered, and a new reason for them is worth a line again.
-      if (FileSearcher->Running)
-        std::erase_if(left_, [&](const auto& l) { return !met_.count(l.first); });
-      met_.clear();
+      left_.EndWalk(FileSearcher->Running);
     }
     view_.SetTimerInterval(kIntervalReachable);
   } else {
@@ -257,13 +262,11 @@ bool TMainForm::IsOwnFile(const std::string& path, const std::string& name) {
 }
 
 void TMainForm::Leave(const std::string& source_file, const std::string& relative,
-                      const std::string& reason, const std::string& error) {
+                      const std::string& reason, const std::string& error, bool lasting,
+                      bool final_name_held) {
   const std::string why = error.empty() ? reason : reason + ": " + error;
-  met_.insert(source_file);
-  auto [known, added] = left_.try_emplace(source_file, why);
-  if (!added && known->second == why) return;
-  known->second = why;
-  journal_.Add(kJournalLeft, relative + "\t" + why);
+  if (left_.Leave(source_file, why, lasting)) journal_.Add(kJournalLeft, relative + "\t" + why);
+  if (lasting) left_.Wait(source_file, listed_, system_.Milliseconds(), final_name_held);
 }
 
 void TMainForm::CopyFoundFile(TFoundFile& file) {
@@ -320,6 +323,7 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   const std::string& source_dir = folders_.Source;
   const std::string& target_dir = folders_.Target;
   if (source_dir.empty() || target_dir.empty()) return;
+  listed_ = {static_cast<uint64_t>(file.Size), file.LastWriteTime};
   // A file whose relative path would leave the target, or that Windows
   // would take for another file or a device, is left alone.
   const std::string relative = RelativePath(system_, source_dir, source_file);
@@ -337,13 +341,21 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   // Ferrolink's program and settings stay where they are, also when the
   // source holds them (by default it is Ferrolink's own folder).
   if (IsOwnFile(source_file, file.Name)) return;
+  // A file that waits for a reason that does not pass by itself is tried
+  // again only when its wait is over, or its source changed; a final name
+  // still held at the server is told without a copy.
+  const uint64_t now = system_.Milliseconds();
+  if (!left_.Due(source_file, listed_, now)) return;
+  if (left_.WaitsForFinalName(source_file) && system_.NameHeld(target_file)) {
+    return left_.Wait(source_file, listed_, now, true);
+  }
   // A name the target's file system takes for another file (another
   // file's short name) would have the copy replace that file. The temporary
   // name needs no such test: it is made only where no file answers to it.
   if (NamesAnotherFile(target_dir, relative)) return Leave(source_file, relative, kLeftAlias);
-  std::string error;
-  if (!CreateDirectoryPath(system_, DirectoryPart(target_file), error)) {
-    return Leave(source_file, relative, kLeftNoFolder, error);
+  std::string folder_error;
+  if (!CreateDirectoryPath(system_, DirectoryPart(target_file), folder_error)) {
+    return Leave(source_file, relative, kLeftNoFolder, folder_error);
   }
   // The mode is read once per file, before the source is held with the
   // access its end needs; the window may change it meanwhile.
@@ -351,39 +363,81 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   HoldFailure failure = HoldFailure::None;
   const std::unique_ptr<HeldSource> source =
       system_.HoldSource(source_file, delete_mode ? SourceEnd::Delete : SourceEnd::Unmark, failure);
-  if (!source) {
-    // A file gone since the listing needs nothing more: another Ferrolink
-    // delivered it, or somebody removed it.
-    if (failure == HoldFailure::Gone) return;
-    if (failure == HoldFailure::Written) return Leave(source_file, relative, kLeftWritten);
-    return Leave(source_file, relative, kLeftCopy, system_.LastErrorText());
+  switch (failure) {
+    case HoldFailure::None:
+      break;
+    case HoldFailure::Gone:
+      // Another Ferrolink delivered it, or somebody removed it.
+      return;
+    case HoldFailure::Written:
+      return Leave(source_file, relative, kLeftWritten);
+    case HoldFailure::Read:
+      return Leave(source_file, relative, kLeftRead);
+    case HoldFailure::Link:
+      return Leave(source_file, relative, kLeftLink);
+    case HoldFailure::Other:
+      return Leave(source_file, relative, kLeftCopy, system_.LastErrorText());
+  }
+  // Where the system followed a link to open the file, it holds another
+  // file, which is never read.
+  if (!HeldIsListed(*source, source_file, file.Name, false)) {
+    return Leave(source_file, relative, kLeftLink);
   }
   copy_began_ = system_.Milliseconds();
   progress_shown_ = 0;
   copy_cancelled_ = false;
+  DeliveryError error;
   const Delivery delivery = DeliverWhole(
-      system_, *source, target_file,
+      system_, record_, *source, target_file,
       [&](uint64_t copied, uint64_t total) { return CopyGoesOn(file.Name, copied, total); }, error);
   // The share goes; a copy that did not end gives the title back.
   if (progress_shown_ != 0) {
     view_.SetProgress(-1);
     if (delivery != Delivery::Done) view_.SetAppTitle(title_);
   }
+  if (delivery == Delivery::Done) return Delivered(file, *source, delete_mode, source_file, relative);
+  Undelivered(delivery, error, source_file, relative, target_file);
+}
+
+void TMainForm::Undelivered(Delivery delivery, const DeliveryError& error,
+                            const std::string& source_file, const std::string& relative,
+                            const std::string& target_file) {
   switch (delivery) {
     case Delivery::Done:
-      return Delivered(file, *source, delete_mode, source_file, relative);
-    case Delivery::CopyFailed:
-      // A copy cancelled on purpose waits for the next cycle, unremarked.
-      if (copy_cancelled_) return;
-      return Leave(source_file, relative, kLeftCopy, error);
-    case Delivery::WrongSize:
-      return Leave(source_file, relative, kLeftSize);
-    case Delivery::RenameFailed:
-      return Leave(source_file, relative, kLeftRename, error);
     case Delivery::ByAnother:
       // Delivered, by the other Ferrolink, which says so in its lines.
       return;
+    case Delivery::CopyFailed:
+      // A copy cancelled on purpose waits for the next cycle, unremarked.
+      if (copy_cancelled_) return;
+      return Leave(source_file, relative, kLeftCopy, error.text, error.lasting);
+    case Delivery::WrongSize:
+      return Leave(source_file, relative, kLeftSize);
+    case Delivery::RenameFailed:
+      // A holder of the final name (a viewer of the older copy) is found
+      // again at the next try without a copy.
+      return Leave(source_file, relative, kLeftRename, error.text, error.lasting,
+                   error.lasting && system_.NameHeld(target_file));
+    case Delivery::NameRefused:
+      return Leave(source_file, relative, kLeftNameRefused, error.text, true);
   }
+}
+
+bool TMainForm::HeldIsListed(HeldSource& source, const std::string& source_file,
+                             const std::string& name, bool by_identity) {
+  const std::string& directory = source_file.substr(0, source_file.size() - name.size());
+  auto [known, added] = locations_.try_emplace(directory);
+  if (added) known->second = system_.Location(directory);
+  const std::string held = source.Location();
+  // Where the system cannot tell, the hold's own test of links stands.
+  if (!held.empty() && !known->second.empty() &&
+      system_.UpperCase(held) != system_.UpperCase(known->second + name)) {
+    return false;
+  }
+  if (!by_identity) return true;
+  FileId held_id, named_id;
+  return !source.Identity(held_id) ||
+         (system_.Identity(source_file, named_id) && named_id == held_id);
 }
 
 void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delete_mode,
@@ -396,6 +450,11 @@ void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delet
   view_.SetText(Control::LabelStatus,
                 std::to_string(CopyCount) +
                     (delete_mode ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
+  // A source renamed or replaced since it was listed is never deleted or
+  // un-marked under another name.
+  if (!HeldIsListed(source, source_file, file.Name, true)) {
+    return Leave(source_file, relative, kLeftMoved);
+  }
   // Nobody could write the source since it was held: what goes is what
   // was delivered.
   const uint64_t size = source.Size();
@@ -404,9 +463,9 @@ void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delet
     // same bytes, and said by the other.
     if (source.TakenElsewhere()) return;
     return Leave(source_file, relative, delete_mode ? kLeftNotDeleted : kLeftNotUnmarked,
-                 system_.LastErrorText());
+                 system_.LastErrorText(), true);
   }
-  left_.erase(source_file);
+  left_.Done(source_file);
   journal_.Add(delete_mode ? kJournalMoved : kJournalCopied,
                relative + "\t" + std::to_string(size) + " Bytes");
   // The source is gone: its line must not wait for the end of the cycle.

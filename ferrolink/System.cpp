@@ -39,10 +39,27 @@ std::unique_ptr<HeldSource> System::HoldSource(const std::string& path, SourceEn
 }
 
 std::unique_ptr<HeldCopy> System::CopyThrough(HeldSource& from, const std::string& temporary,
-                                              const std::string& final_path,
+                                              const std::string& final_path, const CopyMade& made,
                                               const CopyProgress& progress, bool& name_taken) {
   name_taken = false;
-  return DoCopyThrough(from, SystemPath(temporary), SystemPath(final_path), progress, name_taken);
+  return DoCopyThrough(from, SystemPath(temporary), SystemPath(final_path), made, progress,
+                       name_taken);
+}
+
+std::string System::Location(const std::string& folder) {
+  return DoLocation(SystemPath(folder));
+}
+
+bool System::NameHeld(const std::string& path) {
+  return DoNameHeld(SystemPath(path));
+}
+
+Removal System::RemoveIfSame(const std::string& path, const FileId& id) {
+  return DoRemoveIfSame(SystemPath(path), id);
+}
+
+std::unique_ptr<AppendOnlyFile> System::OpenForAppend(const std::string& path) {
+  return DoOpenForAppend(SystemPath(path));
 }
 
 bool System::FileSize(const std::string& path, uint64_t& size) {

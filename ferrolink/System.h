@@ -63,6 +63,10 @@ enum class FileRead { Ok, Missing, Failed };
 // NoKey: its key is missing, so nothing is read and nothing is ever saved.
 enum class SettingsValue { NoKey, Missing, String, OtherType };
 
+// Told once a copy's new file is there and held, before its first byte, with
+// the new file's identity: the record of copies names it so.
+using CopyMade = std::function<void(const FileId& id)>;
+
 // Told during a copy how far it is (bytes copied, bytes in all); false
 // cancels the copy, which then leaves no file at its target.
 using CopyProgress = std::function<bool(uint64_t copied, uint64_t total)>;
@@ -87,9 +91,16 @@ class HeldSource {
   // Deletes it (SourceEnd::Delete) or sets its attributes (Unmark) through
   // the held handle; false leaves it as it was.
   virtual bool Settle(uint32_t attributes) = 0;
-  // True when another program deleted it or cleared its archive bit since it
-  // was held: another Ferrolink, of another log-on, delivered it.
+  // True when another program deleted it (delete mode) or cleared its
+  // archive bit (copy mode) since it was held: another Ferrolink, of another
+  // log-on, delivered it.
   virtual bool TakenElsewhere() = 0;
+  // Its identity through the held handle; false when the system gives none.
+  virtual bool Identity(FileId& id) = 0;
+  // Where the held file is, as the system names it through the handle (the
+  // form System::Location gives a folder); empty when it cannot tell. A link
+  // that the system followed to open it shows here where it leads.
+  virtual std::string Location() = 0;
 };
 
 // A copy of a held source, written to a temporary name beside its final
@@ -108,9 +119,34 @@ class HeldCopy {
 };
 
 // Why a source could not be held: another program writes it (or holds it
-// without sharing), it is gone since it was listed (another Ferrolink, of
-// another log-on, delivered it first), or anything else.
-enum class HoldFailure { None, Written, Gone, Other };
+// without sharing), a reader holds it without sharing its delete (delete
+// mode only), it is gone since it was listed (another Ferrolink, of another
+// log-on, delivered it first), it is a link to a file elsewhere (a symbolic
+// link, or another reparse point that stands for another name), or anything
+// else.
+enum class HoldFailure { None, Written, Read, Gone, Link, Other };
+
+// What the last failed call's failure says of a later try: it may pass by
+// itself (a server that is away, a file held for a moment), it does not
+// (access denied, a full disk), or the server cannot store the name (which
+// does not pass either).
+enum class ErrorKind { Passing, Lasting, Name };
+
+// What became of a copy left at the server that was to be removed.
+enum class Removal {
+  Removed,  // it was there with the identity given, and is gone now
+  NotOurs,  // nothing of that identity is there (gone, or another file)
+  Held,     // somebody holds it: it stays for now
+  Failed,   // the server did not answer
+};
+
+// A file kept open for appending while Ferrolink runs; closed when destroyed.
+class AppendOnlyFile {
+ public:
+  virtual ~AppendOnlyFile() = default;
+  // Appends bytes at its end, without waiting for the disk.
+  virtual bool Append(const std::string& bytes) = 0;
+};
 
 // The registry key below HKEY_CURRENT_USER whose value "Settings" names the
 // instrument software's settings file.
@@ -162,8 +198,8 @@ class System {
   virtual bool FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) = 0;
 
   // ---- the target -----------------------------------------------------------
-  // Asks the network to connect the target (no password, no drive letter);
-  // true when it did.
+  // Asks the network to connect the target with the user's own log-on (no
+  // password or user given, no drive letter); true when it did.
   virtual bool Connect(const std::string& remote) = 0;
 
   // ---- the walk -------------------------------------------------------------
@@ -179,6 +215,11 @@ class System {
   // cannot tell.
   std::string FinalPath(const std::string& path);
 
+  // Where a folder is, as the system names it through a handle (the form
+  // HeldSource::Location gives a file), ending in a backslash; empty when it
+  // cannot tell.
+  std::string Location(const std::string& folder);
+
   // ---- the transfer ---------------------------------------------------------
   // Makes one folder level; false when it cannot (it exists, say).
   bool MakeFolder(const std::string& path);
@@ -188,12 +229,21 @@ class System {
                                          HoldFailure& failure);
   // Copies a held source to a new file `temporary` beside `final_path`,
   // keeping its times and attributes, and writes the copy through to its
-  // disk or server, telling `progress` how far it is. An existing file of
-  // the temporary name is never touched: null, with `name_taken` true. Null
-  // too when the copy fails or is cancelled; nothing of it stays then.
+  // disk or server, telling `made` the new file's identity before its first
+  // byte and `progress` how far it is. An existing file of the temporary
+  // name is never touched: null, with `name_taken` true. Null too when the
+  // copy fails or is cancelled; nothing of it stays then, unless the server
+  // went away before it could be removed.
   std::unique_ptr<HeldCopy> CopyThrough(HeldSource& from, const std::string& temporary,
-                                        const std::string& final_path, const CopyProgress& progress,
-                                        bool& name_taken);
+                                        const std::string& final_path, const CopyMade& made,
+                                        const CopyProgress& progress, bool& name_taken);
+  // True while somebody holds the file open without letting it be deleted or
+  // replaced (a viewer that reads an older copy at the server).
+  bool NameHeld(const std::string& path);
+  // Removes the file at `path` if it has the identity `id` and nobody holds
+  // it, through one handle that shares nothing: a file that took the name
+  // meanwhile is never removed.
+  Removal RemoveIfSame(const std::string& path, const FileId& id);
   bool FileSize(const std::string& path, uint64_t& size);
   // Renames a file to `to` (replacing it) when it is larger than `limit`,
   // measured and renamed through one handle: a file that another program
@@ -202,6 +252,8 @@ class System {
   // The system's words for why the call that failed last failed; empty when
   // it gives none.
   virtual std::string LastErrorText() = 0;
+  // What the failure of the call that failed last says of a later try.
+  virtual ErrorKind LastErrorKind() = 0;
 
   // This process's own short mark (its number), for names that must differ
   // between two Ferrolinks on one PC.
@@ -215,6 +267,14 @@ class System {
   // end; others may read, append to and rename it meanwhile (two Ferrolinks
   // of two log-ons share one journal). False unless all were written.
   bool AppendFile(const std::string& path, const std::string& bytes);
+
+  // ---- Ferrolink's record of its copies --------------------------------------
+  // This log-on's own folder for data that stays on this PC (the local
+  // application data), ending in a backslash; empty when there is none.
+  virtual std::string LocalDataFolder() = 0;
+  // Opens a file for appending, made when it is missing; others may read it.
+  // Null when it cannot be opened.
+  std::unique_ptr<AppendOnlyFile> OpenForAppend(const std::string& path);
 
  protected:
   // The file system's side of the calls above, which hand every path in the
@@ -231,8 +291,13 @@ class System {
                                                    HoldFailure& failure) = 0;
   virtual std::unique_ptr<HeldCopy> DoCopyThrough(HeldSource& from, const std::string& temporary,
                                                   const std::string& final_path,
+                                                  const CopyMade& made,
                                                   const CopyProgress& progress,
                                                   bool& name_taken) = 0;
+  virtual std::string DoLocation(const std::string& folder) = 0;
+  virtual bool DoNameHeld(const std::string& path) = 0;
+  virtual Removal DoRemoveIfSame(const std::string& path, const FileId& id) = 0;
+  virtual std::unique_ptr<AppendOnlyFile> DoOpenForAppend(const std::string& path) = 0;
   virtual bool DoFileSize(const std::string& path, uint64_t& size) = 0;
   virtual bool DoRenameWhenLarger(const std::string& path, uint64_t limit,
                                   const std::string& to) = 0;

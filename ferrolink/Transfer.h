@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CopyRecord.h"
 #include "System.h"
 
 namespace ferrolink {
@@ -15,21 +16,34 @@ namespace ferrolink {
 // with the system's words for why in `error`.
 bool CreateDirectoryPath(System& system, const std::string& directory, std::string& error);
 
-// How a delivery went. ByAnother: another program (another Ferrolink, of
-// another log-on) delivered the source and deleted or un-marked it while this
-// one copied it; the copy is dropped.
-enum class Delivery { Done, CopyFailed, WrongSize, RenameFailed, ByAnother };
+// How a delivery went. NameRefused: the server took the copy only under a
+// short temporary name, and refused the final name. ByAnother: another
+// program (another Ferrolink, of another log-on) delivered the source and
+// deleted or un-marked it while this one copied it; the copy is dropped.
+enum class Delivery { Done, CopyFailed, WrongSize, RenameFailed, NameRefused, ByAnother };
+
+// Why a delivery failed: the system's words, and whether the failure does
+// not pass by itself.
+struct DeliveryError {
+  std::string text;
+  bool lasting = false;
+};
 
 // Copies the held source to `target_file` whole: to a new temporary name of
 // this process's own beside it (never over a file that is there, whatever
 // its name), written through to the server's disk (the source is deleted or
 // un-marked next, and nothing would bring the file again), checked through
 // its handle to have the size the held source has, and only then renamed
-// over the final name in one step through that handle. A failed step
-// leaves no temporary file and the final name as it was; the system's words
-// for why it failed are in `error`. `progress` hears how far the copy is,
-// and cancels it by answering false.
-Delivery DeliverWhole(System& system, HeldSource& source, const std::string& target_file,
-                      const CopyProgress& progress, std::string& error);
+// over the final name in one step through that handle. A name that the
+// server takes only without the temporary suffix (one that counts a name's
+// length in bytes) is copied under the shortest temporary name of this
+// process in the same folder. `record` names every copy before it is made
+// and knows it by its identity once it is there. A failed step leaves no
+// temporary file (or, where the server went away, one the record removes
+// later) and the final name as it was; why it failed is in `error`.
+// `progress` hears how far the copy is, and cancels it by answering false.
+Delivery DeliverWhole(System& system, CopyRecord& record, HeldSource& source,
+                      const std::string& target_file, const CopyProgress& progress,
+                      DeliveryError& error);
 
 }  // namespace ferrolink

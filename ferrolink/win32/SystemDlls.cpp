@@ -54,10 +54,10 @@ DWORD WNetGetUniversalNameW(LPCWSTR path, DWORD level, LPVOID buffer, LPDWORD si
   return function ? function(path, level, buffer, size) : ERROR_NO_NETWORK;
 }
 
-DWORD WNetAddConnectionW(LPCWSTR remote, LPCWSTR password, LPCWSTR local) {
+DWORD WNetAddConnection2W(LPNETRESOURCEW resource, LPCWSTR password, LPCWSTR user, DWORD flags) {
   static const auto function =
-      SystemFunction<decltype(::WNetAddConnectionW)>(L"mpr.dll", "WNetAddConnectionW");
-  return function ? function(remote, password, local) : ERROR_NO_NETWORK;
+      SystemFunction<decltype(::WNetAddConnection2W)>(L"mpr.dll", "WNetAddConnection2W");
+  return function ? function(resource, password, user, flags) : ERROR_NO_NETWORK;
 }
 
 DWORD GetFileVersionInfoSizeW(LPCWSTR file, LPDWORD handle) {

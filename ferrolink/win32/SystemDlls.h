@@ -7,6 +7,7 @@
 #pragma once
 
 #include <windows.h>
+#include <winnetwk.h>
 
 namespace ferrolink::system_dlls {
 
@@ -20,7 +21,7 @@ void RestrictSearch();
 // or the function cannot be loaded, each fails as the system's function does
 // without a network or without a version resource.
 DWORD WNetGetUniversalNameW(LPCWSTR path, DWORD level, LPVOID buffer, LPDWORD size);
-DWORD WNetAddConnectionW(LPCWSTR remote, LPCWSTR password, LPCWSTR local);
+DWORD WNetAddConnection2W(LPNETRESOURCEW resource, LPCWSTR password, LPCWSTR user, DWORD flags);
 DWORD GetFileVersionInfoSizeW(LPCWSTR file, LPDWORD handle);
 BOOL GetFileVersionInfoW(LPCWSTR file, DWORD handle, DWORD size, LPVOID data);
 BOOL VerQueryValueW(LPCVOID block, LPCWSTR sub_block, LPVOID* value, PUINT length);

@@ -1,5 +1,6 @@
 #include "Win32System.h"
 
+#include <shlobj.h>
 #include <winnetwk.h>
 
 #include <algorithm>
@@ -251,7 +252,14 @@ bool Win32System::UniversalName(const std::string& path, std::string& unc) {
 }
 
 bool Win32System::Connect(const std::string& remote) {
-  return system_dlls::WNetAddConnectionW(Wide(remote).c_str(), L"", L"") == NO_ERROR;
+  // No password and no user: the network uses the user's own log-on. An
+  // empty password would be a log-on attempt without one, which a domain
+  // counts as a failed log-on.
+  std::wstring name = Wide(remote);
+  NETRESOURCEW resource{};
+  resource.dwType = RESOURCETYPE_DISK;
+  resource.lpRemoteName = name.data();
+  return system_dlls::WNetAddConnection2W(&resource, nullptr, nullptr, 0) == NO_ERROR;
 }
 
 bool Win32System::FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) {
@@ -340,6 +348,34 @@ bool Win32System::DoAppendFile(const std::string& path, const std::string& bytes
   return ok;
 }
 
+ErrorKind Win32System::LastErrorKind() {
+  switch (GetLastError()) {
+    // Wine on a Linux file system answers a name too long in bytes with
+    // "file not found", a server with "invalid name".
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ErrorKind::Name;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_DISK_FULL:
+      return ErrorKind::Lasting;
+    default:
+      return ErrorKind::Passing;
+  }
+}
+
+std::string Win32System::LocalDataFolder() {
+  wchar_t folder[MAX_PATH];
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+    return std::string();
+  }
+  std::string path = Narrow(folder, wcsnlen(folder, MAX_PATH));
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path;
+}
+
 std::string Win32System::LastErrorText() {
   const DWORD error = GetLastError();
   if (error == ERROR_SUCCESS) return std::string();
@@ -410,6 +446,42 @@ uint64_t SizeThrough(HANDLE h) {
   return GetFileSizeEx(h, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
 }
 
+bool IdentityThrough(HANDLE h, FileId& id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  // Some servers give every file the index 0: that tells nothing.
+  if (!GetFileInformationByHandle(h, &info) ||
+      (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) {
+    return false;
+  }
+  id.Volume = info.dwVolumeSerialNumber;
+  id.Index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+// The path of what a handle holds, as the file system names it (without its
+// drive or share); empty when it gives none.
+std::string LocationThrough(HANDLE h) {
+  std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 1024 * sizeof(wchar_t));
+  for (;;) {
+    auto* info = reinterpret_cast<FILE_NAME_INFO*>(buffer.data());
+    if (GetFileInformationByHandleEx(h, FileNameInfo, info, static_cast<DWORD>(buffer.size()))) {
+      return Narrow(info->FileName, info->FileNameLength / sizeof(wchar_t));
+    }
+    if (GetLastError() != ERROR_MORE_DATA || buffer.size() > 70000) return std::string();
+    buffer.resize(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
+  }
+}
+
+// True for a reparse point that stands for another name (a symbolic link, a
+// junction): what it leads to is another file. Other reparse points (a cloud
+// file, a deduplicated file) are the file itself.
+bool IsLink(HANDLE h) {
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  return GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+         (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         (tag.ReparseTag & 0x20000000) != 0;  // the name-surrogate bit
+}
+
 // The held source: one handle from before the first byte is read to the
 // delete or the un-marking.
 class Win32HeldSource : public HeldSource {
@@ -437,24 +509,41 @@ class Win32HeldSource : public HeldSource {
     const DWORD error = GetLastError();
     FILE_STANDARD_INFO standard{};
     FILE_BASIC_INFO basic{};
-    // Deleted and still open elsewhere, un-marked, or (Wine removes the
-    // name when the deleting handle closes) no longer there by its name.
+    // Deleted and still open elsewhere, un-marked (copy mode only: in delete
+    // mode the source goes, and a cleared mark is no delivery), or (Wine
+    // removes the name when the deleting handle closes) no longer there by
+    // its name.
     const bool taken =
         (GetFileInformationByHandleEx(handle_, FileStandardInfo, &standard, sizeof standard) &&
          standard.DeletePending) ||
-        (GetFileInformationByHandleEx(handle_, FileBasicInfo, &basic, sizeof basic) &&
+        (end_ == SourceEnd::Unmark &&
+         GetFileInformationByHandleEx(handle_, FileBasicInfo, &basic, sizeof basic) &&
          (basic.FileAttributes & FILE_ATTRIBUTE_ARCHIVE) == 0) ||
         (GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES &&
          GetLastError() == ERROR_FILE_NOT_FOUND);
     SetLastError(error);
     return taken;
   }
+  bool Identity(FileId& id) override { return IdentityThrough(handle_, id); }
+  std::string Location() override { return LocationThrough(handle_); }
 
  private:
   HANDLE handle_;
   SourceEnd end_;
   std::wstring path_;
   bool settled_ = false;
+};
+
+class Win32AppendOnlyFile : public AppendOnlyFile {
+ public:
+  explicit Win32AppendOnlyFile(HANDLE handle) : handle_(handle) {}
+  ~Win32AppendOnlyFile() override { CloseHandle(handle_); }
+  Win32AppendOnlyFile(const Win32AppendOnlyFile&) = delete;
+  Win32AppendOnlyFile& operator=(const Win32AppendOnlyFile&) = delete;
+  bool Append(const std::string& bytes) override { return WriteAll(handle_, bytes); }
+
+ private:
+  HANDLE handle_;
 };
 
 // A copy at its temporary name, held without sharing until it is in place;
@@ -496,37 +585,84 @@ class Win32HeldCopy : public HeldCopy {
 
 }  // namespace
 
+namespace {
+
+// Why a source could not be opened: a writer, a reader that keeps its delete
+// from others (delete mode), gone, or anything else.
+HoldFailure WhyNotHeld(const std::wstring& path, SourceEnd end, DWORD error) {
+  if (error == ERROR_SHARING_VIOLATION) {
+    if (end == SourceEnd::Unmark) return HoldFailure::Written;
+    // Reading alone, keeping writers out: a reader lets this through, a
+    // writer does not.
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return HoldFailure::Written;
+    CloseHandle(h);
+    return HoldFailure::Read;
+  }
+  // A file another program has deleted while it still holds it refuses
+  // to open with "access denied"; only NT's status tells it from others.
+  using LastStatus = LONG(WINAPI*)();
+  const auto last_status = reinterpret_cast<LastStatus>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetLastNtStatus")));
+  constexpr LONG kDeletePending = static_cast<LONG>(0xC0000056);
+  const bool pending =
+      error == ERROR_ACCESS_DENIED && last_status && last_status() == kDeletePending;
+  return pending || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+             ? HoldFailure::Gone
+             : HoldFailure::Other;
+}
+
+}  // namespace
+
 std::unique_ptr<HeldSource> Win32System::DoHoldSource(const std::string& path, SourceEnd end,
                                                       HoldFailure& failure) {
   // Reading, and deleting or writing attributes, shared with readers and
   // deleters only (as CopyFileW shares its source): a writer that holds the
-  // file makes this open fail, and one that comes later fails itself.
+  // file makes this open fail, and one that comes later fails itself. The
+  // entry itself is opened, not what a link leads to.
   const DWORD access = GENERIC_READ | (end == SourceEnd::Delete ? DELETE : FILE_WRITE_ATTRIBUTES);
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
   std::wstring wide = Wide(path);
-  HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE h = CreateFileW(wide.c_str(), access, kShare, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    // A file another program has deleted while it still holds it refuses
-    // to open with "access denied"; only NT's status tells it from others.
-    using LastStatus = LONG(WINAPI*)();
-    const auto last_status = reinterpret_cast<LastStatus>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetLastNtStatus")));
-    constexpr LONG kDeletePending = static_cast<LONG>(0xC0000056);
-    const bool pending =
-        error == ERROR_ACCESS_DENIED && last_status && last_status() == kDeletePending;
-    failure = error == ERROR_SHARING_VIOLATION ? HoldFailure::Written
-              : pending || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                  ? HoldFailure::Gone
-                  : HoldFailure::Other;
+    failure = WhyNotHeld(wide, end, error);
     SetLastError(error);
     return nullptr;
+  }
+  if (IsLink(h)) {
+    CloseHandle(h);
+    failure = HoldFailure::Link;
+    return nullptr;
+  }
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+      (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    // A cloud or deduplicated file is read as the file it stands for, opened
+    // again as such; it must still be the same file.
+    FileId entry, file;
+    const bool known = IdentityThrough(h, entry);
+    CloseHandle(h);
+    h = CreateFileW(wide.c_str(), access, kShare, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      failure = HoldFailure::Other;
+      return nullptr;
+    }
+    if (!known || !IdentityThrough(h, file) || file != entry) {
+      CloseHandle(h);
+      failure = HoldFailure::Link;
+      return nullptr;
+    }
   }
   return std::make_unique<Win32HeldSource>(h, end, std::move(wide));
 }
 
 std::unique_ptr<HeldCopy> Win32System::DoCopyThrough(HeldSource& from, const std::string& temporary,
                                                      const std::string& final_path,
+                                                     const CopyMade& made,
                                                      const CopyProgress& progress,
                                                      bool& name_taken) {
   // A copy of its own rather than CopyFileExW: it reads through the held
@@ -549,6 +685,8 @@ std::unique_ptr<HeldCopy> Win32System::DoCopyThrough(HeldSource& from, const std
     return nullptr;
   }
   auto copy = std::make_unique<Win32HeldCopy>(out, final_path, basic.FileAttributes);
+  FileId id;
+  if (IdentityThrough(out, id)) made(id);
   const uint64_t total = static_cast<uint64_t>(size.QuadPart);
   // Chunks of a megabyte at most, no larger than the file (and one byte more,
   // so that a small file takes one read and the end one more): most files
@@ -620,14 +758,55 @@ std::string Win32System::DoFinalPath(const std::string& path) {
 bool Win32System::DoIdentity(const std::string& path, FileId& id) {
   HANDLE h = OpenForQuery(path);
   if (h == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  const bool ok = IdentityThrough(h, id);
   CloseHandle(h);
-  // Some servers give every file the index 0: that tells nothing.
-  if (!ok || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) return false;
-  id.Volume = info.dwVolumeSerialNumber;
-  id.Index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-  return true;
+  return ok;
+}
+
+std::string Win32System::DoLocation(const std::string& folder) {
+  HANDLE h = OpenForQuery(folder);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  std::string location = LocationThrough(h);
+  CloseHandle(h);
+  if (!location.empty() && location.back() != '\\') location += '\\';
+  return location;
+}
+
+bool Win32System::DoNameHeld(const std::string& path) {
+  // Deleting, sharing everything: only a holder that keeps its delete (or
+  // its replacement) from others makes this fail.
+  HANDLE h = CreateFileW(Wide(path).c_str(), DELETE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(h);
+  return false;
+}
+
+Removal Win32System::DoRemoveIfSame(const std::string& path, const FileId& id) {
+  // Sharing nothing: a copy somebody still holds (a Ferrolink that hangs in
+  // a call to the server) stays.
+  HANDLE h = CreateFileW(Wide(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Removal::NotOurs;
+    return error == ERROR_SHARING_VIOLATION ? Removal::Held : Removal::Failed;
+  }
+  FileId found;
+  Removal removal = Removal::NotOurs;
+  if (IdentityThrough(h, found) && found == id) {
+    removal = DeleteThrough(h) ? Removal::Removed : Removal::Failed;
+  }
+  if (!CloseHandle(h) && removal == Removal::Removed) removal = Removal::Failed;
+  return removal;
+}
+
+std::unique_ptr<AppendOnlyFile> Win32System::DoOpenForAppend(const std::string& path) {
+  HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32AppendOnlyFile>(h);
 }
 
 }  // namespace ferrolink

@@ -49,6 +49,8 @@ class Win32System : public System {
 
   bool Connect(const std::string& remote) override;
   std::string LastErrorText() override;
+  ErrorKind LastErrorKind() override;
+  std::string LocalDataFolder() override;
   LocalTime Now() override;
   uint64_t Milliseconds() override { return GetTickCount64(); }
   std::string ProcessTag() override;
@@ -64,8 +66,12 @@ class Win32System : public System {
   std::unique_ptr<HeldSource> DoHoldSource(const std::string& path, SourceEnd end,
                                            HoldFailure& failure) override;
   std::unique_ptr<HeldCopy> DoCopyThrough(HeldSource& from, const std::string& temporary,
-                                          const std::string& final_path,
+                                          const std::string& final_path, const CopyMade& made,
                                           const CopyProgress& progress, bool& name_taken) override;
+  std::string DoLocation(const std::string& folder) override;
+  bool DoNameHeld(const std::string& path) override;
+  Removal DoRemoveIfSame(const std::string& path, const FileId& id) override;
+  std::unique_ptr<AppendOnlyFile> DoOpenForAppend(const std::string& path) override;
   bool DoFileSize(const std::string& path, uint64_t& size) override;
   bool DoRenameWhenLarger(const std::string& path, uint64_t limit, const std::string& to) override;
   bool DoAppendFile(const std::string& path, const std::string& bytes) override;

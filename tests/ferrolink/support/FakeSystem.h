@@ -24,6 +24,7 @@ namespace ferrolink::test {
 
 class FakeSystem : public System {
  public:
+  FakeSystem() { AddDir(local_data + "Ferrolink"); }
   // ---- file system ----
   struct Node {
     bool dir = false;
@@ -35,6 +36,7 @@ class FakeSystem : public System {
     bool unlistable = false;
     bool locked = false;          // held without sharing: nothing can open it
     bool held = false;            // a writer holds it, sharing reading
+    bool reader = false;          // a reader holds it, sharing reading only (a viewer)
     bool settle_fails = false;    // its delete or un-marking fails
     uint64_t listed = 0;          // not 0: the size a listing shows instead (it lags)
     std::string short_name;       // its 8.3 name, which names it as well
@@ -227,6 +229,9 @@ class FakeSystem : public System {
   size_t longest_handed = 0;  // the most units of a path the fake took
   bool Take(const std::string& handed, std::string& plain, size_t plain_limit = kPlainLimit) {
     const size_t units = Units(handed);
+    if (!gone_below.empty() && Key(Plain(handed)).rfind(Key(gone_below), 0) == 0) {
+      return Fail(kGone);
+    }
     if (handed.rfind("\\\\?\\", 0) != 0) {
       if (units >= plain_limit) return Fail(kTooLong);
       plain = handed;
@@ -241,6 +246,27 @@ class FakeSystem : public System {
     }
     longest_handed = std::max(longest_handed, units);
     return true;
+  }
+
+  static std::string Plain(const std::string& handed) {
+    if (handed.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + handed.substr(8);
+    return handed.rfind("\\\\?\\", 0) == 0 ? handed.substr(4) : handed;
+  }
+  // ---- a server that went away, or that counts a name's length in bytes ----
+  std::string gone_below;            // every call below this path fails
+  std::string bytes_counted_below;   // a name longer than 255 bytes is refused here
+  static constexpr char kGone[] = "Der Netzwerkpfad wurde nicht gefunden";
+  static constexpr char kNotFound[] = "Datei nicht gefunden";
+  bool Gone(const std::string& path) const {
+    return !gone_below.empty() && Key(path).rfind(Key(gone_below), 0) == 0;
+  }
+  // False, with the answer Wine gives on a Linux file system, for a name
+  // that the server cannot store.
+  bool StoresName(const std::string& path) {
+    if (bytes_counted_below.empty() || Key(path).rfind(Key(bytes_counted_below), 0) != 0) {
+      return true;
+    }
+    return Leaf(path).size() <= 255 || Fail(kNotFound, ErrorKind::Name);
   }
 
   // ---- System ----
@@ -365,11 +391,15 @@ class FakeSystem : public System {
     return true;
   }
   std::string last_error;  // the words for the failure of the last call that failed
+  ErrorKind last_kind = ErrorKind::Passing;
   std::string LastErrorText() override { return last_error; }
+  ErrorKind LastErrorKind() override { return last_kind; }
   static constexpr char kSharingViolation[] = "Datei wird von einem anderen Prozess verwendet";
   static constexpr char kAccessDenied[] = "Zugriff verweigert";
-  bool Fail(const char* why) {
+  static constexpr char kDiskFull[] = "Datentr\u00e4ger voll";
+  bool Fail(const char* why, ErrorKind kind = ErrorKind::Passing) {
     last_error = why;
+    last_kind = why == kAccessDenied || why == kDiskFull ? ErrorKind::Lasting : kind;
     return false;
   }
 
@@ -479,21 +509,40 @@ class FakeSystem : public System {
    public:
     Held(FakeSystem& system, std::string path, SourceEnd end)
         : system_(system), path_(std::move(path)), end_(end) {
-      ++system_.Find(path_)->holders;
+      Node* n = system_.Find(path_);
+      ++n->holders;
+      id_ = n->id;
     }
     ~Held() override {
-      Node* n = system_.Find(path_);
+      Node* n = Mine();
       if (!n) return;
       if (--n->holders == 0 && n->delete_pending) system_.Remove(path_);
       system_.Step("losgelassen");
     }
     const std::string& Path() const { return path_; }
-    uint64_t Size() override {
+    // The held file wherever it went since: a hold follows the file.
+    Node* Mine() {
       Node* n = system_.Find(path_);
+      if (n && n->id == id_) return n;
+      for (auto& [key, node] : system_.fs) {
+        if (node.id != id_ || node.dir) continue;
+        path_ = key;
+        return &node;
+      }
+      return nullptr;
+    }
+    uint64_t Size() override {
+      Node* n = Mine();
       return n ? n->size : 0;
     }
+    bool Identity(FileId& id) override {
+      if (!system_.identities || !Mine()) return false;
+      id = {7, id_};
+      return true;
+    }
+    std::string Location() override { return Mine() ? system_.Resolve(path_) : std::string(); }
     bool Settle(uint32_t attributes) override {
-      Node* n = system_.Find(path_);
+      Node* n = Mine();
       if (!n || n->settle_fails) return system_.Fail(kAccessDenied);
       if (end_ == SourceEnd::Delete && (n->attrs & kAttrReadOnly)) {
         return system_.Fail(kAccessDenied);
@@ -508,15 +557,18 @@ class FakeSystem : public System {
       system_.Step("erledigt");
       return true;
     }
+    // In delete mode only a delete counts: a cleared mark is no delivery.
     bool TakenElsewhere() override {
-      Node* n = system_.Find(path_);
-      return !settled_ && (!n || n->delete_pending || (n->attrs & kAttrArchive) == 0);
+      Node* n = Mine();
+      return !settled_ && (!n || n->delete_pending ||
+                           (end_ == SourceEnd::Unmark && (n->attrs & kAttrArchive) == 0));
     }
 
    private:
     FakeSystem& system_;
     std::string path_;
     SourceEnd end_;
+    uint64_t id_ = 0;
     bool settled_ = false;
   };
   // Runs before a source is held: a writer may come.
@@ -534,10 +586,16 @@ class FakeSystem : public System {
       Fail("Datei nicht gefunden");
       return nullptr;
     }
+    // Opened as the entry itself, a link to a file shows what it is.
+    if (links.count(Key(path)) != 0) {
+      failure = HoldFailure::Link;
+      return nullptr;
+    }
     // Windows refuses to share a file that a writer holds, or that another
-    // program holds without sharing.
-    if (n->held || n->locked) {
-      failure = HoldFailure::Written;
+    // program holds without sharing; a reader that keeps its delete from
+    // others refuses a hold for a delete.
+    if (n->held || n->locked || (n->reader && end == SourceEnd::Delete)) {
+      failure = n->held || n->locked ? HoldFailure::Written : HoldFailure::Read;
       Fail(kSharingViolation);
       return nullptr;
     }
@@ -553,8 +611,15 @@ class FakeSystem : public System {
    public:
     Copy(FakeSystem& system, std::string at, std::string final_path)
         : system_(system), at_(std::move(at)), final_(std::move(final_path)) {}
+    // Removed through its handle, unless the server went away: then it
+    // stays, let go.
     ~Copy() override {
-      if (!placed_) system_.Remove(at_);
+      if (placed_) return;
+      if (!system_.Gone(at_)) {
+        system_.Remove(at_);
+      } else if (Node* n = system_.Find(at_)) {
+        n->locked = false;
+      }
     }
     uint64_t Size() override {
       Node* n = system_.Find(at_);
@@ -563,8 +628,10 @@ class FakeSystem : public System {
     bool PutInPlace() override {
       Node* dst = system_.Find(final_);
       // Windows replaces no file that somebody holds open, nor a read-only one.
+      if (system_.Gone(final_)) return system_.Fail(kGone);
+      if (!system_.StoresName(final_)) return false;
       if (system_.move_fails || !system_.Find(Parent(final_)) ||
-          (dst && (dst->dir || dst->locked || dst->held || dst->holders > 0 ||
+          (dst && (dst->dir || dst->locked || dst->held || dst->reader || dst->holders > 0 ||
                    (dst->attrs & kAttrReadOnly)))) {
         return system_.Fail(kAccessDenied);
       }
@@ -585,7 +652,7 @@ class FakeSystem : public System {
     bool placed_ = false;
   };
   std::unique_ptr<HeldCopy> DoCopyThrough(HeldSource& held, const std::string& handed_temporary,
-                                          const std::string& handed_final,
+                                          const std::string& handed_final, const CopyMade& made,
                                           const CopyProgress& progress, bool& name_taken) override {
     std::string to, final_path;
     if (!Take(handed_temporary, to) || !Take(handed_final, final_path)) return nullptr;
@@ -598,8 +665,14 @@ class FakeSystem : public System {
       return Refuse(kExists);
     }
     if (!Find(Parent(to)) || unwritable_dirs.count(Key(Parent(to)))) return Refuse(kAccessDenied);
+    if (!StoresName(to)) return nullptr;
     copies.push_back({from, to});
     const Node copy = *src;
+    // The new file is there, held, before its first byte.
+    Node& made_node = AddFile(to, "", copy.attrs);
+    made_node.locked = true;
+    auto held_copy = std::make_unique<Copy>(*this, to, final_path);
+    if (identities) made({7, made_node.id});
     // The copy tells how far it is; a cancel leaves nothing at the target.
     if (during_copy) {
       if (!during_copy(progress, copy.size)) return Refuse(kAborted);
@@ -610,9 +683,8 @@ class FakeSystem : public System {
     n.size = copy.size;
     n.wtime = copy.wtime;
     n.locked = true;
-    auto held_copy = std::make_unique<Copy>(*this, to, final_path);
     if (after_copy) after_copy(from, to);
-    if (flush_fails) return Refuse("Datentr\u00e4ger voll");
+    if (flush_fails) return Refuse(kDiskFull);
     flushed.push_back(to);
     Step("kopiert");
     return held_copy;
@@ -620,6 +692,54 @@ class FakeSystem : public System {
   std::nullptr_t Refuse(const char* why) {
     Fail(why);
     return nullptr;
+  }
+  bool DoNameHeld(const std::string& handed) override {
+    std::string path;
+    if (!Take(handed, path)) return false;
+    Node* n = Find(path);
+    return n && (n->locked || n->held || n->reader || n->holders > 0);
+  }
+  Removal DoRemoveIfSame(const std::string& handed, const FileId& id) override {
+    std::string path;
+    if (!Take(handed, path)) return Removal::Failed;
+    Node* n = Find(path);
+    if (!n || n->dir || !identities || n->id != id.Index) return Removal::NotOurs;
+    if (n->locked || n->held || n->reader || n->holders > 0) return Removal::Held;
+    Remove(path);
+    removed.push_back(path);
+    return Removal::Removed;
+  }
+  std::vector<std::string> removed;  // copies removed by their identity
+  std::string DoLocation(const std::string& handed) override {
+    std::string path;
+    if (!Take(handed, path)) return std::string();
+    Node* n = Find(path);
+    return n && n->dir ? Resolve(path) + "\\" : std::string();
+  }
+
+  // ---- this log-on's own files ----
+  std::string local_data = "C:\\Users\\Messplatz\\AppData\\Local\\";
+  std::string LocalDataFolder() override { return local_data; }
+  class Appending : public AppendOnlyFile {
+   public:
+    Appending(FakeSystem& system, std::string path) : system_(system), path_(std::move(path)) {}
+    bool Append(const std::string& bytes) override {
+      Node* n = system_.Find(path_);
+      if (!n) return false;
+      n->content += bytes;
+      n->size = n->content.size();
+      return true;
+    }
+
+   private:
+    FakeSystem& system_;
+    std::string path_;
+  };
+  std::unique_ptr<AppendOnlyFile> DoOpenForAppend(const std::string& handed) override {
+    std::string path;
+    if (!Take(handed, path) || !Find(Parent(path))) return nullptr;
+    if (!Find(path)) AddFile(path, "", kAttrArchive);
+    return std::make_unique<Appending>(*this, path);
   }
   std::vector<std::string> flushed;
   bool flush_fails = false;

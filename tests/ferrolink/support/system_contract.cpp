@@ -18,11 +18,12 @@ std::vector<std::string> Names(System& sys, const std::string& pattern) {
 }
 
 const CopyProgress kGoOn = [](uint64_t, uint64_t) { return true; };
+const CopyMade kMade = [](const FileId&) {};
 
 // Copies a held source to `to` by way of a temporary name and puts it in place.
 bool Put(System& s, HeldSource& held, const std::string& to, const CopyProgress& progress = kGoOn) {
   bool taken = false;
-  const std::unique_ptr<HeldCopy> copy = s.CopyThrough(held, to + ".~ft", to, progress, taken);
+  const std::unique_ptr<HeldCopy> copy = s.CopyThrough(held, to + ".~ft", to, kMade, progress, taken);
   return copy && copy->PutInPlace();
 }
 
@@ -108,11 +109,11 @@ const std::vector<ContractCase>& SystemContract() {
              s.HoldSource(g.Root() + "a.dat", SourceEnd::Unmark, failure);
          ASSERT_TRUE(held);
          bool taken = false;
-         EXPECT_FALSE(s.CopyThrough(*held, b + ".~ft", b, kGoOn, taken));
+         EXPECT_FALSE(s.CopyThrough(*held, b + ".~ft", b, kMade, kGoOn, taken));
          EXPECT_TRUE(taken);
          uint64_t last = 0, total = 0;
          std::unique_ptr<HeldCopy> copy = s.CopyThrough(
-             *held, b + ".~ft2", b,
+             *held, b + ".~ft2", b, kMade,
              [&](uint64_t copied, uint64_t all) {
                last = copied;
                total = all;
@@ -125,7 +126,7 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_TRUE(copy->PutInPlace());
          EXPECT_EQ(total, 3u);
          EXPECT_EQ(last, 3u);
-         copy = s.CopyThrough(*held, b + ".~ft3", g.Root() + "c.dat", kGoOn, taken);
+         copy = s.CopyThrough(*held, b + ".~ft3", g.Root() + "c.dat", kMade, kGoOn, taken);
          copy.reset();
          EXPECT_FALSE(Put(s, *held, g.Root() + "c.dat", [](uint64_t, uint64_t) { return false; }));
          EXPECT_FALSE(Put(s, *held, g.Root() + "offen.dat"));

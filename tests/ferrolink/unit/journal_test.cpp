@@ -62,8 +62,10 @@ TEST_F(JournalTest, SaysWhatBecameOfEachFileOncePerReason) {
                         "ausgelassen\tfest.dfq\tQuelle kann nicht gelöscht werden: Zugriff "
                         "verweigert",
                     }));
-  form.TimerFindTimer();  // the same reasons: no lines
+  const size_t copies = p.copies.size();
+  form.TimerFindTimer();  // the same reasons: no lines, and no copy of what waits
   EXPECT_EQ(Take(), Lines{});
+  EXPECT_EQ(p.copies.size(), copies);
 
   p.Find("C:\\Daten\\gesperrt.dfq")->locked = false;
   p.Find("C:\\Daten\\gesperrt.dfq")->settle_fails = true;  // a new reason
@@ -73,6 +75,7 @@ TEST_F(JournalTest, SaysWhatBecameOfEachFileOncePerReason) {
   EXPECT_EQ(Take(), Lines{"Zustand\tKein Netz"});
   p.AddDir("D:\\Ziel");
   form.SetDeleteChecked(false);
+  p.milliseconds += ferrolink::kFirstWait;
   form.TimerFindTimer();
   EXPECT_EQ(Take(), (Lines{"Zustand\tNetz OK",
                            "ausgelassen\tgesperrt.dfq\tArchivbit der Quelle kann nicht gelöscht "
