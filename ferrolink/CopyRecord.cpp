@@ -138,8 +138,7 @@ bool CopyRecord::Remove(const Entry& entry) {
 }
 
 bool CopyRecord::Below(const Entry& entry, const std::string& target) {
-  return !target.empty() &&
-         system_.UpperCase(entry.path).rfind(system_.UpperCase(target), 0) == 0;
+  return !target.empty() && system_.UpperCase(entry.path).rfind(system_.UpperCase(target), 0) == 0;
 }
 
 void CopyRecord::Write(const std::string& line) {

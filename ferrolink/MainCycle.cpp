@@ -395,7 +395,8 @@ void TMainForm::TransferFile(const TFoundFile& file) {
     view_.SetProgress(-1);
     if (delivery != Delivery::Done) view_.SetAppTitle(title_);
   }
-  if (delivery == Delivery::Done) return Delivered(file, *source, delete_mode, source_file, relative);
+  if (delivery == Delivery::Done)
+    return Delivered(file, *source, delete_mode, source_file, relative);
   Undelivered(delivery, error, source_file, relative, target_file);
 }
 
@@ -451,8 +452,10 @@ void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delet
                 std::to_string(CopyCount) +
                     (delete_mode ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
   // A source renamed or replaced since it was listed is never deleted or
-  // un-marked under another name.
+  // un-marked under another name. One gone from its name whose delivery
+  // another Ferrolink said was that one's.
   if (!HeldIsListed(source, source_file, file.Name, true)) {
+    if (source.TakenElsewhere()) return;
     return Leave(source_file, relative, kLeftMoved);
   }
   // Nobody could write the source since it was held: what goes is what

@@ -56,8 +56,8 @@ Delivery DeliverWhole(System& system, CopyRecord& record, HeldSource& source,
     entry = record.Naming(temporary);
     bool name_taken = false;
     copy = system.CopyThrough(
-        source, temporary, target_file, [&](const FileId& id) { record.Made(entry, id); },
-        progress, name_taken);
+        source, temporary, target_file, [&](const FileId& id) { record.Made(entry, id); }, progress,
+        name_taken);
     if (copy) break;
     const bool name_refused = Take(system, error) == ErrorKind::Name;
     record.Dropped(entry);

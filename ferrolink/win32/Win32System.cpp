@@ -645,8 +645,8 @@ std::unique_ptr<HeldSource> Win32System::DoHoldSource(const std::string& path, S
     FileId entry, file;
     const bool known = IdentityThrough(h, entry);
     CloseHandle(h);
-    h = CreateFileW(wide.c_str(), access, kShare, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    h = CreateFileW(wide.c_str(), access, kShare, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                    nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       failure = HoldFailure::Other;
       return nullptr;

@@ -187,6 +187,12 @@ class FakeSystem : public System {
     }
     if (links.erase(Key(path)) == 0) fs.erase(Resolve(path));  // a link goes, not its folder
   }
+  // Another program renames a file: it keeps its identity and its holders.
+  void Rename(const std::string& from, const std::string& to) {
+    const Node moved = *Find(from);
+    Remove(from);
+    AddFile(to) = moved;
+  }
   bool Exists(const std::string& path) { return Find(path) != nullptr; }
   std::string Content(const std::string& path) {
     Node* n = Find(path);
@@ -253,8 +259,8 @@ class FakeSystem : public System {
     return handed.rfind("\\\\?\\", 0) == 0 ? handed.substr(4) : handed;
   }
   // ---- a server that went away, or that counts a name's length in bytes ----
-  std::string gone_below;            // every call below this path fails
-  std::string bytes_counted_below;   // a name longer than 255 bytes is refused here
+  std::string gone_below;           // every call below this path fails
+  std::string bytes_counted_below;  // a name longer than 255 bytes is refused here
   static constexpr char kGone[] = "Der Netzwerkpfad wurde nicht gefunden";
   static constexpr char kNotFound[] = "Datei nicht gefunden";
   bool Gone(const std::string& path) const {
@@ -384,7 +390,7 @@ class FakeSystem : public System {
     std::string path;
     if (!Take(handed, path)) return false;
     Node* n = Find(path);
-    if ((n && (n->dir || n->locked)) || !Find(Parent(path))) return Fail(kAccessDenied);
+    if ((n && (n->dir || n->locked || n->held)) || !Find(Parent(path))) return Fail(kAccessDenied);
     if (!n) n = &AddFile(path, "", kAttrArchive);
     n->content += bytes;
     n->size = n->content.size();
@@ -586,8 +592,9 @@ class FakeSystem : public System {
       Fail("Datei nicht gefunden");
       return nullptr;
     }
-    // Opened as the entry itself, a link to a file shows what it is.
-    if (links.count(Key(path)) != 0) {
+    // Opened as the entry itself, a link to a file shows what it is (Wine
+    // opens what it leads to: `follows_file_links`).
+    if (links.count(Key(path)) != 0 && !follows_file_links) {
       failure = HoldFailure::Link;
       return nullptr;
     }
@@ -710,6 +717,7 @@ class FakeSystem : public System {
     return Removal::Removed;
   }
   std::vector<std::string> removed;  // copies removed by their identity
+  bool follows_file_links = false;
   std::string DoLocation(const std::string& handed) override {
     std::string path;
     if (!Take(handed, path)) return std::string();
@@ -773,7 +781,8 @@ class FakeSystem : public System {
     Node* n = Find(path);
     if (!n || n->dir || n->size <= limit) return false;
     Node* dst = Find(to);
-    if (n->locked || (dst && (dst->dir || dst->locked || (dst->attrs & kAttrReadOnly)))) {
+    if (n->locked || n->held ||
+        (dst && (dst->dir || dst->locked || (dst->attrs & kAttrReadOnly)))) {
       return Fail(kAccessDenied);
     }
     const Node moved = *n;

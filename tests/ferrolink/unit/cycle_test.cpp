@@ -148,6 +148,8 @@ TEST_F(Cycle, MinimisesOnlyAtAFirstTickThatReachesTheTarget) {
 }
 
 TEST_F(Cycle, TargetCountsAsReachableByTheConnectionOrByItsDirectory) {
+  Tick();  // a target that answers is not connected
+  EXPECT_TRUE(p.connection_attempts.empty());
   form.TargetDir = "D:\\Fehlt\\";
   Tick();
   EXPECT_EQ(form.NetState, TNetState::NoNetwork);
@@ -557,10 +559,15 @@ TEST_F(Cycle, AFileReachesItsNameWholeBeforeTheSourceIsTouched) {
 // A transfer that fails after the copy reported success leaves the source
 // as it was, archive bit set, and counts nothing; no temporary file stays.
 TEST_F(Cycle, ATransferThatFailsAfterTheCopyLeavesTheSource) {
+  // A reason that does not pass by itself (`lasting`) has the file wait:
+  // no copy before its wait is over, or before its source changes; a final
+  // name still held is told without a copy (`copies_after_wait` 0).
   struct Case {
     const char* name;
     bool delete_mode;
     std::function<void()> fault;
+    bool lasting = true;
+    size_t copies_after_wait = 1;
   };
   const Case cases[] = {
       {"flush fails", true, [&] { p.flush_fails = true; }},
@@ -570,7 +577,10 @@ TEST_F(Cycle, ATransferThatFailsAfterTheCopyLeavesTheSource) {
        [&] {
          p.AddFile("D:\\Ziel\\m.dat", "alt");
          p.after_copy = [&](const std::string&, const std::string& to) { --p.Find(to)->size; };
-       }},
+       },
+       false},
+      {"a viewer holds the older copy at the server", true,
+       [&] { p.AddFile("D:\\Ziel\\m.dat", "alt").reader = true; }, true, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -591,6 +601,15 @@ TEST_F(Cycle, ATransferThatFailsAfterTheCopyLeavesTheSource) {
     }
     EXPECT_EQ(form.CopyCount, 0);
     EXPECT_EQ(p.texts.count(Control::LabelStatus), 0u);
+    const size_t copies = p.copies.size();
+    Tick();
+    EXPECT_EQ(p.copies.size(), copies + (c.lasting ? 0 : 1));
+    p.milliseconds += ferrolink::kFirstWait;
+    Tick();
+    EXPECT_EQ(p.copies.size(), copies + (c.lasting ? c.copies_after_wait : 2));
+    p.Find("C:\\Daten\\m.dat")->wtime += 1;  // written again: tried at once
+    Tick();
+    EXPECT_EQ(p.copies.size(), copies + (c.lasting ? c.copies_after_wait + 1 : 3));
   }
 }
 
@@ -602,10 +621,20 @@ TEST_F(Cycle, EveryNameIsDeliveredAsItIs) {
   p.AddFile("D:\\Ziel\\Messung_0001.dfq", "geliefert").short_name = "MESSUN~1.DFQ";
   p.AddDir("D:\\Ziel\\Teil Rechts").short_name = "TEILRE~1";
   p.AddFile("D:\\Ziel\\Teil Rechts\\m.dat", "geliefert");
+  // A server that counts a name's length in bytes: a name that fits there
+  // only without the temporary suffix goes through a short temporary name.
+  p.bytes_counted_below = "D:\\Ziel";
+  std::string fits, too_long;
+  for (int n = 0; n < 125; ++n) fits += "ř";
+  too_long = fits + "řř";
+  fits += ".dfq";
+  too_long += ".dfq";
   const struct {
-    const char* name;
+    std::string name;
     bool delivered;
   } files[] = {
+      {fits, true},
+      {too_long, false},
       {"měření_ř.dfq", true},
       {"部品_01.dfq", true},
       {"Größe_ř.dfq", true},
@@ -674,3 +703,159 @@ TEST_F(Cycle, TheTargetIsNeverWalkedAsPartOfTheSource) {
 
 // A writer that holds the source open keeps it: it is delivered, but stays
 // marked until a cycle can hold it alone.
+
+// What a killed Ferrolink, or a server gone away, left at the server is
+// removed where the record proves it was a copy of this log-on's: named
+// before it was made, and there now with the identity it was made with.
+TEST_F(Cycle, ACopyLeftAtTheServerGoesOnlyWhereItsIdentityProvesItOurs) {
+  const std::string record = p.local_data + ferrolink::kCopyRecordName;
+  const auto id = [&](const char* path) { return std::to_string(p.Find(path)->id); };
+  const struct {
+    const char* name;
+    std::function<std::string()> lines;  // the record a run left
+    bool removed;
+    bool held = false;  // a Ferrolink that hangs in a call still holds it
+  } rows[] = {
+      {"named and identified",
+       [&] { return "N\t1\tD:\\Ziel\\m.dat.~ft\nI\t1\t7\t" + id("D:\\Ziel\\m.dat.~ft") + "\n"; },
+       true},
+      {"named only", [&] { return std::string("N\t1\tD:\\Ziel\\m.dat.~ft\n"); }, false},
+      {"a data file of that name, not the copy",
+       [&] {
+         return "N\t1\tD:\\Ziel\\m.dat.~ft\nI\t1\t7\t" + std::to_string(p.last_id + 5) + "\n";
+       },
+       false},
+      {"placed",
+       [&] {
+         return "N\t1\tD:\\Ziel\\m.dat.~ft\nI\t1\t7\t" + id("D:\\Ziel\\m.dat.~ft") + "\nX\t1\n";
+       },
+       false},
+      {"its identity cut short",
+       [&] { return "N\t1\tD:\\Ziel\\m.dat.~ft\nI\t1\t7\t" + id("D:\\Ziel\\m.dat.~ft"); }, false},
+      {"held",
+       [&] { return "N\t1\tD:\\Ziel\\m.dat.~ft\nI\t1\t7\t" + id("D:\\Ziel\\m.dat.~ft") + "\n"; },
+       true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    FakeComputer q;
+    q.AddDir("C:\\Daten");
+    q.AddFile("D:\\Ziel\\m.dat.~ft", "halb").locked = row.held;
+    std::swap(p.fs, q.fs);
+    p.AddFile(record, row.lines());
+    TMainForm later{p, p};
+    later.FormCreate();
+    later.SourceDir = "C:\\Daten\\";
+    later.TargetDir = "D:\\Ziel\\";
+    later.TimerFindTimer();
+    EXPECT_EQ(p.Exists("D:\\Ziel\\m.dat.~ft"), !row.removed || row.held);
+    if (FakeSystem::Node* left = p.Find("D:\\Ziel\\m.dat.~ft")) left->locked = false;
+    later.TimerFindTimer();  // let go since
+    EXPECT_EQ(p.Exists("D:\\Ziel\\m.dat.~ft"), !row.removed);
+  }
+
+  // A server that goes away during a copy keeps what was written; once it is
+  // back, the copy goes and the file arrives.
+  form.SetDeleteChecked(true);
+  Source("m.dat");
+  p.during_copy = [&](const ferrolink::CopyProgress& progress, uint64_t size) {
+    p.gone_below = "D:\\";
+    return progress(size / 2, size);
+  };
+  Tick();
+  p.gone_below.clear();
+  p.during_copy = nullptr;
+  EXPECT_TRUE(p.Exists("D:\\Ziel\\m.dat.~ft"));
+  EXPECT_TRUE(p.Exists("C:\\Daten\\m.dat"));
+  Tick();
+  EXPECT_FALSE(p.Exists("D:\\Ziel\\m.dat.~ft"));
+  EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
+  EXPECT_TRUE(ferrolink::LiveCopies(p.Content(record)).empty()) << p.Content(record);
+}
+
+// Only the data tree's own files are deleted or un-marked: never what a link
+// leads to, never a source renamed or replaced while it was held. A reader
+// that keeps its delete from others is told apart from a writer.
+TEST_F(Cycle, OnlyTheDataTreesOwnFilesAreSettled) {
+  p.key_exists = true;
+  p.settings_value = "C:\\Calyrix\\k9q2.ini";
+  const struct {
+    const char* name;
+    std::function<void()> setup;
+    const char* reason;  // its journal line's reason, in both modes; empty: delivered
+    const char* copy_mode_reason = nullptr;  // where copy mode differs
+    bool copy_mode_delivered_by_another = false;
+  } rows[] = {
+      {"a link to a file elsewhere", [&] { p.AddLink("C:\\Daten\\m.dat", "C:\\Andere\\ziel.dat"); },
+       "Verknüpfung auf eine andere Datei"},
+      {"a link that the system follows to open it",
+       [&] {
+         p.AddLink("C:\\Daten\\m.dat", "C:\\Andere\\ziel.dat");
+         p.follows_file_links = true;
+       },
+       "Verknüpfung auf eine andere Datei"},
+      {"renamed while held",
+       [&] {
+         Source("m.dat");
+         p.after_copy = [&](const std::string&, const std::string&) {
+           p.Rename("C:\\Daten\\m.dat", "C:\\Daten\\umbenannt.dat");
+         };
+       },
+       "Quelle wurde umbenannt oder ersetzt"},
+      {"replaced while held",
+       [&] {
+         Source("m.dat");
+         p.after_copy = [&](const std::string&, const std::string&) {
+           p.Rename("C:\\Daten\\m.dat", "C:\\Daten\\umbenannt.dat");
+           p.AddFile("C:\\Daten\\m.dat", "neu");
+         };
+       },
+       "Quelle wurde umbenannt oder ersetzt"},
+      {"its mark cleared by another program while held",
+       [&] {
+         Source("m.dat");
+         p.after_copy = [&](const std::string& from, const std::string&) {
+           p.Find(from)->attrs &= ~0x20u;
+         };
+       },
+       "", "", true},
+      {"a reader keeps its delete from others", [&] { Source("m.dat").reader = true; },
+       "wird von einem anderen Programm offen gehalten", ""},
+  };
+  for (const bool delete_mode : {true, false}) {
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(row.name) + (delete_mode ? ", delete mode" : ", copy mode"));
+      FakeComputer q;
+      std::swap(p.fs, q.fs);
+      p.links.clear();
+      p.AddDir("C:\\Daten");
+      p.AddFile(p.settings_value, "[Directories]\r\nDatafiles=C:\\Daten\r\n");
+      p.AddFile("C:\\Calyrix\\ferrolink.ini",
+                std::string("[General]\r\nTarget=D:\\Ziel\r\nDelete=") + (delete_mode ? "1" : "0") +
+                    "\r\n");
+      p.AddDir("D:\\Ziel");
+      p.AddFile("C:\\Andere\\ziel.dat", "geheim");
+      p.after_copy = nullptr;
+      p.follows_file_links = false;
+      row.setup();
+      TMainForm moving{p, p};
+      moving.FormCreate();
+      moving.TimerFindTimer();
+      moving.FormClose();
+      const std::string reason =
+          !delete_mode && row.copy_mode_reason ? row.copy_mode_reason : row.reason;
+      const std::string journal = p.Content("C:\\Calyrix\\ferrolink.log");
+      EXPECT_EQ(journal.find("ausgelassen\tm.dat\t" + reason) != std::string::npos, !reason.empty())
+          << journal;
+      EXPECT_EQ(p.Content("C:\\Andere\\ziel.dat"), "geheim");
+      EXPECT_EQ(p.Find("C:\\Andere\\ziel.dat")->attrs, 0x20u);
+      if (reason.empty() && (delete_mode || !row.copy_mode_delivered_by_another)) {
+        EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
+        EXPECT_EQ(p.Exists("C:\\Daten\\m.dat"), !delete_mode);
+      }
+      // A renamed source is neither deleted nor un-marked under its new name.
+      const FakeSystem::Node* renamed = p.Find("C:\\Daten\\umbenannt.dat");
+      EXPECT_EQ(renamed ? renamed->attrs : 0x20u, 0x20u);
+    }
+  }
+}
