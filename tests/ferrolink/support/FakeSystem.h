@@ -647,6 +647,7 @@ class FakeSystem : public System {
       Node& n = system_.AddFile(final_, moved.content, moved.attrs);
       n.size = moved.size;
       n.wtime = moved.wtime;
+      n.id = moved.id;  // a rename keeps the file's identity
       system_.moves.push_back({at_, final_});
       placed_ = true;
       system_.Step("am Ziel");

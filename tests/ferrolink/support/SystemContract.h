@@ -17,6 +17,7 @@ namespace ferrolink::test {
 enum class Holder {
   Exclusive,  // sharing nothing, as the instrument software may
   Writer,     // writing it, sharing reading
+  Reader,     // reading it, sharing reading only (a viewer)
 };
 
 // The state a case lays out before it calls the system, and what it reads
@@ -35,6 +36,13 @@ class Ground {
   virtual void File(const std::string& path, const std::string& content) = 0;
   // A second spelling of a folder (a symbolic link under Wine).
   virtual void Link(const std::string& link, const std::string& folder) = 0;
+  // A symbolic link to a file.
+  virtual void FileLink(const std::string& link, const std::string& file) = 0;
+  // Another program renames a file.
+  virtual void Rename(const std::string& from, const std::string& to) = 0;
+  // Names below the scratch folder count their length in bytes, as a
+  // Linux file system or a NAS does (Wine's files do so already).
+  virtual void NamesInBytes() = 0;
   virtual void ReadOnly(const std::string& path) = 0;
   virtual void Hold(const std::string& path, Holder holder) = 0;
   virtual void ReleaseAll() = 0;

@@ -23,7 +23,8 @@ const CopyMade kMade = [](const FileId&) {};
 // Copies a held source to `to` by way of a temporary name and puts it in place.
 bool Put(System& s, HeldSource& held, const std::string& to, const CopyProgress& progress = kGoOn) {
   bool taken = false;
-  const std::unique_ptr<HeldCopy> copy = s.CopyThrough(held, to + ".~ft", to, kMade, progress, taken);
+  const std::unique_ptr<HeldCopy> copy =
+      s.CopyThrough(held, to + ".~ft", to, kMade, progress, taken);
   return copy && copy->PutInPlace();
 }
 
@@ -256,9 +257,12 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_TRUE(s.AppendFile(g.Root() + "j.log", "a\r\n"));
          EXPECT_TRUE(s.AppendFile(g.Root() + "j.log", "b\r\n"));
          EXPECT_EQ(g.Content("j.log"), "a\r\nb\r\n");
-         g.Hold("j.log", Holder::Exclusive);
-         EXPECT_FALSE(s.AppendFile(g.Root() + "j.log", "c\r\n"));
-         g.ReleaseAll();
+         for (const Holder holder : {Holder::Exclusive, Holder::Writer}) {
+           g.Hold("j.log", holder);
+           EXPECT_FALSE(s.AppendFile(g.Root() + "j.log", "c\r\n"));
+           EXPECT_FALSE(s.RenameWhenLarger(g.Root() + "j.log", 0, g.Root() + "j.log.1"));
+           g.ReleaseAll();
+         }
          EXPECT_EQ(g.Content("j.log"), "a\r\nb\r\n");
          // Renamed only when larger, and then over an older ".1".
          g.File("j.log.1", "älter");
@@ -267,6 +271,90 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_EQ(g.Content("j.log.1"), "a\r\nb\r\n");
          EXPECT_FALSE(g.Exists("j.log"));
          EXPECT_FALSE(s.RenameWhenLarger(g.Root() + "j.log", 0, g.Root() + "j.log.1"));
+       }},
+      {"a reader that keeps its delete from others blocks a hold for a delete, not one for "
+       "copy mode, and keeps its file from being replaced or removed; a copy is removed by its "
+       "identity only, once nobody holds it",
+       "",
+       [](Ground& g) {
+         g.File("m.dat", "messung");
+         g.File("alt.dat", "alt");
+         System& s = g.Sys();
+         const std::string m = g.Root() + "m.dat", alt = g.Root() + "alt.dat";
+         g.Hold("m.dat", Holder::Reader);
+         g.Hold("alt.dat", Holder::Reader);
+         HoldFailure failure = HoldFailure::None;
+         EXPECT_FALSE(s.HoldSource(m, SourceEnd::Delete, failure));
+         EXPECT_EQ(failure, HoldFailure::Read);
+         std::unique_ptr<HeldSource> held = s.HoldSource(m, SourceEnd::Unmark, failure);
+         ASSERT_TRUE(held);
+         EXPECT_TRUE(s.NameHeld(alt));
+         EXPECT_FALSE(Put(s, *held, alt));
+         EXPECT_EQ(s.LastErrorKind(), ErrorKind::Lasting);
+         FileId made, other;
+         bool taken = false;
+         std::unique_ptr<HeldCopy> copy = s.CopyThrough(
+             *held, g.Root() + "n.dat.~ft", g.Root() + "n.dat",
+             [&](const FileId& id) { made = id; }, kGoOn, taken);
+         ASSERT_TRUE(copy);
+         EXPECT_EQ(s.RemoveIfSame(g.Root() + "n.dat.~ft", made), Removal::Held);
+         EXPECT_TRUE(copy->PutInPlace());
+         EXPECT_EQ(s.RemoveIfSame(g.Root() + "n.dat.~ft", made), Removal::NotOurs);
+         ASSERT_TRUE(s.Identity(alt, other));
+         EXPECT_EQ(s.RemoveIfSame(alt, other), Removal::Held);
+         g.ReleaseAll();
+         EXPECT_FALSE(s.NameHeld(alt));
+         EXPECT_EQ(s.RemoveIfSame(alt, made), Removal::NotOurs);
+         EXPECT_EQ(s.RemoveIfSame(g.Root() + "n.dat", made), Removal::Removed);
+         EXPECT_EQ(g.Content("alt.dat"), "alt");
+         EXPECT_FALSE(g.Exists("n.dat"));
+       }},
+      {"a hold follows its file when it is renamed; a link to a file is held as a link, or "
+       "shows through the hold where it leads",
+       "Wine lists a link to a file as a plain file and opens what it leads to, also with "
+       "FILE_FLAG_OPEN_REPARSE_POINT; the path through the handle names that file",
+       [](Ground& g) {
+         g.Folder("ziel");
+         g.File("ziel\\m.dat", "geheim");
+         g.File("a.dat", "a");
+         g.FileLink("verweis.dat", "ziel\\m.dat");
+         System& s = g.Sys();
+         HoldFailure failure = HoldFailure::None;
+         std::unique_ptr<HeldSource> link =
+             s.HoldSource(g.Root() + "verweis.dat", SourceEnd::Delete, failure);
+         const std::string here = s.UpperCase(s.Location(g.Root()));
+         ASSERT_FALSE(here.empty());
+         EXPECT_TRUE(failure == HoldFailure::Link ||
+                     (link && s.UpperCase(link->Location()) != here + "VERWEIS.DAT"));
+         link.reset();
+         std::unique_ptr<HeldSource> held =
+             s.HoldSource(g.Root() + "a.dat", SourceEnd::Delete, failure);
+         ASSERT_TRUE(held);
+         EXPECT_EQ(s.UpperCase(held->Location()), here + "A.DAT");
+         g.Rename("a.dat", "b.dat");
+         FileId through, named;
+         ASSERT_TRUE(held->Identity(through));
+         ASSERT_TRUE(s.Identity(g.Root() + "b.dat", named));
+         EXPECT_EQ(through, named);
+         EXPECT_FALSE(s.Identity(g.Root() + "a.dat", named));
+         held.reset();
+         EXPECT_EQ(g.Content("ziel\\m.dat"), "geheim");
+       }},
+      {"a name too long for the server's count of bytes is refused as a name", "",
+       [](Ground& g) {
+         g.NamesInBytes();
+         g.File("m.dat", "m");
+         System& s = g.Sys();
+         std::string name;
+         for (int n = 0; n < 130; ++n) name += "ř";  // 130 units, 260 bytes
+         HoldFailure failure = HoldFailure::None;
+         std::unique_ptr<HeldSource> held =
+             s.HoldSource(g.Root() + "m.dat", SourceEnd::Unmark, failure);
+         ASSERT_TRUE(held);
+         bool taken = false;
+         EXPECT_FALSE(s.CopyThrough(*held, g.Root() + name, g.Root() + name, kMade, kGoOn, taken));
+         EXPECT_EQ(s.LastErrorKind(), ErrorKind::Name);
+         EXPECT_FALSE(taken);
        }},
       {"the settings file's path comes from the registry value as it is", "",
        [](Ground& g) {

@@ -21,14 +21,21 @@ class FakeGround : public Ground {
   void Link(const std::string& link, const std::string& folder) override {
     fake_.AddLink(Root() + link, Root() + folder);
   }
+  void FileLink(const std::string& link, const std::string& file) override {
+    fake_.AddLink(Root() + link, Root() + file);
+  }
+  void Rename(const std::string& from, const std::string& to) override {
+    fake_.Rename(Root() + from, Root() + to);
+  }
+  void NamesInBytes() override { fake_.bytes_counted_below = Root(); }
   void ReadOnly(const std::string& path) override { fake_.Find(Root() + path)->attrs |= 0x01; }
   void Hold(const std::string& path, Holder holder) override {
     FakeSystem::Node& n = *fake_.Find(Root() + path);
-    (holder == Holder::Exclusive ? n.locked : n.held) = true;
+    (holder == Holder::Exclusive ? n.locked : holder == Holder::Writer ? n.held : n.reader) = true;
     held_.push_back(&n);
   }
   void ReleaseAll() override {
-    for (FakeSystem::Node* n : held_) n->locked = n->held = false;
+    for (FakeSystem::Node* n : held_) n->locked = n->held = n->reader = false;
     held_.clear();
   }
   void SettingsKey(bool exists, const std::string& value, bool number) override {

@@ -31,12 +31,20 @@ class RealGround : public Ground {
   void Link(const std::string& link, const std::string& folder) override {
     ASSERT_TRUE(e2e::LinuxSymlink(dir_ / folder, dir_ / link));
   }
+  void FileLink(const std::string& link, const std::string& file) override {
+    ASSERT_TRUE(e2e::LinuxSymlink(dir_ / file, dir_ / link));
+  }
+  void Rename(const std::string& from, const std::string& to) override {
+    ASSERT_TRUE(MoveFileW(e2e::Wide(dir_ / from).c_str(), e2e::Wide(dir_ / to).c_str()));
+  }
+  void NamesInBytes() override {}
   void ReadOnly(const std::string& path) override {
     ASSERT_TRUE(SetFileAttributesW(e2e::Wide(dir_ / path).c_str(), FILE_ATTRIBUTE_READONLY));
   }
   void Hold(const std::string& path, Holder holder) override {
     const bool exclusive = holder == Holder::Exclusive;
-    HANDLE h = CreateFileW(e2e::Wide(dir_ / path).c_str(), exclusive ? GENERIC_READ : GENERIC_WRITE,
+    HANDLE h = CreateFileW(e2e::Wide(dir_ / path).c_str(),
+                           holder == Holder::Writer ? GENERIC_WRITE : GENERIC_READ,
                            exclusive ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     held_.push_back(h);

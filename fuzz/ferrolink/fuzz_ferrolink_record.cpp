@@ -1,0 +1,37 @@
+// The record of copies over arbitrary bytes: reading never fails, every live
+// entry was named and identified in the text, and opening the record
+// removes a file only where its name holds the identity recorded for it.
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "CopyRecord.h"
+#include "FakeSystem.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const auto live = ferrolink::LiveCopies(text);
+  for (const auto& [entry, copy] : live) {
+    if (text.find("N\t" + entry + "\t" + copy.first + "\n") == std::string::npos) std::abort();
+  }
+  ferrolink::test::FakeSystem fake;
+  fake.AddFile("D:\\Ziel\\a.dat.~ft", "a");
+  fake.AddFile("D:\\Ziel\\b.dat.~ft", "b");
+  fake.AddFile(fake.local_data + ferrolink::kCopyRecordName, text);
+  std::map<std::string, uint64_t> ids;
+  for (const char* name : {"D:\\Ziel\\a.dat.~ft", "D:\\Ziel\\b.dat.~ft"})
+    ids[name] = fake.Find(name)->id;
+  ferrolink::CopyRecord record(fake);
+  record.Open("D:\\Ziel\\");
+  for (const std::string& removed : fake.removed) {
+    bool proven = false;
+    for (const auto& [entry, copy] : live) {
+      proven |= ferrolink::test::FakeSystem::Key(copy.first) ==
+                    ferrolink::test::FakeSystem::Key(removed) &&
+                ids.count(removed) && copy.second.Index == ids[removed];
+    }
+    if (!proven) std::abort();
+  }
+  return 0;
+}
