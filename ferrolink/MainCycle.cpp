@@ -436,9 +436,11 @@ bool TMainForm::HeldIsListed(HeldSource& source, const std::string& source_file,
     return false;
   }
   if (!by_identity) return true;
+  // The file's index alone: the listed name lies on the held file's volume,
+  // and Wine gives a held file that was renamed the volume number 0.
   FileId held_id, named_id;
   return !source.Identity(held_id) ||
-         (system_.Identity(source_file, named_id) && named_id == held_id);
+         (system_.Identity(source_file, named_id) && named_id.Index == held_id.Index);
 }
 
 void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delete_mode,
