@@ -44,9 +44,11 @@ void Journal::Add(const char* kind, const std::string& details) {
     const std::lock_guard<std::mutex> hold(mutex_);
     pending_ += line;
     added_ += line.size();
-    TrimHeld();
     // While the journal cannot be written, another try waits for another
-    // 64 KB of lines, or for the writer's next round.
+    // 64 KB of lines, or for the writer's next round; a failed try keeps
+    // the bound. While a write is held up for longer, the lines are bounded
+    // here, once that try is overdue.
+    if (pending_.size() > kJournalLimit + 2 * kWriteAt) TrimHeld();
     due = added_ >= kWriteAt;
   }
   if (due) Flush();
