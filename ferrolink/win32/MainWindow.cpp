@@ -25,7 +25,7 @@ constexpr UINT kPostedCall = WM_APP + 1;
 // lines. Windows gives a session's end about 5 seconds, a user closing the
 // window should wait no more than 3 for the program to be gone.
 constexpr DWORD kCycleWait = 1500;
-constexpr DWORD kEndWait = 2500;
+constexpr DWORD kEndWait = 2000;
 
 constexpr wchar_t kCopyright[] = L"Copyright © 2012 Quorlen";
 constexpr wchar_t kMessageText[] =
