@@ -247,7 +247,9 @@ bool TMainForm::TakeFolders(std::string& source, std::string& target) {
     ReadSettings(false);
     if (SettingsPending()) return false;
     journal_.Add(kJournalState, "Einstellungen wieder lesbar");
-    ShowFolders();
+    // Worked out on the settings thread, as every folder display after the
+    // start: the system's text measure serves one thread at a time.
+    Background([this] { ShowFolders(); });
   }
   const std::lock_guard<std::mutex> hold(values_);
   source = SourceDir;
