@@ -1,6 +1,6 @@
 // The journal over the fake: the lines of a delivery run, one line per file
-// and reason, its bound, and a journal that cannot be written or whose
-// server does not answer.
+// and reason, its bound, its place, and a journal that cannot be written or
+// whose server does not answer.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -306,4 +306,19 @@ TEST_F(JournalTest, NoSettingsFolderNoJournal) {
   form.TimerFindTimer();
   EXPECT_FALSE(p.Exists(kLog));
   EXPECT_FALSE(p.Exists("C:\\Work\\ferrolink.log"));
+
+  // Lines gathered before the journal's place changed go to the journal
+  // they were gathered for; without a place they are dropped.
+  ferrolink::Journal journal(p);
+  journal.Add("Zustand", "nirgends");
+  journal.SetPath(kLog);
+  journal.Add("Zustand", "hier");
+  p.AddDir("C:\\Andere");
+  journal.SetPath("C:\\Andere\\ferrolink.log");
+  journal.Add("Zustand", "dort");
+  journal.Flush();
+  EXPECT_EQ(Take(), Lines{"Zustand\thier"});
+  EXPECT_EQ(p.Content("C:\\Andere\\ferrolink.log"),
+            "\xEF\xBB\xBF"
+            "2026-12-09 08:41:03\tZustand\tdort\r\n");
 }
