@@ -1,6 +1,7 @@
 #include "Journal.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace ferrolink {
 
@@ -20,7 +21,14 @@ std::string FormatTime(const LocalTime& t) {
 
 void Journal::SetPath(const std::string& path) {
   const std::lock_guard<std::mutex> hold(mutex_);
-  if (path != path_) FlushHeld();
+  if (path == path_) return;
+  // The lines gathered so far belong to the journal they were gathered for;
+  // without one they are dropped.
+  if (!path_.empty() && !pending_.empty()) {
+    earlier_path_ = path_;
+    earlier_ += pending_;
+  }
+  pending_.clear();
   path_ = path;
 }
 
@@ -30,17 +38,38 @@ std::string Journal::Path() const {
 }
 
 void Journal::Add(const char* kind, const std::string& details) {
-  const std::lock_guard<std::mutex> hold(mutex_);
-  pending_ += FormatTime(system_.Now()) + "\t" + kind + "\t" + details + "\r\n";
-  ++pending_lines_;
-  // While the journal cannot be written, another try waits for another
-  // 64 KB of lines.
-  if (pending_.size() >= (failed_ ? retry_at_ : kWriteAt)) FlushHeld();
+  const std::string line = FormatTime(system_.Now()) + "\t" + kind + "\t" + details + "\r\n";
+  bool due = false;
+  {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    pending_ += line;
+    added_ += line.size();
+    // While the journal cannot be written, another try waits for another
+    // 64 KB of lines, or for the writer's next round; a failed try keeps
+    // the bound. While a write is held up for longer, the lines are bounded
+    // here, once that try is overdue.
+    if (pending_.size() > kJournalLimit + 2 * kWriteAt) TrimHeld();
+    due = added_ >= kWriteAt;
+  }
+  if (due) Flush();
 }
 
 void Journal::Flush() {
+  std::function<void()> wake;
+  {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    wake = wake_;
+  }
+  if (wake) {
+    wake();
+  } else {
+    Write();
+  }
+}
+
+void Journal::SetWriter(std::function<void()> wake) {
   const std::lock_guard<std::mutex> hold(mutex_);
-  FlushHeld();
+  wake_ = std::move(wake);
 }
 
 uint64_t Journal::DroppedLines() const {
@@ -48,52 +77,80 @@ uint64_t Journal::DroppedLines() const {
   return dropped_lines_;
 }
 
-void Journal::FlushHeld() {
-  if (pending_.empty()) return;
-  if (path_.empty()) {
-    pending_.clear();
-    pending_lines_ = 0;
-    return;
+void Journal::Write() {
+  const std::lock_guard<std::mutex> one_at_a_time(write_mutex_);
+  for (const bool earlier : {true, false}) {
+    std::string path, lines, since;
+    size_t lost = 0;
+    {
+      const std::lock_guard<std::mutex> hold(mutex_);
+      path = earlier ? earlier_path_ : path_;
+      lines.swap(earlier ? earlier_ : pending_);
+      if (!earlier) added_ = 0;
+      if (lines.empty() || path.empty()) continue;
+      lost = lost_lines_;
+      since = first_failure_;
+      writing_ = true;
+    }
+    const bool written = WriteOut(path, lines, lost, since);
+    const std::lock_guard<std::mutex> hold(mutex_);
+    writing_ = false;
+    if (!written) return KeepFailed(lines);
+    // Lines dropped while this write was under way are told by the next.
+    failed_ = false;
+    lost_lines_ -= lost;
+    if (lost_lines_ == 0) first_failure_.clear();
   }
+}
+
+bool Journal::WriteOut(const std::string& path, const std::string& lines, size_t lost,
+                       const std::string& since) {
   // The size is measured again where the file is renamed, through one
   // handle: a journal that another Ferrolink has just begun in its place
   // stays, and the older one it renamed keeps its lines.
   uint64_t size = 0;
-  if (!system_.FileSize(path_, size)) size = 0;
-  if (size > kJournalLimit && system_.RenameWhenLarger(path_, kJournalLimit, path_ + ".1")) {
+  if (!system_.FileSize(path, size)) size = 0;
+  if (size > kJournalLimit && system_.RenameWhenLarger(path, kJournalLimit, path + ".1")) {
     size = 0;
   }
   std::string bytes = size == 0 ? kByteOrderMark : "";
-  if (lost_lines_ > 0) {
-    bytes += FormatTime(system_.Now()) + "\t" + kJournalError + "\tJournal seit " + first_failure_ +
-             ", " + std::to_string(lost_lines_) + " Zeile(n) verloren\r\n";
+  if (lost > 0) {
+    bytes += FormatTime(system_.Now()) + "\t" + kJournalError + "\tJournal seit " + since + ", " +
+             std::to_string(lost) + " Zeile(n) verloren\r\n";
   }
-  bytes += pending_;
-  if (system_.AppendFile(path_, bytes)) {
-    lost_lines_ = 0;
-    failed_ = false;
-    pending_.clear();
-    pending_lines_ = 0;
-    return;
+  bytes += lines;
+  if (system_.AppendFile(path, bytes)) return true;
+  // Told once per spell of failures; the first failure's words stand.
+  const std::string why = system_.LastErrorText();
+  const std::lock_guard<std::mutex> hold(mutex_);
+  if (!failed_ && lost_lines_ == 0) {
+    first_failure_ = FormatTime(system_.Now()) + " nicht schreibbar";
+    if (!why.empty()) first_failure_ += " (" + why + ")";
   }
+  failed_ = true;
+  return false;
+}
+
+void Journal::KeepFailed(const std::string& lines) {
   // The lines wait for the next write that succeeds (an editor that holds
   // the journal lets go of it); only what is beyond the bound is dropped,
   // the oldest first, and counted.
-  if (!failed_) {
-    const std::string why = system_.LastErrorText();
-    first_failure_ = FormatTime(system_.Now()) + " nicht schreibbar";
-    if (!why.empty()) first_failure_ += " (" + why + ")";
-    failed_ = true;
-  }
+  pending_.insert(0, lines);
+  TrimHeld();
+}
+
+void Journal::TrimHeld() {
   size_t cut = 0;
   while (pending_.size() - cut > kJournalLimit) {
     cut = pending_.find("\r\n", cut) + 2;
     ++lost_lines_;
     ++dropped_lines_;
-    --pending_lines_;
   }
+  if (cut == 0) return;
   pending_.erase(0, cut);
-  retry_at_ = pending_.size() + kWriteAt;
+  // Dropped while a write was held up, before any failed: the note says
+  // since when.
+  if (first_failure_.empty()) first_failure_ = FormatTime(system_.Now()) + " nicht schreibbar";
 }
 
 }  // namespace ferrolink

@@ -6,11 +6,14 @@
 // can read it meanwhile. A journal that cannot be written never stops the
 // work: its lines wait, up to 1 MB, for a write that succeeds; what is beyond
 // that is dropped, and the next line that can be written says so.
-// The watch cycle's thread and the window's thread both write to it: each
-// call holds the journal for its own time.
+// The watch cycle's thread and the window's thread both add lines; a writer
+// (a thread of its own, see Worker) writes them. Adding takes a lock that no
+// write holds, so a journal on a server that does not answer holds back
+// neither a delivery nor the window.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -38,30 +41,50 @@ class Journal {
   // The journal's file; empty: no journal, lines are dropped.
   void SetPath(const std::string& path);
   std::string Path() const;
-  // Adds a line, stamped with the time now; writes what is gathered once it
-  // reaches 64 KB.
+  // Adds a line, stamped with the time now; asks for a write once another
+  // 64 KB have been gathered.
   void Add(const char* kind, const std::string& details);
-  // Writes the lines gathered so far.
+  // Asks for the lines gathered so far to be written: wakes the writer, or,
+  // while none is attached, writes them now.
   void Flush();
+  // From now on `wake` is called for a write instead of writing: it wakes
+  // the writer, which then calls Write.
+  void SetWriter(std::function<void()> wake);
+  // Writes the lines gathered so far, now, on the calling thread (the
+  // writer's); one write at a time.
+  void Write();
   // How many lines it has dropped since it began, because they could not be
   // written and did not fit the bound.
   uint64_t DroppedLines() const;
 
  private:
-  void FlushHeld();
+  // Writes `lines` at the end of the journal at `path`, after the note of
+  // the lines lost before, if any; true when written.
+  bool WriteOut(const std::string& path, const std::string& lines, size_t lost,
+                const std::string& since);
+  // Takes back the lines of a write that failed, before the newer ones.
+  void KeepFailed(const std::string& lines);
+  // Drops the oldest waiting lines beyond the bound, and counts them.
+  void TrimHeld();
   System& system_;
+  // Held only while lines are added or taken, never across a write.
   mutable std::mutex mutex_;
+  // Held across a write: one at a time, in the order taken.
+  std::mutex write_mutex_;
+  std::function<void()> wake_;
   std::string path_;
   std::string pending_;
-  size_t pending_lines_ = 0;
-  // Lines lost since the first failed write, and when and why it failed;
-  // whether the last write failed, and the size of the waiting lines at
-  // which the next try is due.
+  // Lines gathered for the journal in force before the path changed.
+  std::string earlier_path_, earlier_;
+  // Bytes added since the last write was taken: the next is due at 64 KB.
+  size_t added_ = 0;
+  bool writing_ = false;
+  // Lines lost and not yet told, and since when and why the journal could
+  // not be written; whether the last write failed.
   size_t lost_lines_ = 0;
   uint64_t dropped_lines_ = 0;
   std::string first_failure_;
   bool failed_ = false;
-  size_t retry_at_ = 0;
 };
 
 // "2026-12-09 08:41:03".

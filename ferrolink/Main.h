@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -15,11 +16,13 @@
 
 #include "CopyRecord.h"
 #include "FormView.h"
+#include "Ini.h"
 #include "Journal.h"
 #include "LeftFiles.h"
 #include "Searcher.h"
 #include "System.h"
 #include "Transfer.h"
+#include "Worker.h"
 
 namespace ferrolink {
 
@@ -82,6 +85,15 @@ class TMainForm {
   std::string TargetDir;
   std::unique_ptr<TSearcher> FileSearcher;
 
+  // From now on the journal and the settings are written, and a chosen
+  // folder's forms worked out, on threads of their own, so that no caller
+  // waits for a disk or a server; until then all of it runs on the caller's
+  // thread. The program's window calls it before FormCreate.
+  void StartWork();
+  // Lets those threads end what was handed to them, the journal's last lines
+  // included, waiting at most `milliseconds`; true when they have ended.
+  bool EndWork(int milliseconds);
+
   // Window events.
   void FormCreate();
   void FormShow();
@@ -97,11 +109,10 @@ class TMainForm {
   void SetDeleteChecked(bool checked);
 
   void LoadSettings();
-  void SaveSettings();
   // True while a settings file that exists could not be read, or the source
   // has no value: then no cycle transfers anything, and each tick reads the
   // settings again.
-  bool SettingsPending() const { return settings_pending_; }
+  bool SettingsPending() const;
   std::string DisplayPath(const std::string& path);
   bool TargetInsideSource(const std::string& source, const std::string& target);
   void CopyFoundFile(TFoundFile& file);
@@ -113,11 +124,10 @@ class TMainForm {
   // under way is cancelled (it leaves no file at the target and the source
   // as it was); so does every later cycle.
   void CancelCycles();
-  // Writes the journal's "Ende" line and everything gathered: the part of
-  // FormClose that must be done even where a cycle cannot be waited for.
+  // Adds the journal's "Ende" line and asks for everything gathered to be
+  // written: the part of FormClose that must be done even where a cycle
+  // cannot be waited for.
   void WriteEnd();
-  // Writes what the journal has gathered (the window does so every second).
-  void FlushJournal() { journal_.Flush(); }
 
  private:
   // Takes the state and shows it, when it differs from the one shown.
@@ -163,6 +173,23 @@ class TMainForm {
   // Reads the settings and takes every value that could be read; `report`
   // says a file that exists but cannot be read (at start, not at each tick).
   void ReadSettings(bool report);
+  // Reads a settings file into `ini`; `report` shows one that exists but
+  // cannot be read.
+  FileRead ReadIni(const std::string& path, IniFile& ini, bool report);
+  // Reads the settings again while they are pending; false while they still
+  // are. Else gives this tick's folders.
+  bool TakeFolders(std::string& source, std::string& target);
+  // Takes the delete mode (under values_); true when it changed, and a save
+  // of it is due.
+  bool TakeDeleteHeld(bool checked);
+  // Hands a save of the settings to the settings thread; it writes the
+  // values in force when it runs.
+  void SaveSettings();
+  // The save: the ini file read, the values known put in, the file replaced.
+  void WriteSettings();
+  // Runs `work` on the settings thread, or now while none runs; an error it
+  // raises is shown.
+  void Background(std::function<void()> work);
   // True when a target folder of this cycle is the source folder or lies in
   // it, by identity, below the target directory.
   bool InsideSource(const std::string& directory, const std::string& target_dir);
@@ -211,12 +238,18 @@ class TMainForm {
   bool target_known_ = false;
   bool delete_known_ = false;
   bool settings_pending_ = false;
+  // Choices of the user whose save has not run yet: a read of the files
+  // meanwhile finds the values before them, and keeps the choices.
+  int unsaved_ = 0;
   // The instrument settings file's path, as last read.
   std::string settings_path_;
-  // Held while the settings and folders are read, saved or shown: the cycle
-  // reads them again while the settings cannot be read, and the window
-  // saves them when the user changes one.
-  std::recursive_mutex settings_mutex_;
+  // Held across the settings files' reads and writes: by the cycle, which
+  // reads them again while they cannot be read, and by the settings thread,
+  // which saves them; never by the window's thread after the start.
+  std::mutex settings_io_;
+  // Held only while the folders and the settings' states above are read or
+  // set, never across a call into the system.
+  mutable std::mutex values_;
   // This tick's folders, and the target folders already tested against the
   // source.
   TickFolders folders_;
@@ -226,6 +259,10 @@ class TMainForm {
   std::set<std::string> own_paths_;
   std::set<std::string> own_names_;
   std::map<std::string, bool> inside_source_;
+  // The threads StartWork begins, destroyed before the journal they write;
+  // the settings thread first, as its work may add lines.
+  std::unique_ptr<Worker> journal_thread_;
+  std::unique_ptr<Worker> settings_thread_;
 };
 
 }  // namespace ferrolink

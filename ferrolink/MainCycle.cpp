@@ -112,17 +112,8 @@ void TMainForm::TimerFindTimer() {
 }
 
 void TMainForm::RunCycle() {
-  // Settings that could not be read are read again at each tick; once they
-  // read, the cycle goes on as if they had been read at start.
-  std::unique_lock<std::recursive_mutex> hold(settings_mutex_);
-  if (settings_pending_) {
-    ReadSettings(false);
-    if (settings_pending_) return;
-    journal_.Add(kJournalState, "Einstellungen wieder lesbar");
-    ShowFolders();
-  }
-  const std::string source = SourceDir, target = TargetDir;
-  hold.unlock();
+  std::string source, target;
+  if (!TakeFolders(source, target)) return;
   folders_ = FormsOf(source, target);
   inside_source_.clear();
   if (TargetInside(folders_)) {

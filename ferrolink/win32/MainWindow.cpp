@@ -20,9 +20,12 @@ constexpr int kClientHeight = 417;
 constexpr COLORREF kGreyText = RGB(128, 128, 128);
 // A call posted by the cycle's thread; lParam owns a std::function.
 constexpr UINT kPostedCall = WM_APP + 1;
-// How long the end waits for a cycle to stop: Windows gives a session's end
-// about 5 seconds, a user closing the window should wait no more than 3.
-constexpr DWORD kEndWait = 2500;
+// How long the end waits, with the windows already hidden: for the cycle to
+// stop, and in all for the cycle, the settings' save and the journal's last
+// lines. Windows gives a session's end about 5 seconds, a user closing the
+// window should wait no more than 3 for the program to be gone.
+constexpr DWORD kCycleWait = 1500;
+constexpr DWORD kEndWait = 2000;
 
 constexpr wchar_t kCopyright[] = L"Copyright © 2012 Quorlen";
 constexpr wchar_t kMessageText[] =
@@ -157,13 +160,34 @@ void MainWindow::PostCall(std::function<void()> call) {
 }
 
 void MainWindow::End() {
-  KillTimer(form_wnd_, IDT_JOURNAL);
-  if (!cycle_.Stop(kEndWait)) {
-    form_.WriteEnd();
-    ExitProcess(0);
-  }
+  ShowWindow(form_wnd_, SW_HIDE);
+  ShowWindow(app_wnd_, SW_HIDE);
+  const DWORD began = GetTickCount();
+  const bool stopped = cycle_.Stop(kCycleWait);
+  // After the cycle's last lines, where it stopped.
+  Guard([this] { form_.WriteEnd(); });
+  const DWORD spent = GetTickCount() - began;
+  const bool ended = form_.EndWork(static_cast<int>(spent < kEndWait ? kEndWait - spent : 0));
+  // A thread still in a call that does not return (a server that does not
+  // answer) is not waited for: the process ends without it.
+  if (!stopped || !ended) ExitProcess(0);
   Guard([this] { form_.FormClose(); });
   DestroyWindow(form_wnd_);
+}
+
+void MainWindow::MakeTaskbar() {
+  if (taskbar_) taskbar_->Release();
+  taskbar_ = nullptr;
+  ITaskbarList3* made = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                              reinterpret_cast<void**>(&made)))) {
+    return;
+  }
+  if (SUCCEEDED(made->HrInit())) {
+    taskbar_ = made;
+  } else {
+    made->Release();
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -198,6 +222,9 @@ bool MainWindow::Create() {
   wc.lpszClassName = kFormClass;
   if (!RegisterClassW(&wc)) return false;
   if (!RegisterSpeedButton(instance_)) return false;
+  // Sent when the task bar has made the program's button, again after
+  // Explorer restarts.
+  taskbar_created_ = RegisterWindowMessageW(L"TaskbarButtonCreated");
 
   logo_ = LoadBitmapW(instance_, MAKEINTRESOURCEW(IDB_LOGO));
   network_ = LoadBitmapW(instance_, MAKEINTRESOURCEW(IDB_NETWORK));
@@ -226,11 +253,13 @@ bool MainWindow::Create() {
   SendMessageW(controls_[IDC_SPEEDBUTTONDIR], BM_SETIMAGE, IMAGE_BITMAP,
                reinterpret_cast<LPARAM>(folder_));
 
+  form_.StartWork();
   Guard([this] { form_.FormCreate(); });
+  // The task-bar button's progress bar, made before the first cycle: its
+  // first making takes long (1.6 s under Wine), on the calling thread.
+  MakeTaskbar();
   // The first tick comes only after the start-up is complete.
   view_.SetTimerEnabled(true);
-  // What the journal gathers is written at least once a second.
-  SetTimer(form_wnd_, IDT_JOURNAL, 1000, nullptr);
   ShowWindow(app_wnd_, SW_SHOWNOACTIVATE);
   ShowWindow(form_wnd_, SW_SHOW);
   UpdateWindow(form_wnd_);
@@ -329,6 +358,11 @@ LRESULT CALLBACK MainWindow::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 }
 
 LRESULT MainWindow::OnAppMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // A new task bar knows nothing of the old one's objects.
+  if (msg == taskbar_created_ && msg != 0) {
+    MakeTaskbar();
+    return 0;
+  }
   switch (msg) {
     case WM_SIZE:
       if (wp == SIZE_RESTORED) RestoreFromTaskBar();
@@ -363,7 +397,6 @@ LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_TIMER:
       if (wp == IDT_TIMERFIND) Guard([this] { cycle_.Tick(); });
-      if (wp == IDT_JOURNAL) Guard([this] { form_.FlushJournal(); });
       return 0;
     case kPostedCall: {
       std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lp));

@@ -69,11 +69,13 @@ class MainWindow : public FormView {
   void RestoreFromTaskBar();
   // Hands a call of the cycle's thread to this one (a posted message).
   void PostCall(std::function<void()> call);
-  // The end at close and at the end of the session: the cycle cancelled,
-  // the journal whole, the window gone. Where the cycle cannot be stopped in
-  // time (a call into the network that does not return), the process ends
-  // without it.
+  // The end at close and at the end of the session: the windows hidden at
+  // once, the cycle cancelled, the settings saved and the journal whole,
+  // the window gone. Where a thread cannot end in time (a call into the
+  // network that does not return), the process ends without it.
   void End();
+  // Makes the task-bar object (at start, and after Explorer restarts).
+  void MakeTaskbar();
   // Runs a handler; an error it raises is shown, never carried into Windows.
   template <typename F>
   void Guard(F&& handler);
@@ -88,8 +90,9 @@ class MainWindow : public FormView {
   PostingView view_;
   TMainForm form_;
   CycleThread cycle_;
+  // The task-bar button's progress bar; null where the system has none.
   ITaskbarList3* taskbar_ = nullptr;
-  bool taskbar_tried_ = false;
+  UINT taskbar_created_ = 0;
   HWND app_wnd_ = nullptr;
   HWND form_wnd_ = nullptr;
   std::map<int, HWND> controls_;

@@ -22,15 +22,6 @@ void MainWindow::SetAppTitle(const std::string& text) {
 void MainWindow::SetProgress(int percent) {
   // The task-bar button's own progress bar, where the system has one
   // (Windows 7 and later); without it the task-bar text alone tells.
-  if (!taskbar_ && !taskbar_tried_ && percent >= 0) {
-    taskbar_tried_ = true;
-    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                reinterpret_cast<void**>(&taskbar_))) ||
-        FAILED(taskbar_->HrInit())) {
-      if (taskbar_) taskbar_->Release();
-      taskbar_ = nullptr;
-    }
-  }
   if (!taskbar_) return;
   if (percent < 0) {
     taskbar_->SetProgressState(app_wnd_, TBPF_NOPROGRESS);

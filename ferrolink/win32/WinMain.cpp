@@ -25,7 +25,7 @@ bool AnotherInstanceRuns() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ferrolink::system_dlls::RestrictSearch();
   if (AnotherInstanceRuns()) return 0;  // a second start ends at once, silently
-  CoInitialize(nullptr);                // for the folder-browsing dialog
+  CoInitialize(nullptr);                // for the folder dialog and the task-bar object
   int code = 1;
   {
     ferrolink::MainWindow window(instance);

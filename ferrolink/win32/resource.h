@@ -32,4 +32,3 @@
 
 // The window timer that runs the watch cycle.
 #define IDT_TIMERFIND 1
-#define IDT_JOURNAL 2

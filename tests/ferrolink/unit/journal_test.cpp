@@ -1,16 +1,20 @@
 // The journal over the fake: the lines of a delivery run, one line per file
-// and reason, its bound, and a journal that cannot be written.
+// and reason, its bound, its place, and a journal that cannot be written or
+// whose server does not answer.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "FakeComputer.h"
 #include "Main.h"
 #include "Paths.h"
+#include "StallingComputer.h"
 
 using ferrolink::TMainForm;
 using ferrolink::test::FakeComputer;
+using ferrolink::test::StallingComputer;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -39,7 +43,7 @@ class JournalTest : public ::testing::Test {
     return lines;
   }
 
-  FakeComputer p;
+  StallingComputer p;
   TMainForm form{p, p};
 };
 
@@ -128,6 +132,23 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
             "Fehler\tJournal seit 2026-12-09 08:41:03 nicht schreibbar (Zugriff "
             "verweigert), 82 Zeile(n) verloren");
 
+  // Held up in a write for as long by a server that does not answer: the
+  // lines are bounded alike, and the note says since when.
+  ferrolink::Worker writer([&] { journal.Write(); }, std::chrono::seconds(1));
+  journal.SetWriter([&] { writer.Wake(); });
+  p.Hold("ferrolink.log");
+  journal.Add("Zustand", "vorher");
+  journal.Flush();
+  EXPECT_TRUE(p.WaitHeld());
+  for (int line = 0; line < 1200; ++line) journal.Add("Zustand", details);
+  p.Release();
+  EXPECT_TRUE(writer.Stop(std::chrono::steady_clock::now() + std::chrono::seconds(5)));
+  const Lines held = Take();
+  ASSERT_EQ(held.size(), 2u + 1072u);
+  EXPECT_EQ(held[0], "Zustand\tvorher");
+  EXPECT_EQ(held[1],
+            "Fehler\tJournal seit 2026-12-09 08:41:03 nicht schreibbar, 128 Zeile(n) verloren");
+
   // The form's reasons among the dropped lines are told again at the next
   // cycle that can write them.
   p.Find(kLog)->locked = true;
@@ -144,6 +165,31 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   const std::string told = p.Content(std::string(kLog) + ".1") + p.Content(kLog);
   EXPECT_NE(told.find("\tausgelassen\t0" + name + "\\0" + name + "\tName, den Windows"),
             std::string::npos);
+
+  // A server that does not answer holds the journal's writer in its call:
+  // the deliveries, their end at the source and their lines go on
+  // meanwhile, and the lines follow in order once it answers.
+  Take();
+  form.StartWork();
+  p.Hold("ferrolink.log");
+  for (const std::string name : {"d.dfq", "e.dfq"}) {
+    p.AddFile("C:\\Daten\\" + name);
+    form.TimerFindTimer();
+    EXPECT_TRUE(p.WaitHeld());
+    EXPECT_TRUE(p.Exists("D:\\Ziel\\" + name));
+    EXPECT_FALSE(p.Exists("C:\\Daten\\" + name));
+  }
+  // A close meanwhile: the end line is added at once, and the wait for the
+  // writer gives up after its bound.
+  form.WriteEnd();
+  const auto began = std::chrono::steady_clock::now();
+  EXPECT_FALSE(form.EndWork(100));
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2));
+  p.Release();
+  EXPECT_TRUE(form.EndWork(5000));
+  EXPECT_EQ(Take(), (Lines{"verschoben\td.dfq\t4 Bytes", "verschoben\te.dfq\t4 Bytes",
+                           "Ende\tVersion 2012.1.0.0\tQuelle C:\\Daten\\\tZiel D:\\Ziel\\\tModus "
+                           "verschieben"}));
 }
 
 // Two Ferrolinks of two log-ons on one source, target and journal: the
@@ -263,4 +309,19 @@ TEST_F(JournalTest, NoSettingsFolderNoJournal) {
   form.TimerFindTimer();
   EXPECT_FALSE(p.Exists(kLog));
   EXPECT_FALSE(p.Exists("C:\\Work\\ferrolink.log"));
+
+  // Lines gathered before the journal's place changed go to the journal
+  // they were gathered for; without a place they are dropped.
+  ferrolink::Journal journal(p);
+  journal.Add("Zustand", "nirgends");
+  journal.SetPath(kLog);
+  journal.Add("Zustand", "hier");
+  p.AddDir("C:\\Andere");
+  journal.SetPath("C:\\Andere\\ferrolink.log");
+  journal.Add("Zustand", "dort");
+  journal.Flush();
+  EXPECT_EQ(Take(), Lines{"Zustand\thier"});
+  EXPECT_EQ(p.Content("C:\\Andere\\ferrolink.log"),
+            "\xEF\xBB\xBF"
+            "2026-12-09 08:41:03\tZustand\tdort\r\n");
 }

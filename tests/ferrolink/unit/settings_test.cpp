@@ -1,8 +1,11 @@
 // Start-up, settings and the user's actions of the main window, over the fake.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "FakeComputer.h"
 #include "Main.h"
+#include "StallingComputer.h"
 
 using ferrolink::Control;
 using ferrolink::SettingsValue;
@@ -10,6 +13,7 @@ using ferrolink::TMainForm;
 using ferrolink::TNetState;
 using ferrolink::test::FakeComputer;
 using ferrolink::test::FakeSystem;
+using ferrolink::test::StallingComputer;
 
 namespace {
 
@@ -214,21 +218,65 @@ TEST_F(Settings, ASaveCutShortLeavesTheSettingsReadable) {
   EXPECT_EQ(p.Content(kIni), "[General]\r\nTarget=E:\\Alt\r\nDelete=0\r\n\r\n");
 }
 
-TEST_F(Settings, FailedSaveKeepsTheOldFileAndTheFolderChoiceFinishes) {
+// The saves run on the settings thread once it runs, else at once: the
+// window's side of a choice and a click is done whatever becomes of their
+// saves, a failed one keeps the old file and is shown, a held one (a server
+// that does not answer) arrives once it answers. Made while a tick reads the
+// settings again, the choices stand and are saved.
+TEST(SettingsSave, TheWindowsSideFinishesWhateverBecomesOfTheSave) {
+  const struct {
+    const char* name;
+    bool own_thread, fails, held, during_read;
+  } rows[] = {
+      {"a failed save, at once", false, true, false, false},
+      {"a failed save on the settings thread", true, true, false, false},
+      {"a save held by the server, on the settings thread", true, false, true, false},
+      {"choices while a tick reads the settings again", true, false, false, true},
+  };
+  const std::string ini = "C:\\Calyrix\\ferrolink.ini";
   const std::string old = "[General]\r\nTarget=E:\\Alt\r\n; keep\r\n";
-  Own(old);
-  Create();
-  p.Find(kIni)->write_fails = true;
-  p.browse_result = true;
-  p.browse_path = "F:\\Neu";
-  form.SpeedButtonDirClick();
-  EXPECT_EQ(p.errors, std::vector<std::string>{
-                          "Datei C:\\Calyrix\\ferrolink.ini kann nicht erstellt werden"});
-  EXPECT_EQ(p.Content(kIni), old);
-  EXPECT_EQ(form.TargetDir, "F:\\Neu\\");
-  EXPECT_TRUE(p.timer_enabled);
-  EXPECT_EQ(p.timer_interval, 1000);
-  EXPECT_EQ(p.focused, 1);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    StallingComputer p;
+    p.settings_value = "C:\\Calyrix\\settings.ini";
+    p.AddFile(ini, old).write_fails = row.fails;
+    p.AddFile(p.settings_value, "[Directories]\r\nDatafiles=D:\\X\r\n").read_fails =
+        row.during_read;
+    TMainForm form{p, p};
+    if (row.own_thread) form.StartWork();
+    form.FormCreate();
+    if (row.held) p.Hold("ferrolink.ini");
+    // The tick's read waits for the server, holding the settings files.
+    std::thread tick;
+    if (row.during_read) {
+      p.Hold("settings.ini");
+      tick = std::thread([&] { form.TimerFindTimer(); });
+      EXPECT_TRUE(p.WaitHeld());
+    }
+    p.browse_result = true;
+    p.browse_path = "F:\\Neu";
+    form.SpeedButtonDirClick();
+    form.SetDeleteChecked(true);
+    EXPECT_EQ(form.TargetDir, "F:\\Neu\\");
+    EXPECT_TRUE(form.DeleteChecked());
+    EXPECT_TRUE(p.timer_enabled);
+    EXPECT_EQ(p.timer_interval, 1000);
+    EXPECT_EQ(p.focused, 1);
+    if (row.held) {
+      EXPECT_TRUE(p.WaitHeld());
+      EXPECT_EQ(p.ContentNow(ini), old);
+    }
+    p.Release();
+    if (tick.joinable()) tick.join();
+    EXPECT_TRUE(form.EndWork(5000));
+    EXPECT_EQ(p.texts[Control::EditTarget], "F:\\Neu\\");
+    const std::string failed = "Datei C:\\Calyrix\\ferrolink.ini kann nicht erstellt werden";
+    std::vector<std::string> errors;
+    if (row.fails) errors = {failed, failed};
+    if (row.during_read) errors = {"Datei C:\\Calyrix\\settings.ini kann nicht geöffnet werden"};
+    EXPECT_EQ(p.errors, errors);
+    EXPECT_EQ(p.Content(ini), row.fails ? old : "[General]\r\nTarget=F:\\Neu\r\nDelete=1\r\n\r\n");
+  }
 }
 
 TEST_F(Settings, UnreadableOwnFileIsNotOverwrittenAtSave) {
