@@ -147,11 +147,9 @@ class TMainForm {
   // un-marked, the journal says so.
   void Delivered(const TFoundFile& file, HeldSource& source, bool delete_mode,
                  const std::string& source_file, const std::string& relative);
-  // The held source is where its listed name `source_file` leads now, and
-  // nothing followed a link to open it: its path through the handle is the
-  // one its folder gives, and the file under its name has its identity.
-  bool HeldIsListed(HeldSource& source, const std::string& source_file, const std::string& name,
-                    bool by_identity);
+  // Nothing followed a link to open the held source: its path through the
+  // handle is the one its folder gives for its listed name.
+  bool HeldIsListed(HeldSource& source, const std::string& source_file, const std::string& name);
   // How a delivery that did not end at its final name leaves the file.
   void Undelivered(Delivery delivery, const DeliveryError& error, const std::string& source_file,
                    const std::string& relative, const std::string& target_file);

@@ -371,7 +371,7 @@ void TMainForm::TransferFile(const TFoundFile& file) {
   }
   // Where the system followed a link to open the file, it holds another
   // file, which is never read.
-  if (!HeldIsListed(*source, source_file, file.Name, false)) {
+  if (!HeldIsListed(*source, source_file, file.Name)) {
     return Leave(source_file, relative, kLeftLink);
   }
   copy_began_ = system_.Milliseconds();
@@ -416,22 +416,14 @@ void TMainForm::Undelivered(Delivery delivery, const DeliveryError& error,
 }
 
 bool TMainForm::HeldIsListed(HeldSource& source, const std::string& source_file,
-                             const std::string& name, bool by_identity) {
-  const std::string& directory = source_file.substr(0, source_file.size() - name.size());
+                             const std::string& name) {
+  const std::string directory = source_file.substr(0, source_file.size() - name.size());
   auto [known, added] = locations_.try_emplace(directory);
   if (added) known->second = system_.Location(directory);
-  const std::string held = source.Location();
   // Where the system cannot tell, the hold's own test of links stands.
-  if (!held.empty() && !known->second.empty() &&
-      system_.UpperCase(held) != system_.UpperCase(known->second + name)) {
-    return false;
-  }
-  if (!by_identity) return true;
-  // The file's index alone: the listed name lies on the held file's volume,
-  // and Wine gives a held file that was renamed the volume number 0.
-  FileId held_id, named_id;
-  return !source.Identity(held_id) ||
-         (system_.Identity(source_file, named_id) && named_id.Index == held_id.Index);
+  const std::string held = source.Location();
+  return held.empty() || known->second.empty() ||
+         system_.UpperCase(held) == system_.UpperCase(known->second + name);
 }
 
 void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delete_mode,
@@ -447,7 +439,7 @@ void TMainForm::Delivered(const TFoundFile& file, HeldSource& source, bool delet
   // A source renamed or replaced since it was listed is never deleted or
   // un-marked under another name. One gone from its name whose delivery
   // another Ferrolink said was that one's.
-  if (!HeldIsListed(source, source_file, file.Name, true)) {
+  if (!source.StillAt(SystemPath(source_file))) {
     if (source.TakenElsewhere()) return;
     return Leave(source_file, relative, kLeftMoved);
   }

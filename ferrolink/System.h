@@ -64,7 +64,8 @@ enum class FileRead { Ok, Missing, Failed };
 enum class SettingsValue { NoKey, Missing, String, OtherType };
 
 // Told once a copy's new file is there and held, before its first byte, with
-// the new file's identity: the record of copies names it so.
+// the new file's identity: the record of copies names it so. Its index
+// alone: the copy's path names its volume.
 using CopyMade = std::function<void(const FileId& id)>;
 
 // Told during a copy how far it is (bytes copied, bytes in all); false
@@ -95,8 +96,10 @@ class HeldSource {
   // archive bit (copy mode) since it was held: another Ferrolink, of another
   // log-on, delivered it.
   virtual bool TakenElsewhere() = 0;
-  // Its identity through the held handle; false when the system gives none.
-  virtual bool Identity(FileId& id) = 0;
+  // True when `path` (in the form SystemPath gives it) names the held file
+  // now, by its file index, or the system gives no index; false when the
+  // file there is another, or none.
+  virtual bool StillAt(const std::string& path) = 0;
   // Where the held file is, as the system names it through the handle (the
   // form System::Location gives a folder); empty when it cannot tell. A link
   // that the system followed to open it shows here where it leads.
@@ -240,9 +243,9 @@ class System {
   // True while somebody holds the file open without letting it be deleted or
   // replaced (a viewer that reads an older copy at the server).
   bool NameHeld(const std::string& path);
-  // Removes the file at `path` if it has the identity `id` and nobody holds
-  // it, through one handle that shares nothing: a file that took the name
-  // meanwhile is never removed.
+  // Removes the file at `path` if it has the file index of `id` and nobody
+  // holds it, through one handle that shares nothing: a file that took the
+  // name meanwhile is never removed.
   Removal RemoveIfSame(const std::string& path, const FileId& id);
   bool FileSize(const std::string& path, uint64_t& size);
   // Renames a file to `to` (replacing it) when it is larger than `limit`,

@@ -458,6 +458,26 @@ bool IdentityThrough(HANDLE h, FileId& id) {
   return true;
 }
 
+// The file index of what a handle holds, without the volume's number, which
+// costs Wine a query of the file system per call; false when the file system
+// gives none.
+bool IndexThrough(HANDLE h, uint64_t& index) {
+  struct IoStatus {
+    void* status;
+    ULONG_PTR information;
+  } io{};
+  using QueryFile = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+  static const auto query = reinterpret_cast<QueryFile>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationFile")));
+  constexpr int kFileInternalInformation = 6;
+  LARGE_INTEGER internal{};
+  if (!query || query(h, &io, &internal, sizeof internal, kFileInternalInformation) < 0) {
+    return false;
+  }
+  index = static_cast<uint64_t>(internal.QuadPart);
+  return index != 0;
+}
+
 // The path of what a handle holds, as the file system names it (without its
 // drive or share); empty when it gives none.
 std::string LocationThrough(HANDLE h) {
@@ -524,7 +544,15 @@ class Win32HeldSource : public HeldSource {
     SetLastError(error);
     return taken;
   }
-  bool Identity(FileId& id) override { return IdentityThrough(handle_, id); }
+  bool StillAt(const std::string& path) override {
+    uint64_t held = 0, named = 0;
+    if (!IndexThrough(handle_, held)) return true;
+    HANDLE h = OpenForQuery(path);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool same = IndexThrough(h, named) && named == held;
+    CloseHandle(h);
+    return same;
+  }
   std::string Location() override { return LocationThrough(handle_); }
 
  private:
@@ -686,7 +714,7 @@ std::unique_ptr<HeldCopy> Win32System::DoCopyThrough(HeldSource& from, const std
   }
   auto copy = std::make_unique<Win32HeldCopy>(out, final_path, basic.FileAttributes);
   FileId id;
-  if (IdentityThrough(out, id)) made(id);
+  if (IndexThrough(out, id.Index)) made(id);
   const uint64_t total = static_cast<uint64_t>(size.QuadPart);
   // Chunks of a megabyte at most, no larger than the file (and one byte more,
   // so that a small file takes one read and the end one more): most files
@@ -793,9 +821,9 @@ Removal Win32System::DoRemoveIfSame(const std::string& path, const FileId& id) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Removal::NotOurs;
     return error == ERROR_SHARING_VIOLATION ? Removal::Held : Removal::Failed;
   }
-  FileId found;
+  uint64_t found = 0;
   Removal removal = Removal::NotOurs;
-  if (IdentityThrough(h, found) && found == id) {
+  if (IndexThrough(h, found) && found == id.Index) {
     removal = DeleteThrough(h) ? Removal::Removed : Removal::Failed;
   }
   if (!CloseHandle(h) && removal == Removal::Removed) removal = Removal::Failed;

@@ -541,10 +541,11 @@ class FakeSystem : public System {
       Node* n = Mine();
       return n ? n->size : 0;
     }
-    bool Identity(FileId& id) override {
-      if (!system_.identities || !Mine()) return false;
-      id = {7, id_};
-      return true;
+    bool StillAt(const std::string& handed) override {
+      std::string path;
+      if (!system_.Take(handed, path)) return false;
+      Node* n = system_.Find(path);
+      return !system_.identities || (n && n->id == id_);
     }
     std::string Location() override { return Mine() ? system_.Resolve(path_) : std::string(); }
     bool Settle(uint32_t attributes) override {
