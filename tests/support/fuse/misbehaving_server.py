@@ -21,7 +21,8 @@ every call that ended before it. The modes:
   after N LINE    served as usual until a write would take the bytes written
                   since this line past N; from that write on, LINE holds
   stop            the stalled calls go on, and the server unmounts and ends
-                  (as on SIGTERM or SIGHUP, and 300 s after its start)
+                  (as on SIGTERM, SIGINT or SIGHUP, and 300 s after its
+                  start)
 
 Wine's own server (wineserver) makes file calls for every program of the
 prefix: it opens and creates files, renames and unlinks them, and closes the
@@ -350,8 +351,11 @@ def main():
     read_end, write_end = os.pipe()
     os.set_blocking(write_end, False)
     signal.set_wakeup_fd(write_end)
-    for sig in (signal.SIGTERM, signal.SIGHUP):
+    for sig in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
         signal.signal(sig, lambda *_: None)
+    # fusepy hands SIGINT to libfuse, whose handler ends the loop while calls
+    # still wait, and leaves the mount: the handler above keeps it.
+    fusepy.signal = lambda sig, handler: signal.getsignal(sig)
     threading.Thread(
         target=watch,
         args=(control_path, status_path, control, mount, read_end),
