@@ -26,7 +26,8 @@ class FerrolinkServer : public FerrolinkCycle {
     if (server.Mounted()) server.SetMode("normal");
     FerrolinkCycle::TearDown();
   }
-  // A file of a few megabytes at the source, no two of whose blocks alike.
+  // A file of 6 MB at the source, of varying bytes: a copy cut short or
+  // put together wrong differs from it.
   std::string PutLarge(const std::string& name) {
     std::string bytes(6 << 20, '\0');
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7919) >> 9);
