@@ -33,12 +33,13 @@ function(tools_unit_test target)
                        PROPERTIES LABELS "${labels}" TIMEOUT 120 ${locks})
 endfunction()
 
-# tools_e2e_test(<target> sources... LIBS libs... PROGRAMS targets...)
+# tools_e2e_test(<target> sources... LIBS libs... PROGRAMS targets... [SERIAL])
 # An end-to-end driver (a Windows GoogleTest program) that starts the given
 # tool programs. Runs one at a time: the tools share the prefix's registry,
-# mutexes and desktop.
+# mutexes and desktop. SERIAL: nothing else runs beside its tests, which
+# measure how long a program takes to answer.
 function(tools_e2e_test target)
-  cmake_parse_arguments(T "" "" "LIBS;PROGRAMS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "" "LIBS;PROGRAMS" ${ARGN})
   add_executable(${target} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE ${T_LIBS} e2e_driver GTest::gtest_main)
   foreach(p ${T_PROGRAMS})
@@ -52,8 +53,12 @@ function(tools_e2e_test target)
                              "E2E_WORK_ROOT=\"${CMAKE_BINARY_DIR}/e2e-work/${target}\""
                              "E2E_BUILD_DIR=\"${CMAKE_BINARY_DIR}\""
                              "E2E_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
+  set(serial)
+  if(T_SERIAL)
+    set(serial RUN_SERIAL TRUE)
+  endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS e2e RESOURCE_LOCK wine_desktop TIMEOUT 180)
+                       PROPERTIES LABELS e2e RESOURCE_LOCK wine_desktop TIMEOUT 180 ${serial})
 endfunction()
 
 # tools_fuzz_target(<target> sources... LIBS libs...)

@@ -76,6 +76,19 @@ windows_tests() {  # build dir
   xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-tests.sh "$1"
 }
 
+# The tests against the tests' own misbehaving file server skip where FUSE
+# cannot be mounted; their skip message, in ctest's log of the build, gives
+# the reason, and the summary says it once.
+fuse_told=0
+fuse_skips() {  # build dir
+  local why
+  why=$(grep -m1 -o 'FUSE cannot be mounted: .*' "$1/Testing/Temporary/LastTest.log" 2>/dev/null)
+  if [ -n "$why" ] && [ $fuse_told = 0 ]; then
+    fuse_told=1
+    part "ferrolink server tests" "skipped ($why)"
+  fi
+}
+
 # Native unit tests.
 if build_preset native; then
   run_ctest_part native native ctest --test-dir build/native --output-on-failure -j2
@@ -91,6 +104,7 @@ build_preset win32 && built_win32=1
 
 if [ $built_win64 = 1 ]; then
   run_ctest_part "windows x86_64" win64 windows_tests build/win64
+  fuse_skips build/win64
 else
   fail_part "windows x86_64" "the x86_64 build failed; see build/build-win64.log"
 fi
@@ -99,6 +113,7 @@ if [ $built_win32 = 0 ]; then
   fail_part "windows i686" "the i686 build failed; see build/build-win32.log"
 elif runs_i686; then
   run_ctest_part "windows i686" win32 windows_tests build/win32
+  fuse_skips build/win32
 else
   part "windows i686" "skipped ($TOOLS_NO_I686)"
 fi

@@ -12,83 +12,8 @@
 #include <vector>
 
 #include "Driver.h"
+#include "FerrolinkFixture.h"
 #include "resource.h"
-
-namespace {
-
-const char kKey[] = "Software\\Quorlen\\Calyrix K9Q2";
-using Files = std::vector<std::string>;
-
-class FerrolinkCycle : public ::testing::Test {
- protected:
-  void SetUp() override {
-    e2e::RegRemoveTree(HKEY_CURRENT_USER, kKey);
-    ASSERT_TRUE(e2e::MakeDirs(dir / "calyrix"));
-    ASSERT_TRUE(e2e::MakeDirs(source));
-  }
-  void TearDown() override {
-    if (app.Running()) {
-      e2e::Close(w);
-      app.Wait(5000);
-    }
-    e2e::RegRemoveTree(HKEY_CURRENT_USER, kKey);
-  }
-  // Source dir\daten, target as given, delete mode on or off.
-  void Start(const std::string& target, bool delete_mode) {
-    WriteSettings(target, delete_mode);
-    Launch();
-  }
-  void WriteSettings(const std::string& target, bool delete_mode) {
-    ASSERT_TRUE(e2e::RegSetString(HKEY_CURRENT_USER, kKey, "Settings", dir / "calyrix\\k9q2.ini"));
-    ASSERT_TRUE(e2e::WriteFileBytes(dir / "calyrix\\k9q2.ini",
-                                    "[Directories]\r\nDatafiles=" + source + "\r\n"));
-    ASSERT_TRUE(e2e::WriteFileBytes(
-        dir / "calyrix\\ferrolink.ini",
-        "[General]\r\nTarget=" + target + "\r\nDelete=" + (delete_mode ? "1" : "0") + "\r\n"));
-  }
-  // Starts Ferrolink.exe; `box`: the text of an error it shows first.
-  void Launch(const std::string& box = "", const std::string& exe = FERROLINK_EXE) {
-    app = e2e::Program::Start(exe);
-    if (!box.empty()) {
-      EXPECT_EQ(e2e::AnswerMessageBox(app.Pid(), "Ferrolink").value_or("<no box>"), box);
-    }
-    w = e2e::WaitForTopWindow(app.Pid(), "TMainForm");
-    ASSERT_TRUE(w) << "no main window";
-    title = e2e::FindTopWindow(app.Pid(), "TApplication", "", false);
-    ASSERT_TRUE(title);
-  }
-  void Tick() { e2e::PostTimer(w, IDT_TIMERFIND); }
-  bool WaitCaption(const std::string& caption) {
-    return e2e::WaitUntil([&] { return e2e::Text(w) == caption; });
-  }
-  // The window shows what the cycle posts a moment after the files moved:
-  // a text is waited for.
-  bool WaitText(HWND window, const std::string& text) {
-    return e2e::WaitUntil([&] { return e2e::UnicodeText(window) == text; });
-  }
-  bool WaitFiles(const std::string& folder, const Files& files) {
-    return e2e::WaitUntil([&] { return e2e::ListFilesRecursive(folder) == files; });
-  }
-  HWND Item(int group, int id) { return GetDlgItem(GetDlgItem(w, group), id); }
-  std::string Label(int id) { return e2e::Text(Item(IDC_GROUPBOXDONE, id)); }
-  void Put(const std::string& rel) {
-    const std::string path = source + rel;
-    ASSERT_TRUE(e2e::MakeDirs(path.substr(0, path.find_last_of('\\'))));
-    ASSERT_TRUE(e2e::WriteFileBytes(path, "Messung " + rel));
-  }
-  void Close() {
-    e2e::Close(w);
-    EXPECT_EQ(app.Wait(5000), std::optional<DWORD>(0));
-  }
-
-  e2e::WorkDir dir = e2e::TestWorkDir();
-  const std::string source = dir / "daten\\";
-  e2e::Program app;
-  HWND w = nullptr;
-  HWND title = nullptr;
-};
-
-}  // namespace
 
 TEST_F(FerrolinkCycle, DeleteModeMovesTheTreeAndLeavesReadOnlyFiles) {
   Put("a.dfq");
@@ -494,19 +419,8 @@ TEST_F(FerrolinkCycle, LongPathsArriveAndReachTheSystemInTheirLongForm) {
   const std::string server = dir / "server\\" + std::string(200, 's');
   ASSERT_TRUE(e2e::MakeDirs(server));
   WriteSettings(server, true);
-  // Wine writes its trace to the standard error of its loader: a shell
-  // starts the loader (the 64-bit build names its own) with it in a file.
   const std::string trace = dir / "trace.txt";
-  char loader[MAX_PATH] = "wine";
-  GetEnvironmentVariableA("WINELOADER", loader, MAX_PATH);
-  ASSERT_TRUE(e2e::StartLinux("/bin/sh",
-                              {"-c", "WINEDEBUG=trace+file exec '" + std::string(loader) + "' '" +
-                                         FERROLINK_EXE + "' 2>'" + e2e::LinuxPath(trace) + "'"}));
-  ASSERT_TRUE(e2e::WaitUntil([&] { return (w = FindWindowA("TMainForm", nullptr)) != nullptr; }))
-      << "no main window";
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  app = e2e::Program::Adopt(pid);
+  LaunchTraced("trace+file", trace);
   Tick();
   ASSERT_TRUE(WaitFiles(server, (Files{"kurz.dfq", deep + "tief.dfq"})))
       << e2e::ListFilesRecursive(server).size();
@@ -632,4 +546,79 @@ TEST_F(FerrolinkCycle, NoDllBesideTheProgramIsLoaded) {
   EXPECT_TRUE(WaitFiles(dir / "server", Files{"m.dfq"}));
   Close();
   EXPECT_EQ(planted.Loaded(), Files{});
+}
+
+// A Linux symbolic link in the source to a file outside it: in delete mode
+// the file it leads to keeps its content, and the link stays.
+TEST_F(FerrolinkCycle, ALinkToAFileOutsideTheSourceLeavesFileAndLink) {
+  ASSERT_TRUE(e2e::MakeDirs(dir / "anderswo"));
+  ASSERT_TRUE(e2e::WriteFileBytes(dir / "anderswo\\fremd.dfq", "fremde Messung"));
+  ASSERT_TRUE(e2e::LinuxSymlink(dir / "anderswo\\fremd.dfq", source + "verweis.dfq"));
+  Put("z.dfq");  // listed after the link: its arrival means the cycle passed it
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  Start(dir / "server", true);
+  Tick();
+  ASSERT_TRUE(e2e::WaitUntil([&] { return !e2e::FileExists(source + "z.dfq"); }));
+  Tick();
+  ASSERT_TRUE(WaitCaption("Ferrolink - Netz OK"));
+  Close();
+  EXPECT_EQ(e2e::ReadFileBytes(dir / "anderswo\\fremd.dfq").value_or("<gone>"), "fremde Messung");
+  // The link leads to a file that is there: it can be seen while it is.
+  EXPECT_EQ(e2e::ListFilesRecursive(source), Files{"verweis.dfq"});
+}
+
+namespace {
+
+// The password argument of each call that connects a network name, in a
+// trace of Wine's relay channel ("...:Call mpr.WNetAddConnection2W(<res>,
+// <password>,<user>,<flags>) ret=..."), as the trace gives it: a string
+// argument as its address and its text (L"..."), a null one as zeros.
+Files ConnectPasswords(const std::string& trace) {
+  Files passwords;
+  size_t at = 0;
+  for (size_t end; (end = trace.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = trace.substr(at, end - at);
+    const size_t call = line.find(":Call mpr.WNetAddConnection");
+    if (call == std::string::npos) continue;
+    const size_t open = line.find('(', call);
+    // WNetAddConnectionW(remote, password, local), ...2W(resource, password,
+    // user, flags), ...3W(window, resource, password, user, flags).
+    const int index = line.compare(open - 2, 2, "3W") == 0 ? 2 : 1;
+    size_t arg = open + 1;
+    for (int i = 0; i < index && arg != std::string::npos; ++i) {
+      arg = line.find(',', arg);
+      if (arg != std::string::npos) ++arg;
+    }
+    passwords.push_back(
+        arg == std::string::npos ? line : line.substr(arg, line.find_first_of(",)", arg) - arg));
+  }
+  return passwords;
+}
+
+}  // namespace
+
+// The connection to the target: a tick that finds the target there asks the
+// network for nothing; one that does not find it connects, without a
+// password (a null one: an empty one is a password too).
+TEST_F(FerrolinkCycle, ConnectsOnlyToATargetThatIsNotThereAndWithoutAPassword) {
+  Put("m.dfq");
+  ASSERT_TRUE(e2e::MakeDirs(dir / "server"));
+  WriteSettings(dir / "server", true);
+  const std::string trace = dir / "relay.txt";
+  LaunchTraced("-all,+relay", trace);
+  Tick();
+  ASSERT_TRUE(WaitFiles(dir / "server", Files{"m.dfq"}));
+  ASSERT_TRUE(WaitCaption("Ferrolink - Netz OK"));
+  const size_t reachable_part = e2e::ReadFileBytes(trace).value_or("").size();
+  ASSERT_TRUE(e2e::RemoveTree(dir / "server"));
+  Tick();
+  ASSERT_TRUE(WaitCaption("Ferrolink - Kein Netz"));
+  Close();
+  const std::string text = e2e::ReadFileBytes(trace).value_or("");
+  EXPECT_EQ(ConnectPasswords(text.substr(0, reachable_part)), Files{});
+  const Files passwords = ConnectPasswords(text.substr(reachable_part));
+  ASSERT_FALSE(passwords.empty()) << "no connection asked for";
+  for (const std::string& password : passwords) {
+    EXPECT_EQ(password.find_first_not_of('0'), std::string::npos) << password;
+  }
 }

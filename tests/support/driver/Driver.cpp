@@ -1,6 +1,7 @@
 #include "Driver.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -199,6 +200,126 @@ std::vector<std::string> ListFilesRecursive(const std::string& dir) {
   ListInto(WithSlash(dir), "", out);
   std::sort(out.begin(), out.end());
   return out;
+}
+
+// ---- a server that misbehaves ---------------------------------------------
+
+static std::vector<std::string> SplitAt(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t at = 0;
+  for (size_t end; (end = text.find(separator, at)) != std::string::npos; at = end + 1) {
+    parts.push_back(text.substr(at, end - at));
+  }
+  parts.push_back(text.substr(at));
+  return parts;
+}
+
+// Writes a small file in one step: a reader sees the old or the new content.
+static bool ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+  return WriteFileBytes(path + ".new", bytes) &&
+         MoveFileExW(Wide(path + ".new").c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+FuseServer::FuseServer(const std::string& folder)
+    : backing_(WithSlash(folder) + "backing\\"),
+      mount_(WithSlash(folder) + "mount\\"),
+      control_(WithSlash(folder) + "control"),
+      status_(WithSlash(folder) + "status") {
+  DeleteFileW(Wide(status_).c_str());
+  if (!MakeDirs(backing_) || !ReplaceFileBytes(control_, "normal\n")) {
+    why_ = "its folders cannot be made in " + folder;
+    return;
+  }
+  // The mount point is made by the server, which first takes away a mount
+  // that a run cut short left there.
+  std::string top = WithSlash(folder);
+  top.pop_back();
+  linux_mount_ = LinuxPath(top) + "/mount";
+  if (!StartLinux("/usr/bin/python3", {E2E_FUSE_SERVER, LinuxPath(backing_), linux_mount_,
+                                       LinuxPath(control_), LinuxPath(status_)})) {
+    why_ = "/usr/bin/python3 cannot be started";
+    return;
+  }
+  if (!WaitUntil([&] { return !StatusField("mode").empty() || !StatusField("error").empty(); },
+                 20000)) {
+    why_ = "the server did not start (its errors are in the test's output)";
+  } else if (!StatusField("error").empty()) {
+    why_ = StatusField("error");
+  } else if (!WaitUntil([&] { return Listed(); }, 5000)) {
+    why_ = "the mount did not appear";
+  }
+}
+
+FuseServer::~FuseServer() {
+  const std::string pid = StatusField("pid");
+  if (pid.empty()) return;
+  ReplaceFileBytes(control_, "stop\n");
+  if (WaitUntil([&] { return !Listed(); }, 10000)) return;
+  // A server that does not answer any more is ended, and its mount taken
+  // away all the same.
+  StartLinux("/bin/kill", {"-KILL", pid});
+  StartLinux("/bin/fusermount3", {"-u", "-z", linux_mount_});
+  WaitUntil([&] { return !Listed(); }, 5000);
+}
+
+bool FuseServer::Ask(const std::string& mode) {
+  const std::string question = std::to_string(++questions_);
+  return ReplaceFileBytes(control_, mode + "\n" + question + "\n") &&
+         WaitUntil([&] { return StatusField("answer") == question; }, 5000);
+}
+
+bool FuseServer::SetMode(const std::string& mode) {
+  mode_ = mode;
+  return Ask(mode) && StatusField("control") == mode;
+}
+
+std::string FuseServer::Mode() const {
+  return StatusField("mode");
+}
+
+int FuseServer::Waiting() const {
+  return std::atoi(StatusField("waiting").c_str());
+}
+
+uint64_t FuseServer::BytesWritten(const std::string& prefix) {
+  Ask(mode_);
+  uint64_t bytes = 0;
+  for (const std::vector<std::string>& line : Status()) {
+    if (line.size() == 3 && line[0] == "written" && line[2].rfind(prefix, 0) == 0) {
+      bytes += std::strtoull(line[1].c_str(), nullptr, 10);
+    }
+  }
+  return bytes;
+}
+
+std::vector<std::vector<std::string>> FuseServer::Status() const {
+  std::vector<std::vector<std::string>> lines;
+  for (const std::string& line : SplitAt(ReadFileBytes(status_).value_or(""), '\n')) {
+    if (!line.empty()) lines.push_back(SplitAt(line, '\t'));
+  }
+  return lines;
+}
+
+std::string FuseServer::StatusField(const std::string& key) const {
+  for (const std::vector<std::string>& line : Status()) {
+    if (line.size() >= 2 && line[0] == key) return line[1];
+  }
+  return "";
+}
+
+bool FuseServer::Listed() const {
+  // The second field of each line of the list, with every link followed
+  // (the server names the mount so), and blanks, tabs and backslashes
+  // escaped in octal.
+  std::string escaped;
+  for (const char c : StatusField("mount")) {
+    escaped += c == ' ' ? "\\040" : c == '\t' ? "\\011" : c == '\\' ? "\\134" : std::string(1, c);
+  }
+  for (const std::string& line : SplitAt(ReadFileBytes("Z:\\proc\\mounts").value_or(""), '\n')) {
+    const std::vector<std::string> fields = SplitAt(line, ' ');
+    if (fields.size() > 1 && fields[1] == escaped) return true;
+  }
+  return false;
 }
 
 // ---- DLLs beside a program -------------------------------------------------

@@ -76,6 +76,65 @@ bool StartLinux(const std::string& program, const std::vector<std::string>& args
 // second spelling of a folder. True once it can be seen.
 bool LinuxSymlink(const std::string& target, const std::string& link);
 
+// ---- a server that misbehaves ---------------------------------------------
+
+// A file server of the tests' own (tests/support/fuse/misbehaving_server.py):
+// a FUSE mount of a backing folder that serves it as it is, until a test
+// sets another mode: "stall" (the programs' calls wait, as calls to a server
+// that stopped answering do), "gone" (every call fails, as on a dropped
+// share), "refuse-replace" (a rename onto an existing name fails),
+// "damage <glob>" (what is written to matching files is stored changed),
+// "after <bytes> <mode>" (normal until a write would take what is written
+// past that many bytes), "normal". It counts the bytes written to each file.
+// Mounting needs root, /dev/fuse and Debian's fuse3 and python3-fusepy; a
+// test that needs the server skips when it cannot be had, with Why().
+class FuseServer {
+ public:
+  // Mounts <folder>\backing at <folder>\mount, its control and status
+  // files beside them; waits until the mount can be seen.
+  explicit FuseServer(const std::string& folder);
+  // Stops the server: stalled calls go on, the mount goes (also while a
+  // program still holds a file there), and the server ends.
+  ~FuseServer();
+  FuseServer(const FuseServer&) = delete;
+  FuseServer& operator=(const FuseServer&) = delete;
+
+  bool Mounted() const { return why_.empty(); }
+  // Why the server could not be mounted.
+  const std::string& Why() const { return why_; }
+  // The mount, ending in a backslash, and paths in it.
+  const std::string& Path() const { return mount_; }
+  std::string operator/(const std::string& rel) const { return mount_ + rel; }
+  // The folder it serves, which the tests may read while the server stalls.
+  const std::string& Backing() const { return backing_; }
+
+  // Sets the mode and waits until the server has read it; false when it
+  // did not within 5 s.
+  bool SetMode(const std::string& mode);
+  // The mode in force ("after" gives way to its mode once it applies).
+  std::string Mode() const;
+  // How many calls wait now in mode "stall".
+  int Waiting() const;
+  // Bytes written to the files whose path below the mount (with '/')
+  // begins with `prefix`, each counted by the name it was written under:
+  // every write that has ended counts.
+  uint64_t BytesWritten(const std::string& prefix = "");
+
+ private:
+  // The status file's lines, split at their tabs.
+  std::vector<std::vector<std::string>> Status() const;
+  // The second field of the status line that begins with `key`.
+  std::string StatusField(const std::string& key) const;
+  bool Listed() const;  // the mount is in the system's list of mounts
+  // Writes the control file: the mode and a new question, and waits until
+  // the status answers it.
+  bool Ask(const std::string& mode);
+
+  std::string backing_, mount_, linux_mount_, control_, status_, why_;
+  std::string mode_ = "normal";
+  int questions_ = 0;
+};
+
 // ---- DLLs beside a program -------------------------------------------------
 
 // Look-alikes of DLLs that Windows looks for in a program's own folder before
