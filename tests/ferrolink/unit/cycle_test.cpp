@@ -778,7 +778,6 @@ TEST_F(Cycle, ACopyLeftAtTheServerGoesOnlyWhereItsIdentityProvesItOurs) {
 // that keeps its delete from others is told apart from a writer.
 TEST_F(Cycle, OnlyTheDataTreesOwnFilesAreSettled) {
   p.key_exists = true;
-  p.settings_value = "C:\\Calyrix\\k9q2.ini";
   const struct {
     const char* name;
     std::function<void()> setup;
@@ -828,12 +827,7 @@ TEST_F(Cycle, OnlyTheDataTreesOwnFilesAreSettled) {
       FakeComputer q;
       std::swap(p.fs, q.fs);
       p.links.clear();
-      p.AddDir("C:\\Daten");
-      p.AddFile(p.settings_value, "[Directories]\r\nDatafiles=C:\\Daten\r\n");
-      p.AddFile("C:\\Calyrix\\ferrolink.ini",
-                std::string("[General]\r\nTarget=D:\\Ziel\r\nDelete=") + (delete_mode ? "1" : "0") +
-                    "\r\n");
-      p.AddDir("D:\\Ziel");
+      p.Instrument(delete_mode);
       p.AddFile("C:\\Andere\\ziel.dat", "geheim");
       p.after_copy = nullptr;
       p.follows_file_links = false;

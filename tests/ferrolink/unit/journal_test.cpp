@@ -23,13 +23,7 @@ constexpr char kLog[] = "C:\\Calyrix\\ferrolink.log";
 
 class JournalTest : public ::testing::Test {
  protected:
-  JournalTest() {
-    p.settings_value = "C:\\Calyrix\\k9q2.ini";
-    p.AddFile(p.settings_value, "[Directories]\r\nDatafiles=C:\\Daten\r\n");
-    p.AddFile("C:\\Calyrix\\ferrolink.ini", "[General]\r\nTarget=D:\\Ziel\r\nDelete=1\r\n");
-    p.AddDir("C:\\Daten");
-    p.AddDir("D:\\Ziel");
-  }
+  JournalTest() { p.Instrument(true); }
   // The journal's lines without their time stamps, taken out of it.
   Lines Take() {
     std::string text = p.Content(kLog);
@@ -202,12 +196,7 @@ TEST(TwoLogOns, DeliverEachFileOnceWhereverTheOtherComesIn) {
     for (const bool delete_mode : {true, false}) {
       SCOPED_TRACE(std::string(step) + (delete_mode ? ", delete mode" : ", copy mode"));
       FakeComputer p;
-      p.settings_value = "C:\\Calyrix\\k9q2.ini";
-      p.AddFile(p.settings_value, "[Directories]\r\nDatafiles=C:\\Daten\r\n");
-      p.AddFile("C:\\Calyrix\\ferrolink.ini",
-                std::string("[General]\r\nTarget=D:\\Ziel\r\nDelete=") + (delete_mode ? "1" : "0") +
-                    "\r\n");
-      p.AddDir("D:\\Ziel");
+      p.Instrument(delete_mode);
       p.AddFile("C:\\Daten\\m.dfq", "Messung m");
       p.AddFile("C:\\Daten\\n.dfq", "Messung n");
       TMainForm first{p, p};
