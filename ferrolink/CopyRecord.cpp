@@ -62,23 +62,31 @@ void CopyRecord::Open(const std::string& target) {
   opened_ = true;
   const std::string folder = system_.LocalDataFolder();
   if (folder.empty()) return;
-  const std::string path = folder + kCopyRecordName;
-  system_.MakeFolder(path.substr(0, path.find_last_of('\\')));
+  path_ = folder + kCopyRecordName;
+  system_.MakeFolder(path_.substr(0, path_.find_last_of('\\')));
   std::string text;
-  const FileRead read = system_.ReadWholeFile(path, text);
-  if (read == FileRead::Ok) {
-    // What is left over begins the new record under entries of this run.
-    std::string kept;
-    for (const auto& [old_entry, copy] : LiveCopies(text)) {
-      const Entry entry{copy.first, true, copy.second};
-      if (Below(entry, target) && Remove(entry)) continue;
-      const std::string key = system_.ProcessTag() + "." + std::to_string(++next_);
-      waiting_[key] = entry;
-      kept += Named(key, entry.path) + Identified(key, entry.id);
-    }
-    system_.ReplaceWholeFile(path, kept);
+  if (system_.ReadWholeFile(path_, text) != FileRead::Ok) {
+    file_ = system_.OpenForAppend(path_);
+    return;
   }
-  file_ = system_.OpenForAppend(path);
+  // What is left over begins the new record under entries of this run.
+  for (const auto& [old_entry, copy] : LiveCopies(text)) {
+    const Entry entry{copy.first, true, copy.second};
+    if (Below(entry, target) && Remove(entry)) continue;
+    waiting_[system_.ProcessTag() + "." + std::to_string(++next_)] = entry;
+  }
+  Begin();
+}
+
+void CopyRecord::Begin() {
+  std::string kept;
+  for (const auto& [key, entry] : waiting_)
+    kept += Named(key, entry.path) + Identified(key, entry.id);
+  // The old record stays whole unless the new one is in place.
+  file_.reset();
+  system_.ReplaceWholeFile(path_, kept);
+  file_ = system_.OpenForAppend(path_);
+  written_ = 0;
 }
 
 void CopyRecord::Tidy(const std::string& target) {
@@ -90,6 +98,9 @@ void CopyRecord::Tidy(const std::string& target) {
     Write("X\t" + it->first + "\n");
     it = waiting_.erase(it);
   }
+  // A record of a run that lasts for weeks begins anew once it has grown
+  // large; at a cycle's start no copy is under way.
+  if (written_ > renew_at_ && live_.empty() && !path_.empty()) Begin();
 }
 
 std::string CopyRecord::Naming(const std::string& path) {
@@ -142,6 +153,7 @@ bool CopyRecord::Below(const Entry& entry, const std::string& target) {
 }
 
 void CopyRecord::Write(const std::string& line) {
+  written_ += line.size();
   if (file_) file_->Append(line);
 }
 

@@ -26,7 +26,9 @@ inline constexpr char kCopyRecordName[] = "Ferrolink\\kopien.txt";
 
 class CopyRecord {
  public:
-  explicit CopyRecord(System& system) : system_(system) {}
+  // A record that grows past `renew_at` bytes in a run begins anew.
+  explicit CopyRecord(System& system, uint64_t renew_at = 1024 * 1024)
+      : system_(system), renew_at_(renew_at) {}
 
   // Once a run, at the first cycle that reaches the target: takes what
   // earlier runs left, removes each copy of theirs below `target` that is
@@ -60,10 +62,15 @@ class CopyRecord {
   // True when the entry's copy lies below `target`.
   bool Below(const Entry& entry, const std::string& target);
   void Write(const std::string& line);
+  // Begins the record anew with the entries that wait.
+  void Begin();
 
   System& system_;
+  uint64_t renew_at_;
   bool opened_ = false;
+  std::string path_;
   std::unique_ptr<AppendOnlyFile> file_;
+  uint64_t written_ = 0;  // bytes appended since the record began
   uint64_t next_ = 0;
   // The entries of this run whose copies exist, or might.
   std::map<std::string, Entry> live_;

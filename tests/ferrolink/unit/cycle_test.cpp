@@ -771,6 +771,20 @@ TEST_F(Cycle, ACopyLeftAtTheServerGoesOnlyWhereItsIdentityProvesItOurs) {
   EXPECT_FALSE(p.Exists("D:\\Ziel\\m.dat.~ft"));
   EXPECT_EQ(p.Content("D:\\Ziel\\m.dat"), "inhalt m.dat");
   EXPECT_TRUE(ferrolink::LiveCopies(p.Content(record)).empty()) << p.Content(record);
+
+  // A record that runs for long begins anew, with what still waits.
+  ferrolink::CopyRecord long_run(p, 300);
+  long_run.Open("D:\\Ziel\\");
+  p.AddFile("D:\\Ziel\\x.~ft", "gehalten").locked = true;
+  const std::string held = long_run.Naming("D:\\Ziel\\x.~ft");
+  long_run.Made(held, {7, p.Find("D:\\Ziel\\x.~ft")->id});
+  long_run.Dropped(held);  // held: it waits
+  for (int n = 0; n < 20; ++n) {
+    long_run.Placed(long_run.Naming("D:\\Ziel\\m.dat.~ft"));
+    long_run.Tidy("D:\\Ziel\\");
+  }
+  EXPECT_LT(p.Content(record).size(), 400u);
+  EXPECT_EQ(ferrolink::LiveCopies(p.Content(record)).size(), 1u);
 }
 
 // Only the data tree's own files are deleted or un-marked: never what a link
