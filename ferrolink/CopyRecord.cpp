@@ -60,20 +60,20 @@ std::map<std::string, std::pair<std::string, FileId>> LiveCopies(const std::stri
 
 void CopyRecord::Open(const std::string& target) {
   opened_ = true;
-  const std::string folder = system_.LocalDataFolder();
+  const std::string folder = files_.LocalDataFolder();
   if (folder.empty()) return;
   path_ = folder + kCopyRecordName;
-  system_.MakeFolder(path_.substr(0, path_.find_last_of('\\')));
+  files_.MakeFolder(path_.substr(0, path_.find_last_of('\\')));
   std::string text;
-  if (system_.ReadWholeFile(path_, text) != FileRead::Ok) {
-    file_ = system_.OpenForAppend(path_);
+  if (files_.ReadWholeFile(path_, text) != FileRead::Ok) {
+    file_ = files_.OpenForAppend(path_);
     return;
   }
   // What is left over begins the new record under entries of this run.
   for (const auto& [old_entry, copy] : LiveCopies(text)) {
     const Entry entry{copy.first, true, copy.second};
     if (Below(entry, target) && Remove(entry)) continue;
-    waiting_[system_.ProcessTag() + "." + std::to_string(++next_)] = entry;
+    waiting_[names_.ProcessTag() + "." + std::to_string(++next_)] = entry;
   }
   Begin();
 }
@@ -84,8 +84,8 @@ void CopyRecord::Begin() {
     kept += Named(key, entry.path) + Identified(key, entry.id);
   // The old record stays whole unless the new one is in place.
   file_.reset();
-  system_.ReplaceWholeFile(path_, kept);
-  file_ = system_.OpenForAppend(path_);
+  files_.ReplaceWholeFile(path_, kept);
+  file_ = files_.OpenForAppend(path_);
   written_ = 0;
 }
 
@@ -104,7 +104,7 @@ void CopyRecord::Tidy(const std::string& target) {
 }
 
 std::string CopyRecord::Naming(const std::string& path) {
-  const std::string key = system_.ProcessTag() + "." + std::to_string(++next_);
+  const std::string key = names_.ProcessTag() + "." + std::to_string(++next_);
   live_[key].path = path;
   Write(Named(key, path));
   return key;
@@ -137,7 +137,7 @@ void CopyRecord::Dropped(const std::string& entry) {
 }
 
 bool CopyRecord::Remove(const Entry& entry) {
-  switch (system_.RemoveIfSame(entry.path, entry.id)) {
+  switch (files_.RemoveIfSame(entry.path, entry.id)) {
     case Removal::Removed:
     case Removal::NotOurs:
       return true;
@@ -149,7 +149,7 @@ bool CopyRecord::Remove(const Entry& entry) {
 }
 
 bool CopyRecord::Below(const Entry& entry, const std::string& target) {
-  return !target.empty() && system_.UpperCase(entry.path).rfind(system_.UpperCase(target), 0) == 0;
+  return !target.empty() && names_.UpperCase(entry.path).rfind(names_.UpperCase(target), 0) == 0;
 }
 
 void CopyRecord::Write(const std::string& line) {

@@ -17,7 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "System.h"
+#include "Names.h"
+#include "TransferFiles.h"
 
 namespace ferrolink {
 
@@ -27,8 +28,8 @@ inline constexpr char kCopyRecordName[] = "Ferrolink\\kopien.txt";
 class CopyRecord {
  public:
   // A record that grows past `renew_at` bytes in a run begins anew.
-  explicit CopyRecord(System& system, uint64_t renew_at = 1024 * 1024)
-      : system_(system), renew_at_(renew_at) {}
+  explicit CopyRecord(TransferFiles& files, Names& names, uint64_t renew_at = 1024 * 1024)
+      : files_(files), names_(names), renew_at_(renew_at) {}
 
   // Once a run, at the first cycle that reaches the target: takes what
   // earlier runs left, removes each copy of theirs below `target` that is
@@ -65,7 +66,8 @@ class CopyRecord {
   // Begins the record anew with the entries that wait.
   void Begin();
 
-  System& system_;
+  TransferFiles& files_;
+  Names& names_;
   uint64_t renew_at_;
   bool opened_ = false;
   std::string path_;

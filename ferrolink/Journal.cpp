@@ -38,7 +38,7 @@ std::string Journal::Path() const {
 }
 
 void Journal::Add(const char* kind, const std::string& details) {
-  const std::string line = FormatTime(system_.Now()) + "\t" + kind + "\t" + details + "\r\n";
+  const std::string line = FormatTime(files_.Now()) + "\t" + kind + "\t" + details + "\r\n";
   bool due = false;
   {
     const std::lock_guard<std::mutex> hold(mutex_);
@@ -109,22 +109,22 @@ bool Journal::WriteOut(const std::string& path, const std::string& lines, size_t
   // handle: a journal that another Ferrolink has just begun in its place
   // stays, and the older one it renamed keeps its lines.
   uint64_t size = 0;
-  if (!system_.FileSize(path, size)) size = 0;
-  if (size > kJournalLimit && system_.RenameWhenLarger(path, kJournalLimit, path + ".1")) {
+  if (!files_.FileSize(path, size)) size = 0;
+  if (size > kJournalLimit && files_.RenameWhenLarger(path, kJournalLimit, path + ".1")) {
     size = 0;
   }
   std::string bytes = size == 0 ? kByteOrderMark : "";
   if (lost > 0) {
-    bytes += FormatTime(system_.Now()) + "\t" + kJournalError + "\tJournal seit " + since + ", " +
+    bytes += FormatTime(files_.Now()) + "\t" + kJournalError + "\tJournal seit " + since + ", " +
              std::to_string(lost) + " Zeile(n) verloren\r\n";
   }
   bytes += lines;
-  if (system_.AppendFile(path, bytes)) return true;
+  if (files_.AppendFile(path, bytes)) return true;
   // Told once per spell of failures; the first failure's words stand.
-  const std::string why = system_.LastErrorText();
+  const std::string why = files_.LastErrorText();
   const std::lock_guard<std::mutex> hold(mutex_);
   if (!failed_ && lost_lines_ == 0) {
-    first_failure_ = FormatTime(system_.Now()) + " nicht schreibbar";
+    first_failure_ = FormatTime(files_.Now()) + " nicht schreibbar";
     if (!why.empty()) first_failure_ += " (" + why + ")";
   }
   failed_ = true;
@@ -150,7 +150,7 @@ void Journal::TrimHeld() {
   pending_.erase(0, cut);
   // Dropped while a write was held up, before any failed: the note says
   // since when.
-  if (first_failure_.empty()) first_failure_ = FormatTime(system_.Now()) + " nicht schreibbar";
+  if (first_failure_.empty()) first_failure_ = FormatTime(files_.Now()) + " nicht schreibbar";
 }
 
 }  // namespace ferrolink

@@ -17,7 +17,7 @@
 #include <mutex>
 #include <string>
 
-#include "System.h"
+#include "JournalFiles.h"
 
 namespace ferrolink {
 
@@ -36,7 +36,7 @@ inline constexpr uint64_t kJournalLimit = 1024 * 1024;
 
 class Journal {
  public:
-  explicit Journal(System& system) : system_(system) {}
+  explicit Journal(JournalFiles& files) : files_(files) {}
 
   // The journal's file; empty: no journal, lines are dropped.
   void SetPath(const std::string& path);
@@ -66,7 +66,7 @@ class Journal {
   void KeepFailed(const std::string& lines);
   // Drops the oldest waiting lines beyond the bound, and counts them.
   void TrimHeld();
-  System& system_;
+  JournalFiles& files_;
   // Held only while lines are added or taken, never across a write.
   mutable std::mutex mutex_;
   // Held across a write: one at a time, in the order taken.

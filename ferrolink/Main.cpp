@@ -1,9 +1,10 @@
 #include "Main.h"
 
 #include <chrono>
+#include <limits>
+#include <new>
 #include <utility>
 
-#include "Ini.h"
 #include "Paths.h"
 #include "Version.h"
 
@@ -11,21 +12,25 @@ namespace ferrolink {
 
 namespace {
 
-constexpr char kIniName[] = "ferrolink.ini";
 constexpr char kJournalName[] = "ferrolink.log";
 // What the journal has gathered is written at least this often.
 constexpr std::chrono::milliseconds kJournalPeriod{1000};
 
-std::string Format(const char* pattern, const std::string& arg) {
-  std::string text = pattern;
-  const size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, arg);
-  return text;
-}
-
 }  // namespace
 
-TMainForm::TMainForm(System& system, FormView& view) : system_(system), view_(view) {}
+std::string ErrorText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return kMsgNoMemory;
+  } catch (const std::exception& e) {
+    return std::string(kMsgUnexpected) + " (" + e.what() + ")";
+  } catch (...) {
+  }
+  return kMsgUnexpected;
+}
+
+TMainForm::TMainForm(System system, FormView& view) : system_(system), view_(view) {}
 
 TMainForm::~TMainForm() = default;
 
@@ -69,7 +74,7 @@ void TMainForm::Background(std::function<void()> work) {
 void TMainForm::FormCreate() {
   NetState = TNetState::Start;
   TFileVersion version;
-  ReadFileVersion(system_, system_.ProgramFile(), version);
+  ReadFileVersion(system_.names, system_.names.ProgramFile(), version);
   LoadSettings();
   // An unreadable version resource leaves the record at zeros.
   version_text_ = VersionText(version);
@@ -78,11 +83,11 @@ void TMainForm::FormCreate() {
   if (SettingsPending()) journal_.Add(kJournalState, "Einstellungen nicht lesbar");
   journal_.Flush();
   ShowFolders();
-  FileSearcher = std::make_unique<TSearcher>(system_);
+  FileSearcher = std::make_unique<TSearcher>(system_.folders, system_.names);
   FileSearcher->Options = soFiles | soRecursive;
   FileSearcher->OnFound = [this](TFoundFile& file) { CopyFoundFile(file); };
   FileSearcher->MayEnter = [this](const std::string& directory, bool is_link) {
-    return WalkEnters(directory, is_link);
+    return cycle_.WalkEnters(directory, is_link);
   };
 }
 
@@ -95,6 +100,10 @@ void TMainForm::ShowFolders() {
   }
   view_.SetText(Control::EditTarget, DisplayPath(target));
   view_.SetText(Control::LabelSource, DisplayPath(source));
+}
+
+void TMainForm::ShowErrors(const std::vector<std::string>& errors) {
+  for (const std::string& error : errors) view_.ShowError(error);
 }
 
 void TMainForm::FormShow() {
@@ -156,88 +165,36 @@ bool TMainForm::SettingsPending() const {
   return settings_pending_;
 }
 
-bool TMainForm::ReadSettingsPath(std::string& path, bool& ok, bool report) {
-  const SettingsValue value = system_.SettingsFilePath(path);
-  if (value == SettingsValue::NoKey) return false;
-  ok = value != SettingsValue::OtherType;
-  if (!ok) {
-    path.clear();
-    if (report) view_.ShowError(Format(kMsgBadType, kSettingsValueName));
-  }
-  return true;
-}
-
-std::string TMainForm::IniPath(const std::string& settings_path) const {
-  return ExtractFilePath(settings_path) + kIniName;
-}
-
 void TMainForm::LoadSettings() {
   ReadSettings(true);
 }
 
 void TMainForm::ReadSettings(bool report) {
-  bool delete_mode = false, delete_changed = false;
-  {
-    const std::lock_guard<std::mutex> io(settings_io_);
-    std::string settings_path;
-    bool ok = false;
-    if (!ReadSettingsPath(settings_path, ok, report)) return;
-    IniFile settings, own;
-    FileRead settings_read = FileRead::Missing, own_read = FileRead::Missing;
-    if (ok) {
-      const std::string ini = IniPath(settings_path);
-      if (!settings_path.empty()) settings_read = ReadIni(settings_path, settings, report);
-      own_read = ReadIni(ini, own, report);
-      // A save cut short between its renames left the old file under its
-      // backup name only: the settings are read from there until the next
-      // save puts a file in place again.
-      if (own_read == FileRead::Missing) own_read = ReadIni(ini + kSaveBackup, own, report);
-    }
-    // A value that could not be read has no default: a default would move
-    // the files of another folder, or be saved over the user's real target.
-    // An empty Datafiles or Target counts as missing: as a lone backslash it
-    // would name the root of the current drive. Without its own path,
-    // Ferrolink has no folder of its own to default to.
-    // The files hold their paths in the ANSI code page.
-    std::string source, target;
-    if (settings_read != FileRead::Failed) {
-      source = system_.FromAnsi(settings.ReadString("Directories", "Datafiles", ""));
-      if (source.empty()) source = ExtractFilePath(system_.ProgramFile());
-    }
-    if (own_read != FileRead::Failed) {
-      target = system_.FromAnsi(own.ReadString("General", "Target", ""));
-      if (target.empty()) target = source;
-    }
-    // The journal lies beside the settings, when their folder is known.
-    if (ok) {
-      journal_.SetPath(settings_path.empty() ? std::string()
-                                             : ExtractFilePath(settings_path) + kJournalName);
-    }
-    const std::lock_guard<std::mutex> hold(values_);
-    if (ok) settings_path_ = settings_path;
-    SourceDir = source.empty() ? std::string() : IncludeTrailingBackslash(source);
-    // A choice of the user whose save has not run yet stands: the file still
-    // holds the values before it.
-    if (unsaved_ == 0) {
-      TargetDir = target.empty() ? std::string() : IncludeTrailingBackslash(target);
-      target_known_ = !target.empty();
-      delete_mode = own.ReadBool("General", "Delete", false);
-      delete_changed = own_read != FileRead::Failed && TakeDeleteHeld(delete_mode);
-    }
-    settings_pending_ = SourceDir.empty() || TargetDir.empty();
-  }
+  bool delete_changed = false;
+  const SettingsFound found =
+      settings_.Read(report, system_.names.ProgramFile(), [&](const SettingsFound& found) {
+        // The journal lies beside the settings, when their folder is known.
+        if (found.path_ok) {
+          journal_.SetPath(found.path.empty() ? std::string()
+                                              : ExtractFilePath(found.path) + kJournalName);
+        }
+        const std::lock_guard<std::mutex> hold(values_);
+        if (found.path_ok) settings_path_ = found.path;
+        SourceDir = found.source;
+        // A choice of the user whose save has not run yet stands: the file
+        // still holds the values before it.
+        if (unsaved_ == 0) {
+          TargetDir = found.target;
+          target_known_ = !found.target.empty();
+          delete_changed = found.own_read && TakeDeleteHeld(found.delete_mode);
+        }
+        settings_pending_ = SourceDir.empty() || TargetDir.empty();
+      });
+  ShowErrors(found.errors);
   // A change of the box, as a click by the user makes it.
   if (!delete_changed) return;
-  view_.SetChecked(Control::CheckBoxDelete, delete_mode);
+  view_.SetChecked(Control::CheckBoxDelete, found.delete_mode);
   CheckBoxDeleteClick();
-}
-
-FileRead TMainForm::ReadIni(const std::string& path, IniFile& ini, bool report) {
-  std::string bytes;
-  const FileRead result = system_.ReadWholeFile(path, bytes);
-  if (result == FileRead::Ok) ini = IniFile::Parse(bytes);
-  if (result == FileRead::Failed && report) view_.ShowError(Format(kMsgCannotOpen, path));
-  return result;
 }
 
 bool TMainForm::TakeFolders(std::string& source, std::string& target) {
@@ -258,55 +215,21 @@ bool TMainForm::TakeFolders(std::string& source, std::string& target) {
 }
 
 void TMainForm::SaveSettings() {
-  Background([this] { WriteSettings(); });
-}
-
-void TMainForm::WriteSettings() {
-  const std::lock_guard<std::mutex> io(settings_io_);
-  std::string target;
-  bool target_known = false, delete_known = false, delete_mode = false;
-  {
-    // The values in force now: a later choice's save writes its own.
-    const std::lock_guard<std::mutex> hold(values_);
-    if (unsaved_ > 0) --unsaved_;
-    target = TargetDir;
-    target_known = target_known_;
-    delete_known = delete_known_;
-    delete_mode = delete_checked_;
-  }
-  std::string settings_path;
-  bool ok = false;
-  if (!ReadSettingsPath(settings_path, ok, true) || !ok) return;
-  const std::string path = IniPath(settings_path);
-  std::string bytes;
-  IniFile ini;
-  const FileRead read = system_.ReadWholeFile(path, bytes);
-  // Writing now would drop what the file holds.
-  if (read == FileRead::Failed) return view_.ShowError(Format(kMsgCannotOpen, path));
-  if (read == FileRead::Ok) ini = IniFile::Parse(bytes);
-  // A value that was never read nor chosen keeps what the file says.
-  if (target_known) {
-    if (!target.empty() && target.back() == '\\') target.pop_back();
-    // A name the code page cannot spell would be read back as another
-    // folder: the file keeps the target it had.
-    std::string stored;
-    if (system_.ToAnsi(target, stored)) {
-      ini.WriteString("General", "Target", stored);
-    } else {
-      view_.ShowError(Format(kMsgCannotStore, target));
-    }
-  }
-  if (delete_known) ini.WriteBool("General", "Delete", delete_mode);
-  if (!system_.ReplaceWholeFile(path, ini.Serialize())) {
-    view_.ShowError(Format(kMsgCannotCreate, path));
-  }
+  Background([this] {
+    ShowErrors(settings_.Save([this] {
+      // The values in force now: a later choice's save writes its own.
+      const std::lock_guard<std::mutex> hold(values_);
+      if (unsaved_ > 0) --unsaved_;
+      return SettingsToSave{TargetDir, target_known_, delete_known_, delete_checked_};
+    }));
+  });
 }
 
 void TMainForm::SpeedButtonDirClick() {
   view_.SetTimerEnabled(false);
   std::string chosen, stored;
   if (view_.BrowseForFolder(kFolderDialogTitle, chosen)) {
-    if (!system_.ToAnsi(chosen, stored)) {
+    if (!system_.settings.ToAnsi(chosen, stored)) {
       // A folder the settings file's code page cannot spell would hold only
       // until Ferrolink ends, and the files would go to the old target after
       // the next log-on: it is refused, and the old target stays in force.
@@ -335,7 +258,115 @@ std::string TMainForm::DisplayPath(const std::string& path) {
   // Nothing to show for no directory (the settings key is missing); the
   // bare shortening would show the current directory instead.
   if (path.empty()) return std::string();
-  return ShortenPath(system_, ExpandToUnc(system_, path), kDisplayPathWidth);
+  return ShortenPath(system_.names, ExpandToUnc(system_.names, path), kDisplayPathWidth);
+}
+
+bool TMainForm::TargetInsideSource(const std::string& source, const std::string& target) {
+  return cycle_.TargetInside(source, target);
+}
+
+void TMainForm::EnterState(TNetState state) {
+  if (NetState == state) return;
+  NetState = state;
+  const StateLook look = LookOf(state);
+  journal_.Add(kJournalState, look.words);
+  view_.SetCaption(look.caption);
+  title_ = look.app_title;
+  view_.SetAppTitle(title_);
+  view_.SetVisible(Control::FailedImage, look.failed_image);
+  view_.SetVisible(Control::LabelMessage, look.label_message);
+}
+
+void TMainForm::SetBusy(bool busy) {
+  busy_ = busy;
+  view_.SetBusy(busy);
+}
+
+void TMainForm::TimerFindTimer() {
+  if (busy_) return;
+  try {
+    RunCycle();
+  } catch (...) {
+    // Ticks that fall due while the message is open find the marker set and
+    // do nothing; the next one after it runs a whole cycle again, at the
+    // pace of an unreachable target, and never minimises the window.
+    view_.SetTimerInterval(kIntervalUnreachable);
+    const std::string text = ErrorText(std::current_exception());
+    journal_.Add(kJournalError, text);
+    journal_.Flush();
+    view_.ShowError(text);
+    SetBusy(false);
+  }
+  journal_.Flush();
+}
+
+void TMainForm::RunCycle() {
+  std::string source, target;
+  if (!TakeFolders(source, target)) return;
+  if (cycle_.Begin(source, target)) return EnterState(TNetState::Misconfigured);
+  SetBusy(true);
+  if (cycle_.Reachable(target)) {
+    EnterState(TNetState::Reachable);
+    if (view_.TimerInterval() == kIntervalStart) view_.MinimizeApplication();
+    // An empty source (the registry key missing) has no normal form and is
+    // not searched: that would walk the current directory.
+    if (!cycle_.Tick().Source.empty() && FileSearcher) Walk();
+    view_.SetTimerInterval(kIntervalReachable);
+  } else {
+    EnterState(TNetState::NoNetwork);
+    view_.SetTimerInterval(kIntervalUnreachable);
+  }
+  SetBusy(false);
+}
+
+void TMainForm::Walk() {
+  const TickFolders& folders = cycle_.Tick();
+  delivery_.BeginCycle(folders.Target);
+  own_files_.Take(settings_path_, Settings::IniPath(settings_path_), journal_.Path());
+  FileSearcher->Start(folders.Source + "*.*");
+  delivery_.EndWalk(FileSearcher->Running);
+}
+
+void TMainForm::CopyFoundFile(TFoundFile& file) {
+  if ((file.Attributes & kAttrReadOnly) != 0 || (file.Attributes & kAttrArchive) == 0) return;
+  const TickFolders& folders = cycle_.Tick();
+  FoundFile found;
+  if ((file.Attributes & kAttrDirectory) == 0 && file.Directory && !folders.Source.empty() &&
+      !folders.Target.empty() && delivery_.Place(file, folders.Source, folders.Target, found)) {
+    if (cycle_.LandsInSource(found.relative, found.target_file)) {
+      delivery_.Leave(found, kLeftIntoSource);
+    } else if (!own_files_.Holds(found.source_file, found.name)) {
+      // The mode is read once per file, before the source is held with the
+      // access its end needs; the window may change it meanwhile.
+      const bool delete_mode = delete_checked_;
+      const Delivered delivered = delivery_.Deliver(
+          found, folders.Target, delete_mode,
+          {[this] { return cancel_.load(); }, [this] { return !view_.TimerEnabled(); },
+           [this, &found](int percent) {
+             view_.SetAppTitle("Ferrolink: " + found.name + " \u2013 " + std::to_string(percent) +
+                               " %");
+             view_.SetProgress(percent);
+           }});
+      // The share goes; a copy that did not end gives the title back.
+      if (delivered.share_shown) {
+        view_.SetProgress(-1);
+        if (!delivered.placed) view_.SetAppTitle(title_);
+      }
+      if (delivered.placed) ShowDelivered(found, delete_mode);
+    }
+  }
+  if ((!view_.TimerEnabled() || cancel_) && FileSearcher) FileSearcher->Stop();
+}
+
+void TMainForm::ShowDelivered(const FoundFile& found, bool delete_mode) {
+  title_ = "Ferrolink: " + found.name;
+  view_.SetAppTitle(title_);
+  // The count stops at its largest value instead of overflowing.
+  if (CopyCount < std::numeric_limits<int32_t>::max()) ++CopyCount;
+  view_.SetText(Control::LabelBranch, found.relative);
+  view_.SetText(Control::LabelStatus,
+                std::to_string(CopyCount) +
+                    (delete_mode ? " Datei(en) transferiert." : " Datei(en) dupliziert."));
 }
 
 }  // namespace ferrolink

@@ -12,7 +12,7 @@ namespace ferrolink {
 namespace {
 
 // The non-empty names between the backslashes of `path`.
-std::vector<std::string> Names(const std::string& path) {
+std::vector<std::string> NamesOf(const std::string& path) {
   std::vector<std::string> names;
   size_t start = 0;
   while (start <= path.size()) {
@@ -55,9 +55,9 @@ bool HasDriveLetter(const std::string& path) {
 
 }  // namespace
 
-bool SameName(System& system, const std::string& a, const std::string& b) {
+bool SameName(Names& names, const std::string& a, const std::string& b) {
   // Most names compared are spelt alike: no conversion for them.
-  return a == b || system.UpperCase(a) == system.UpperCase(b);
+  return a == b || names.UpperCase(a) == names.UpperCase(b);
 }
 
 std::string ExtractFilePath(const std::string& path) {
@@ -75,11 +75,11 @@ std::string IncludeTrailingBackslash(const std::string& path) {
   return path + "\\";
 }
 
-std::string ExpandToUnc(System& system, const std::string& path) {
-  const std::string full = system.FullPath(path);
+std::string ExpandToUnc(Names& names, const std::string& path) {
+  const std::string full = names.FullPath(path);
   if (full.size() > 2 && HasDriveLetter(full)) {
     std::string unc;
-    return system.UniversalName(full, unc) ? unc : full;
+    return names.UniversalName(full, unc) ? unc : full;
   }
   return full;
 }
@@ -107,22 +107,22 @@ SplitResult SplitDirectory(const std::string& directory) {
   return r;
 }
 
-SplitResult SplitPath(System& system, const std::string& path) {
+SplitResult SplitPath(Names& names, const std::string& path) {
   SplitResult r;
   if (path.find('\\') != std::string::npos || HasDriveLetter(path)) {
     r = SplitDirectory(ExtractFilePath(path));
   } else {
     // A bare name lies in the current folder.
-    r = SplitDirectory(ExtractFilePath(system.FullPath(path)));
+    r = SplitDirectory(ExtractFilePath(names.FullPath(path)));
   }
   r.Name = ExtractFileName(path);
   return r;
 }
 
-std::string ShortenPath(System& system, const std::string& path, int width) {
-  SplitResult parts = SplitPath(system, path);
+std::string ShortenPath(Names& names, const std::string& path, int width) {
+  SplitResult parts = SplitPath(names, path);
   std::string result = parts.Root + parts.Directories + parts.Name;
-  while (!parts.Directories.empty() && system.TextWidth(result) > width) {
+  while (!parts.Directories.empty() && names.TextWidth(result) > width) {
     const size_t cut = parts.Directories.find('\\');
     parts.Directories =
         cut == std::string::npos ? std::string() : parts.Directories.substr(cut + 1);
@@ -147,17 +147,17 @@ std::string DirectoryPart(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
-std::string RelativePath(System& system, const std::string& source_dir, const std::string& file) {
+std::string RelativePath(Names& names, const std::string& source_dir, const std::string& file) {
   const std::string source_root = RootPart(source_dir);
   const std::string file_root = RootPart(file);
-  if (!SameName(system, source_root, file_root)) return file;
-  const std::vector<std::string> source_names = Names(source_dir.substr(source_root.size()));
+  if (!SameName(names, source_root, file_root)) return file;
+  const std::vector<std::string> source_names = NamesOf(source_dir.substr(source_root.size()));
   const std::string file_dir = DirectoryPart(file);
-  const std::vector<std::string> file_names =
-      Names(file_dir.size() > file_root.size() ? file_dir.substr(file_root.size()) : std::string());
+  const std::vector<std::string> file_names = NamesOf(
+      file_dir.size() > file_root.size() ? file_dir.substr(file_root.size()) : std::string());
   size_t common = 0;
   while (common < source_names.size() && common < file_names.size() &&
-         SameName(system, source_names[common], file_names[common])) {
+         SameName(names, source_names[common], file_names[common])) {
     ++common;
   }
   std::string relative;
@@ -180,20 +180,20 @@ bool StaysBelow(const std::string& relative) {
 }
 
 bool KeepsItsNames(const std::string& relative) {
-  for (const std::string& name : Names(relative)) {
+  for (const std::string& name : NamesOf(relative)) {
     if (name.back() == '.' || name.back() == ' ' || IsDeviceName(name)) return false;
   }
   return true;
 }
 
-std::string TemporaryName(System& system, const std::string& file, unsigned attempt) {
+std::string TemporaryName(Names& names, const std::string& file, unsigned attempt) {
   const std::string directory = DirectoryPart(file);
   const std::string name = file.substr(directory.size());
   const size_t dot = name.find_last_of('.');
   // The process's own mark: two Ferrolinks on one PC (two log-ons) never
   // write one temporary file.
-  const std::string tag = system.ProcessTag();
-  const bool taken = dot != std::string::npos && SameName(system, name.substr(dot), ".~ft" + tag);
+  const std::string tag = names.ProcessTag();
+  const bool taken = dot != std::string::npos && SameName(names, name.substr(dot), ".~ft" + tag);
   const std::string suffix =
       (taken ? ".~fu" : ".~ft") + tag + (attempt == 0 ? "" : "-" + std::to_string(attempt + 1));
   // The suffix must not cost a file whose own name fits: where it would make
@@ -248,7 +248,7 @@ std::string LexicalDirectory(const std::string& full) {
     root = path.substr(0, 2) + "\\";
     rest = 2;
   } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
-    const std::vector<std::string> parts = Names(path.substr(2));
+    const std::vector<std::string> parts = NamesOf(path.substr(2));
     // A server and a share; device paths ("\\?\", "\\.\") and shares named
     // "." or ".." are no directories.
     if (parts.size() < 2 || parts[0] == "?" || IsDotsAndBlanks(parts[0]) ||
@@ -261,7 +261,7 @@ std::string LexicalDirectory(const std::string& full) {
     return std::string();
   }
   std::vector<std::string> names;
-  for (std::string& name : Names(path.substr(rest))) {
+  for (std::string& name : NamesOf(path.substr(rest))) {
     if (name == ".") continue;
     if (name == "..") {
       if (!names.empty()) names.pop_back();
@@ -274,9 +274,9 @@ std::string LexicalDirectory(const std::string& full) {
   return normal;
 }
 
-std::string NormalDirectory(System& system, const std::string& directory) {
+std::string NormalDirectory(Names& names, const std::string& directory) {
   if (directory.empty()) return std::string();
-  return LexicalDirectory(system.FullPath(directory));
+  return LexicalDirectory(names.FullPath(directory));
 }
 
 std::string ParentDirectory(const std::string& directory) {
@@ -284,30 +284,30 @@ std::string ParentDirectory(const std::string& directory) {
   return DirectoryPart(directory.substr(0, directory.size() - 1));
 }
 
-bool LiesInside(System& system, const std::string& directory, const FileId& folder,
+bool LiesInside(Folders& folders, Names& names, const std::string& directory, const FileId& folder,
                 const std::string& stop) {
-  for (std::string level = directory; !level.empty() && !SameName(system, level, stop);
+  for (std::string level = directory; !level.empty() && !SameName(names, level, stop);
        level = ParentDirectory(level)) {
     FileId id;
-    if (system.Identity(level, id) && id == folder) return true;
+    if (folders.Identity(level, id) && id == folder) return true;
   }
   return false;
 }
 
-std::string ResolvedDirectory(System& system, const std::string& directory) {
+std::string ResolvedDirectory(Folders& folders, Names& names, const std::string& directory) {
   std::string missing;
   for (std::string level = directory; !level.empty(); level = ParentDirectory(level)) {
-    const std::string final_path = system.FinalPath(level);
-    if (!final_path.empty()) return system.UpperCase(final_path + missing);
+    const std::string final_path = folders.FinalPath(level);
+    if (!final_path.empty()) return names.UpperCase(final_path + missing);
     missing = level.substr(ParentDirectory(level).size()) + missing;
   }
   return std::string();
 }
 
-std::string NetworkForm(System& system, const std::string& directory) {
+std::string NetworkForm(Names& names, const std::string& directory) {
   // The normal form first, so that "." and ".." parts, forward slashes or
   // doubled separators cannot hide one directory inside another.
-  return system.UpperCase(ExpandToUnc(system, NormalDirectory(system, directory)));
+  return names.UpperCase(ExpandToUnc(names, NormalDirectory(names, directory)));
 }
 
 bool LiesBelow(const std::string& inner, const std::string& outer) {

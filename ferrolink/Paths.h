@@ -8,7 +8,8 @@
 #include <cstddef>
 #include <string>
 
-#include "System.h"
+#include "Folders.h"
+#include "Names.h"
 
 namespace ferrolink {
 
@@ -16,7 +17,7 @@ namespace ferrolink {
 
 // True when two names or paths are the same without regard to case, as the
 // system compares file names.
-bool SameName(System& system, const std::string& a, const std::string& b);
+bool SameName(Names& names, const std::string& a, const std::string& b);
 
 // "X:" for a path with a colon as its second character; "\\server\share"
 // (without the backslash behind the share) for a path that begins with two
@@ -50,12 +51,12 @@ SplitResult SplitDirectory(const std::string& directory);
 
 // Root, directories and name of a path; a bare name lies in the current
 // directory.
-SplitResult SplitPath(System& system, const std::string& path);
+SplitResult SplitPath(Names& names, const std::string& path);
 
 // The path, with its outer directory names replaced by "...\" one by one
 // while it is strictly wider than `width` pixels; root and name are never
 // cut.
-std::string ShortenPath(System& system, const std::string& path, int width);
+std::string ShortenPath(Names& names, const std::string& path, int width);
 
 // ---- normal and network forms ----------------------------------------------
 
@@ -67,18 +68,18 @@ std::string LexicalDirectory(const std::string& full);
 // The normal form of a configured directory: its full path
 // (GetFullPathNameA, relative to the current directory) in lexical normal
 // form. Empty when it has none.
-std::string NormalDirectory(System& system, const std::string& directory);
+std::string NormalDirectory(Names& names, const std::string& directory);
 
 // The directory above a normal directory path ("C:\\a\\b\\" gives "C:\\a\\");
 // empty for a root.
 std::string ParentDirectory(const std::string& directory);
 
 // The full path, with a network drive letter replaced by its universal name.
-std::string ExpandToUnc(System& system, const std::string& path);
+std::string ExpandToUnc(Names& names, const std::string& path);
 
 // A directory's normal form with a network drive letter replaced by its
 // universal name, in upper case: the form in which directories are compared.
-std::string NetworkForm(System& system, const std::string& directory);
+std::string NetworkForm(Names& names, const std::string& directory);
 
 // True when both paths are known and `inner` is `outer` or lies below it, as
 // text (both in one form, such as the network form).
@@ -95,7 +96,7 @@ std::string PartBelow(const std::string& inner, const std::string& outer);
 // name of `source_dir` beyond the names both share, then the rest of
 // `file`'s directory names and its file name. Names compare without regard
 // to case; the result keeps the case of `file`.
-std::string RelativePath(System& system, const std::string& source_dir, const std::string& file);
+std::string RelativePath(Names& names, const std::string& source_dir, const std::string& file);
 
 // True when `relative`, joined to a directory, names a file below that
 // directory: not empty, no root, no drive or stream colon, no empty, "." or
@@ -115,7 +116,7 @@ bool KeepsItsNames(const std::string& relative);
 // Windows' limits and the extension would not, the name is cut to make room
 // for it. A further `attempt` gives another name ("-2" after the mark), for
 // when a file of the name is there already.
-std::string TemporaryName(System& system, const std::string& file, unsigned attempt = 0);
+std::string TemporaryName(Names& names, const std::string& file, unsigned attempt = 0);
 
 // ---- the form handed to the file system --------------------------------------
 
@@ -141,12 +142,12 @@ size_t Utf16Units(const std::string& text);
 // not including `stop` (empty: up to the root), is the folder `folder` by
 // identity. Levels that do not exist yet are passed over, so the nearest
 // existing one decides.
-bool LiesInside(System& system, const std::string& directory, const FileId& folder,
+bool LiesInside(Folders& folders, Names& names, const std::string& directory, const FileId& folder,
                 const std::string& stop);
 
 // A normal directory with every link on its way followed, in upper case:
 // the nearest existing level's final path, then the levels below it that do
 // not exist yet. Empty when no level can be resolved.
-std::string ResolvedDirectory(System& system, const std::string& directory);
+std::string ResolvedDirectory(Folders& folders, Names& names, const std::string& directory);
 
 }  // namespace ferrolink

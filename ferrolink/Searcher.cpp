@@ -28,7 +28,7 @@ struct Subdirectory {
 
 }  // namespace
 
-TSearcher::TSearcher(System& system) : system_(system) {}
+TSearcher::TSearcher(Folders& folders, Names& names) : folders_(folders), names_(names) {}
 
 TSearcher::~TSearcher() {
   ClearItems();
@@ -40,7 +40,7 @@ void TSearcher::Start(const std::string& pattern) {
   Mask = ExtractFileName(pattern);
   // A pattern that has no full form cannot be listed; listing the empty text
   // would search somewhere else.
-  const std::string full = system_.FullPath(pattern);
+  const std::string full = names_.FullPath(pattern);
   if (full.empty()) return;
   ForgetEntered();
   try {
@@ -68,11 +68,11 @@ bool TSearcher::FirstEntry(const std::string& directory, bool is_link) {
   if (!link_met_) {
     link_met_ = true;
     for (const std::string& entered : entered_before_link_) {
-      if (system_.Identity(entered, id)) entered_.insert(id);
+      if (folders_.Identity(entered, id)) entered_.insert(id);
     }
     entered_before_link_.clear();
   }
-  return !system_.Identity(directory, id) || entered_.insert(id).second;
+  return !folders_.Identity(directory, id) || entered_.insert(id).second;
 }
 
 void TSearcher::Stop() {
@@ -94,7 +94,7 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
   std::shared_ptr<const std::string> shared_directory;
   std::vector<Subdirectory> subdirectories;
   ListEntry entry;
-  if (auto listing = system_.ListFolder(pattern)) {
+  if (auto listing = folders_.ListFolder(pattern)) {
     while (Running && listing->Next(entry)) {
       const bool is_directory = (entry.Attributes & kAttrDirectory) != 0;
       if (is_directory ? (Options & soDirectories) : (Options & soFiles)) {
@@ -107,7 +107,7 @@ void TSearcher::SearchDirectory(const std::string& pattern) {
   }
   if (!recursive || !Running) return;
   if (!one_listing) {
-    if (auto listing = system_.ListFolder(directory + "*.*")) {
+    if (auto listing = folders_.ListFolder(directory + "*.*")) {
       while (Running && listing->Next(entry)) {
         if (IsEnterable(entry)) subdirectories.push_back({std::move(entry.Name), IsLink(entry)});
       }

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "System.h"
+#include "Folders.h"
+#include "Names.h"
 
 namespace ferrolink {
 
@@ -42,7 +43,7 @@ static_assert(sizeof(TFoundFile) <= 96, "a record of the 32-bit build outgrew 96
 
 class TSearcher {
  public:
-  explicit TSearcher(System& system);
+  TSearcher(Folders& folders, Names& names);
   ~TSearcher();
   TSearcher(const TSearcher&) = delete;
   TSearcher& operator=(const TSearcher&) = delete;
@@ -77,7 +78,8 @@ class TSearcher {
   // the folders entered before it too.
   bool FirstEntry(const std::string& directory, bool is_link);
   void ForgetEntered();
-  System& system_;
+  Folders& folders_;
+  Names& names_;
   std::vector<std::string> entered_before_link_;
   bool link_met_ = false;
   std::set<FileId> entered_;

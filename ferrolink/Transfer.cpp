@@ -6,17 +6,18 @@
 
 namespace ferrolink {
 
-bool CreateDirectoryPath(System& system, const std::string& directory, std::string& error) {
+bool CreateDirectoryPath(Folders& folders, TransferFiles& files, const std::string& directory,
+                         std::string& error) {
   // Most transfers go to a directory that is there already: one test.
-  if (system.FolderExists(directory)) return true;
+  if (folders.FolderExists(directory)) return true;
   const std::string root = RootPart(directory);
   size_t end = directory.find('\\', root.size() + 1);
   while (end != std::string::npos) {
     const std::string level = directory.substr(0, end);
-    if (!system.FolderExists(level) && !system.MakeFolder(level)) {
-      error = system.LastErrorText();
+    if (!folders.FolderExists(level) && !files.MakeFolder(level)) {
+      error = files.LastErrorText();
       // Another program may have made it meanwhile.
-      if (!system.FolderExists(level)) return false;
+      if (!folders.FolderExists(level)) return false;
     }
     end = directory.find('\\', end + 1);
   }
@@ -26,21 +27,21 @@ bool CreateDirectoryPath(System& system, const std::string& directory, std::stri
 namespace {
 
 // The shortest temporary name of this process in the file's folder.
-std::string ShortTemporaryName(System& system, const std::string& file, unsigned attempt) {
-  return DirectoryPart(file) + "~ft" + system.ProcessTag() +
+std::string ShortTemporaryName(Names& names, const std::string& file, unsigned attempt) {
+  return DirectoryPart(file) + "~ft" + names.ProcessTag() +
          (attempt == 0 ? std::string() : "-" + std::to_string(attempt + 1));
 }
 
 // Takes why the last call failed, before another call changes it.
-ErrorKind Take(System& system, DeliveryError& error) {
-  const ErrorKind kind = system.LastErrorKind();
-  error = {system.LastErrorText(), kind != ErrorKind::Passing};
+ErrorKind Take(TransferFiles& files, DeliveryError& error) {
+  const ErrorKind kind = files.LastErrorKind();
+  error = {files.LastErrorText(), kind != ErrorKind::Passing};
   return kind;
 }
 
 }  // namespace
 
-Delivery DeliverWhole(System& system, CopyRecord& record, HeldSource& source,
+Delivery DeliverWhole(TransferFiles& files, Names& names, CopyRecord& record, HeldSource& source,
                       const std::string& target_file, const CopyProgress& progress,
                       DeliveryError& error) {
   // A file of the temporary name may be there: a data file of that name, or
@@ -51,15 +52,15 @@ Delivery DeliverWhole(System& system, CopyRecord& record, HeldSource& source,
   bool shortened = false;
   for (unsigned attempt = 0; !copy;) {
     if (attempt == kNames) return Delivery::CopyFailed;
-    const std::string temporary = shortened ? ShortTemporaryName(system, target_file, attempt)
-                                            : TemporaryName(system, target_file, attempt);
+    const std::string temporary = shortened ? ShortTemporaryName(names, target_file, attempt)
+                                            : TemporaryName(names, target_file, attempt);
     entry = record.Naming(temporary);
     bool name_taken = false;
-    copy = system.CopyThrough(
+    copy = files.CopyThrough(
         source, temporary, target_file, [&](const FileId& id) { record.Made(entry, id); }, progress,
         name_taken);
     if (copy) break;
-    const bool name_refused = Take(system, error) == ErrorKind::Name;
+    const bool name_refused = Take(files, error) == ErrorKind::Name;
     record.Dropped(entry);
     if (name_taken) {
       ++attempt;
@@ -89,7 +90,7 @@ Delivery DeliverWhole(System& system, CopyRecord& record, HeldSource& source,
       record.Placed(entry);
       return Delivery::Done;
     }
-    Take(system, error);
+    Take(files, error);
   }
   if (source.TakenElsewhere()) return dropped(Delivery::ByAnother);
   // A name that only a short temporary name could be copied under is one the

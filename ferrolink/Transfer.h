@@ -6,7 +6,9 @@
 #include <string>
 
 #include "CopyRecord.h"
-#include "System.h"
+#include "Folders.h"
+#include "Names.h"
+#include "TransferFiles.h"
 
 namespace ferrolink {
 
@@ -14,7 +16,8 @@ namespace ferrolink {
 // outermost first, one CreateDirectoryA per missing level; the root and a
 // level that exists count as done. False when a level cannot be created,
 // with the system's words for why in `error`.
-bool CreateDirectoryPath(System& system, const std::string& directory, std::string& error);
+bool CreateDirectoryPath(Folders& folders, TransferFiles& files, const std::string& directory,
+                         std::string& error);
 
 // How a delivery went. NameRefused: the server took the copy only under a
 // short temporary name, and refused the final name. ByAnother: another
@@ -42,7 +45,7 @@ struct DeliveryError {
 // temporary file (or, where the server went away, one the record removes
 // later) and the final name as it was; why it failed is in `error`.
 // `progress` hears how far the copy is, and cancels it by answering false.
-Delivery DeliverWhole(System& system, CopyRecord& record, HeldSource& source,
+Delivery DeliverWhole(TransferFiles& files, Names& names, CopyRecord& record, HeldSource& source,
                       const std::string& target_file, const CopyProgress& progress,
                       DeliveryError& error);
 

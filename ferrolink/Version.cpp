@@ -2,9 +2,9 @@
 
 namespace ferrolink {
 
-bool ReadFileVersion(System& system, const std::string& path, TFileVersion& record) {
+bool ReadFileVersion(Names& names, const std::string& path, TFileVersion& record) {
   uint32_t high = 0, low = 0;
-  if (!system.FileVersionWords(path, high, low)) return false;
+  if (!names.FileVersionWords(path, high, low)) return false;
   record.FileVersion[0] = high >> 16;
   record.FileVersion[1] = high & 0xFFFF;
   record.FileVersion[2] = low >> 16;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "System.h"
+#include "Names.h"
 
 namespace ferrolink {
 
@@ -16,7 +16,7 @@ struct TFileVersion {
 
 // Fills `record` from the file's version resource; false, with the record
 // untouched, when the file has none or it cannot be read.
-bool ReadFileVersion(System& system, const std::string& path, TFileVersion& record);
+bool ReadFileVersion(Names& names, const std::string& path, TFileVersion& record);
 
 // "major.minor.release.build" of the file version.
 std::string VersionText(const TFileVersion& record);

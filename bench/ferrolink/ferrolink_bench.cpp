@@ -58,19 +58,24 @@ namespace {
 
 using BenchSystem = ferrolink::Win32System;
 
+// Names whose full path is the path itself, for the virtual tree below.
+class VirtualNames : public ferrolink::Win32Names {
+ public:
+  std::string FullPath(const std::string& path) override { return path; }
+};
+
 // A listing of a virtual tree of `folders` folders of `files` files each
 // below V:\, for the million-file walk without a million files on disk.
-class VirtualTree : public BenchSystem {
+class VirtualTree : public ferrolink::Win32Folders {
  public:
   VirtualTree(int folders, int files) : folders_(folders), files_(files) {}
   // Listings are handed in the long form ("\\?\V:\*.*" for the top).
   std::unique_ptr<ferrolink::DirectoryListing> DoListFolder(const std::string& pattern) override {
     static constexpr char kRoot[] = "\\\\?\\V:\\";
-    if (pattern.rfind(kRoot, 0) != 0) return BenchSystem::DoListFolder(pattern);
+    if (pattern.rfind(kRoot, 0) != 0) return Win32Folders::DoListFolder(pattern);
     const bool top = pattern.size() <= sizeof kRoot - 1 + 3;
     return std::make_unique<Listing>(top ? folders_ : 0, top ? 0 : files_);
   }
-  std::string FullPath(const std::string& path) override { return path; }
 
  private:
   class Listing : public ferrolink::DirectoryListing {
@@ -293,8 +298,10 @@ int main(int argc, char** argv) {
 
   {
     VirtualTree virtual_tree(1000, 1000);
+    VirtualNames virtual_names;
     ferrolink::test::FakeView big_view;
-    ferrolink::TMainForm big(virtual_tree, big_view);
+    ferrolink::TMainForm big({sys.settings, virtual_names, virtual_tree, sys.transfer, sys.journal},
+                             big_view);
     big.FormCreate();
     big.SourceDir = "V:\\";
     big.TargetDir = work + "\\walk-target\\";

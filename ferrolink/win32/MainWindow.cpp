@@ -7,6 +7,7 @@
 
 #include "DrawTransparent.h"
 #include "SpeedButton.h"
+#include "Win32Handles.h"
 #include "resource.h"
 
 namespace ferrolink {
@@ -280,7 +281,7 @@ void MainWindow::CreateControls() {
     HFONT font = font_of(def.font);
     int w = def.w, h = def.h;
     if (w == 0) {  // a label as large as its text, measured in the form's font
-      w = system_.TextWidth(Narrow(def.text));
+      w = system_.names.TextWidth(Narrow(def.text));
       h = 13;
     }
     HWND hwnd =

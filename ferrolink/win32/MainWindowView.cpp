@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "MainWindow.h"
+#include "Win32Handles.h"
 #include "resource.h"
 
 namespace ferrolink {

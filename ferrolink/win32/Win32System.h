@@ -1,7 +1,7 @@
-// The real System: registry, files, network names, version resources, text
-// measuring and the transfer's file operations over Win32's wide API, so
-// that every name reaches the file system as it is. It owns the window's
-// font, so that a path is measured in the font it is shown in.
+// The real seams over Win32's wide API, so that every name reaches the file
+// system as it is: the registry and the settings files, names and the
+// window's font, folders and the network, the transfer's file operations and
+// the journal's file; and Win32System, which holds one of each.
 #pragma once
 
 #include <windows.h>
@@ -9,36 +9,32 @@
 #include <string>
 
 #include "System.h"
-#include "Utf.h"
 
 namespace ferrolink {
 
-// The logic's UTF-8 text as the wide API takes it, and back.
-inline std::wstring Wide(const std::string& text) {
-  const std::u16string units = Utf16FromUtf8(text);
-  return std::wstring(units.begin(), units.end());
-}
-inline std::string Narrow(const wchar_t* text, size_t length) {
-  return Utf8FromUtf16(std::u16string(text, text + length));
-}
-inline std::string Narrow(const std::wstring& text) {
-  return Narrow(text.data(), text.size());
-}
-
-class Win32System : public System {
+class Win32SettingsStore : public SettingsStore {
  public:
-  Win32System();
-  ~Win32System() override;
-  Win32System(const Win32System&) = delete;
-  Win32System& operator=(const Win32System&) = delete;
+  SettingsValue SettingsFilePath(std::string& path) override;
+  std::string FromAnsi(const std::string& bytes) override;
+  bool ToAnsi(const std::string& text, std::string& bytes) override;
+
+ protected:
+  FileRead DoReadWholeFile(const std::string& path, std::string& bytes) override;
+  bool DoReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+};
+
+// It owns the window's font, so that a path is measured in the font it is
+// shown in.
+class Win32Names : public Names {
+ public:
+  Win32Names();
+  ~Win32Names() override;
+  Win32Names(const Win32Names&) = delete;
+  Win32Names& operator=(const Win32Names&) = delete;
 
   // The window's font: "MS Sans Serif", 8 points (height -11 at 96 dpi, and
   // at any other resolution too).
   HFONT Font() const { return font_; }
-
-  SettingsValue SettingsFilePath(std::string& path) override;
-  std::string FromAnsi(const std::string& bytes) override;
-  bool ToAnsi(const std::string& text, std::string& bytes) override;
 
   std::string FullPath(const std::string& path) override;
   std::string ProgramFile() override;
@@ -46,39 +42,68 @@ class Win32System : public System {
   std::string UpperCase(const std::string& text) override;
   int TextWidth(const std::string& text) override;
   bool FileVersionWords(const std::string& path, uint32_t& high, uint32_t& low) override;
-
-  bool Connect(const std::string& remote) override;
-  std::string LastErrorText() override;
-  ErrorKind LastErrorKind() override;
-  std::string LocalDataFolder() override;
-  LocalTime Now() override;
-  uint64_t Milliseconds() override { return GetTickCount64(); }
   std::string ProcessTag() override;
 
+ private:
+  HFONT font_ = nullptr;
+  HDC measure_dc_ = nullptr;
+};
+
+class Win32Folders : public Folders {
+ public:
+  bool Connect(const std::string& remote) override;
+
  protected:
-  FileRead DoReadWholeFile(const std::string& path, std::string& bytes) override;
-  bool DoReplaceWholeFile(const std::string& path, const std::string& bytes) override;
   std::unique_ptr<DirectoryListing> DoListFolder(const std::string& pattern) override;
   bool DoFolderExists(const std::string& path) override;
   bool DoIdentity(const std::string& path, FileId& id) override;
   std::string DoFinalPath(const std::string& path) override;
+  std::string DoLocation(const std::string& folder) override;
+};
+
+class Win32TransferFiles : public TransferFiles {
+ public:
+  std::string LastErrorText() override;
+  ErrorKind LastErrorKind() override;
+  uint64_t Milliseconds() override { return GetTickCount64(); }
+  std::string LocalDataFolder() override;
+
+ protected:
   bool DoMakeFolder(const std::string& path) override;
   std::unique_ptr<HeldSource> DoHoldSource(const std::string& path, SourceEnd end,
                                            HoldFailure& failure) override;
   std::unique_ptr<HeldCopy> DoCopyThrough(HeldSource& from, const std::string& temporary,
                                           const std::string& final_path, const CopyMade& made,
                                           const CopyProgress& progress, bool& name_taken) override;
-  std::string DoLocation(const std::string& folder) override;
   bool DoNameHeld(const std::string& path) override;
   Removal DoRemoveIfSame(const std::string& path, const FileId& id) override;
   std::unique_ptr<AppendOnlyFile> DoOpenForAppend(const std::string& path) override;
+  FileRead DoReadWholeFile(const std::string& path, std::string& bytes) override;
+  bool DoReplaceWholeFile(const std::string& path, const std::string& bytes) override;
+};
+
+class Win32JournalFiles : public JournalFiles {
+ public:
+  LocalTime Now() override;
+  std::string LastErrorText() override;
+
+ protected:
+  bool DoAppendFile(const std::string& path, const std::string& bytes) override;
   bool DoFileSize(const std::string& path, uint64_t& size) override;
   bool DoRenameWhenLarger(const std::string& path, uint64_t limit, const std::string& to) override;
-  bool DoAppendFile(const std::string& path, const std::string& bytes) override;
+};
 
- private:
-  HFONT font_ = nullptr;
-  HDC measure_dc_ = nullptr;
+// One real seam of each kind, as the program hands them to its form.
+class Win32System {
+ public:
+  Win32SettingsStore settings;
+  Win32Names names;
+  Win32Folders folders;
+  Win32TransferFiles transfer;
+  Win32JournalFiles journal;
+
+  operator System() { return {settings, names, folders, transfer, journal}; }
+  HFONT Font() const { return names.Font(); }
 };
 
 }  // namespace ferrolink

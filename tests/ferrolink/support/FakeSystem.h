@@ -22,9 +22,15 @@
 
 namespace ferrolink::test {
 
-class FakeSystem : public System {
+class FakeSystem : public SettingsStore,
+                   public Names,
+                   public Folders,
+                   public TransferFiles,
+                   public JournalFiles {
  public:
   FakeSystem() { AddDir(local_data + "Ferrolink"); }
+  // Every seam, over this one fake.
+  operator System() { return {*this, *this, *this, *this, *this}; }
   // ---- file system ----
   struct Node {
     bool dir = false;

@@ -26,7 +26,7 @@ enum class Holder {
 class Ground {
  public:
   virtual ~Ground() = default;
-  virtual System& Sys() = 0;
+  virtual System Sys() = 0;
   // True for the real system under Wine: where a row says that Wine and
   // Windows differ, the fake keeps to Windows.
   virtual bool Wine() = 0;

@@ -10,9 +10,9 @@ namespace ferrolink::test {
 
 namespace {
 
-std::vector<std::string> Names(System& sys, const std::string& pattern) {
+std::vector<std::string> Names(const System& sys, const std::string& pattern) {
   std::vector<std::string> names;
-  auto listing = sys.ListFolder(pattern);
+  auto listing = sys.folders.ListFolder(pattern);
   if (!listing) return {"<none>"};
   for (ListEntry e; listing->Next(e);) names.push_back(e.Name);
   std::sort(names.begin(), names.end());  // the order is the file system's own
@@ -23,23 +23,24 @@ const CopyProgress kGoOn = [](uint64_t, uint64_t) { return true; };
 const CopyMade kMade = [](const FileId&) {};
 
 // Copies a held source to `to` by way of a temporary name and puts it in place.
-bool Put(System& s, HeldSource& held, const std::string& to, const CopyProgress& progress = kGoOn) {
+bool Put(const System& s, HeldSource& held, const std::string& to,
+         const CopyProgress& progress = kGoOn) {
   bool taken = false;
   const std::unique_ptr<HeldCopy> copy =
-      s.CopyThrough(held, to + ".~ft", to, kMade, progress, taken);
+      s.transfer.CopyThrough(held, to + ".~ft", to, kMade, progress, taken);
   return copy && copy->PutInPlace();
 }
 
 // Holds `from` and copies it to `to`.
-bool Copy(System& s, const std::string& from, const std::string& to) {
+bool Copy(const System& s, const std::string& from, const std::string& to) {
   HoldFailure failure;
-  const std::unique_ptr<HeldSource> held = s.HoldSource(from, SourceEnd::Unmark, failure);
+  const std::unique_ptr<HeldSource> held = s.transfer.HoldSource(from, SourceEnd::Unmark, failure);
   return held && Put(s, *held, to);
 }
 
-ListEntry Entry(System& sys, const std::string& pattern) {
+ListEntry Entry(const System& sys, const std::string& pattern) {
   ListEntry found;
-  if (auto listing = sys.ListFolder(pattern)) listing->Next(found);
+  if (auto listing = sys.folders.ListFolder(pattern)) listing->Next(found);
   return found;
 }
 
@@ -54,7 +55,7 @@ const std::vector<ContractCase>& SystemContract() {
          g.Folder("sub");
          g.File("nur lesen.dat", "r");
          g.ReadOnly("nur lesen.dat");
-         System& s = g.Sys();
+         System s = g.Sys();
          EXPECT_EQ(Names(s, g.Root() + "*.*"),
                    (std::vector<std::string>{".", "..", "a.dat", "b.dat", "nur lesen.dat", "sub"}));
          EXPECT_EQ(Names(s, g.Root() + "*.none"), std::vector<std::string>{"<none>"});
@@ -67,7 +68,7 @@ const std::vector<ContractCase>& SystemContract() {
        [](Ground& g) {
          g.Folder("Díl Řada 7");
          g.File("Díl Řada 7\\měření_ř.dfq", "m");
-         System& s = g.Sys();
+         System s = g.Sys();
          const std::string folder = g.Root() + "Díl Řada 7\\";
          EXPECT_EQ(Names(s, folder + "*.dfq"), std::vector<std::string>{"měření_ř.dfq"});
          EXPECT_TRUE(Copy(s, folder + "měření_ř.dfq", folder + "部品_01.dfq"));
@@ -78,23 +79,23 @@ const std::vector<ContractCase>& SystemContract() {
          g.Folder("daten\\sub");
          g.File("daten\\m.dat", "m");
          g.Link("zweitname", "daten");
-         System& s = g.Sys();
+         System s = g.Sys();
          FileId a, b, sub, file_a, file_b;
-         ASSERT_TRUE(s.Identity(g.Root() + "daten\\", a));
-         ASSERT_TRUE(s.Identity(g.Root() + "zweitname\\", b));
-         ASSERT_TRUE(s.Identity(g.Root() + "daten\\sub\\", sub));
-         ASSERT_TRUE(s.Identity(g.Root() + "daten\\m.dat", file_a));
-         ASSERT_TRUE(s.Identity(g.Root() + "zweitname\\m.dat", file_b));
+         ASSERT_TRUE(s.folders.Identity(g.Root() + "daten\\", a));
+         ASSERT_TRUE(s.folders.Identity(g.Root() + "zweitname\\", b));
+         ASSERT_TRUE(s.folders.Identity(g.Root() + "daten\\sub\\", sub));
+         ASSERT_TRUE(s.folders.Identity(g.Root() + "daten\\m.dat", file_a));
+         ASSERT_TRUE(s.folders.Identity(g.Root() + "zweitname\\m.dat", file_b));
          EXPECT_EQ(a, b);
          EXPECT_NE(a, sub);
          EXPECT_EQ(file_a, file_b);
-         EXPECT_FALSE(s.Identity(g.Root() + "fehlt\\", b));
+         EXPECT_FALSE(s.folders.Identity(g.Root() + "fehlt\\", b));
          EXPECT_TRUE(Entry(s, g.Root() + "zweitname").Attributes & kAttrReparsePoint);
-         EXPECT_EQ(s.UpperCase(s.FinalPath(g.Root() + "zweitname\\sub\\")),
-                   s.UpperCase(s.FinalPath(g.Root() + "daten\\sub\\")));
-         EXPECT_EQ(s.FinalPath(g.Root() + "fehlt\\"), "");
-         EXPECT_TRUE(s.FolderExists(g.Root() + "zweitname"));
-         EXPECT_FALSE(s.FolderExists(g.Root() + "daten\\m.dat"));
+         EXPECT_EQ(s.names.UpperCase(s.folders.FinalPath(g.Root() + "zweitname\\sub\\")),
+                   s.names.UpperCase(s.folders.FinalPath(g.Root() + "daten\\sub\\")));
+         EXPECT_EQ(s.folders.FinalPath(g.Root() + "fehlt\\"), "");
+         EXPECT_TRUE(s.folders.FolderExists(g.Root() + "zweitname"));
+         EXPECT_FALSE(s.folders.FolderExists(g.Root() + "daten\\m.dat"));
        }},
       {"a copy is made under a new name only and held until it is put in place, over a file "
        "but not over one held open or read-only; one cancelled or let go leaves nothing",
@@ -105,17 +106,17 @@ const std::vector<ContractCase>& SystemContract() {
          for (const char* f : {"b.dat", "offen.dat", "fest.dat"}) g.File(f, "alt");
          g.ReadOnly("fest.dat");
          g.Hold("offen.dat", Holder::Writer);
-         System& s = g.Sys();
+         System s = g.Sys();
          const std::string b = g.Root() + "b.dat";
          HoldFailure failure;
          std::unique_ptr<HeldSource> held =
-             s.HoldSource(g.Root() + "a.dat", SourceEnd::Unmark, failure);
+             s.transfer.HoldSource(g.Root() + "a.dat", SourceEnd::Unmark, failure);
          ASSERT_TRUE(held);
          bool taken = false;
-         EXPECT_FALSE(s.CopyThrough(*held, b + ".~ft", b, kMade, kGoOn, taken));
+         EXPECT_FALSE(s.transfer.CopyThrough(*held, b + ".~ft", b, kMade, kGoOn, taken));
          EXPECT_TRUE(taken);
          uint64_t last = 0, total = 0;
-         std::unique_ptr<HeldCopy> copy = s.CopyThrough(
+         std::unique_ptr<HeldCopy> copy = s.transfer.CopyThrough(
              *held, b + ".~ft2", b, kMade,
              [&](uint64_t copied, uint64_t all) {
                last = copied;
@@ -125,11 +126,11 @@ const std::vector<ContractCase>& SystemContract() {
              taken);
          ASSERT_TRUE(copy);
          EXPECT_EQ(copy->Size(), 3u);
-         EXPECT_FALSE(s.RenameWhenLarger(b + ".~ft2", 0, g.Root() + "anders.dat"));
+         EXPECT_FALSE(s.journal.RenameWhenLarger(b + ".~ft2", 0, g.Root() + "anders.dat"));
          EXPECT_TRUE(copy->PutInPlace());
          EXPECT_EQ(total, 3u);
          EXPECT_EQ(last, 3u);
-         copy = s.CopyThrough(*held, b + ".~ft3", g.Root() + "c.dat", kMade, kGoOn, taken);
+         copy = s.transfer.CopyThrough(*held, b + ".~ft3", g.Root() + "c.dat", kMade, kGoOn, taken);
          copy.reset();
          EXPECT_FALSE(Put(s, *held, g.Root() + "c.dat", [](uint64_t, uint64_t) { return false; }));
          EXPECT_FALSE(Put(s, *held, g.Root() + "offen.dat"));
@@ -145,52 +146,53 @@ const std::vector<ContractCase>& SystemContract() {
          }
          held.reset();
          uint64_t size = 0;
-         EXPECT_TRUE(s.FileSize(b, size));
+         EXPECT_TRUE(s.journal.FileSize(b, size));
          EXPECT_EQ(size, 3u);
-         EXPECT_FALSE(s.FileSize(g.Root(), size));  // a folder has none
+         EXPECT_FALSE(s.journal.FileSize(g.Root(), size));  // a folder has none
          EXPECT_FALSE(Copy(s, g.Root() + "fehlt.dat", g.Root() + "c.dat"));
          g.Hold("a.dat", Holder::Exclusive);
          EXPECT_FALSE(Copy(s, g.Root() + "a.dat", g.Root() + "c.dat"));
-         EXPECT_FALSE(s.LastErrorText().empty());
+         EXPECT_FALSE(s.transfer.LastErrorText().empty());
          g.ReleaseAll();
        }},
       {"a path of over 300 units works at every step; a plain one Windows refuses",
        "Wine takes a plain path of 260 units or more, which Windows refuses; Wine gives no "
        "final path of that length, which Windows gives",
        [](Ground& g) {
-         System& s = g.Sys();
+         System s = g.Sys();
          const std::string a = std::string(150, 'a'), b = std::string(150, 'b');
          const std::string folder = g.Root() + a + "\\" + b + "\\", file = folder + "m.dat";
-         EXPECT_TRUE(s.MakeFolder(g.Root() + a));
-         EXPECT_TRUE(s.MakeFolder(folder));
+         EXPECT_TRUE(s.transfer.MakeFolder(g.Root() + a));
+         EXPECT_TRUE(s.transfer.MakeFolder(folder));
          g.File(a + "\\" + b + "\\m.dat", "messung");
          HoldFailure failure;
-         std::unique_ptr<HeldSource> held = s.HoldSource(file, SourceEnd::Delete, failure);
+         std::unique_ptr<HeldSource> held = s.transfer.HoldSource(file, SourceEnd::Delete, failure);
          ASSERT_TRUE(held);
          EXPECT_TRUE(Put(s, *held, folder + "n.dat"));
          EXPECT_TRUE(held->Settle(0));
          held.reset();
          uint64_t size = 0;
-         EXPECT_TRUE(s.FileSize(folder + "n.dat", size));
+         EXPECT_TRUE(s.journal.FileSize(folder + "n.dat", size));
          EXPECT_EQ(size, 7u);
-         EXPECT_TRUE(s.RenameWhenLarger(folder + "n.dat", 6, file));
+         EXPECT_TRUE(s.journal.RenameWhenLarger(folder + "n.dat", 6, file));
          EXPECT_EQ(Names(s, folder + "*.*"), (std::vector<std::string>{".", "..", "m.dat"}));
-         EXPECT_EQ(s.UpperCase(s.FinalPath(folder)), g.Wine() ? "" : s.UpperCase(folder));
-         EXPECT_EQ(s.FullPath(g.Root() + a + "\\x\\..\\" + b + "\\m.dat"), file);
+         EXPECT_EQ(s.names.UpperCase(s.folders.FinalPath(folder)),
+                   g.Wine() ? "" : s.names.UpperCase(folder));
+         EXPECT_EQ(s.names.FullPath(g.Root() + a + "\\x\\..\\" + b + "\\m.dat"), file);
          FileId id;
-         EXPECT_TRUE(s.Identity(file, id));
-         EXPECT_TRUE(s.AppendFile(folder + "ferrolink.log", "Zeile"));
+         EXPECT_TRUE(s.folders.Identity(file, id));
+         EXPECT_TRUE(s.journal.AppendFile(folder + "ferrolink.log", "Zeile"));
          EXPECT_EQ(g.Content(a + "\\" + b + "\\ferrolink.log"), "Zeile");
          // A "." name keeps a path from its long form: handed on plainly.
-         EXPECT_EQ(s.FileSize(g.Root() + a + "\\.\\" + b + "\\m.dat", size), g.Wine());
+         EXPECT_EQ(s.journal.FileSize(g.Root() + a + "\\.\\" + b + "\\m.dat", size), g.Wine());
        }},
       {"folders are made one level at a time", "",
        [](Ground& g) {
-         System& s = g.Sys();
-         EXPECT_TRUE(s.MakeFolder(g.Root() + "neu"));
-         EXPECT_FALSE(s.MakeFolder(g.Root() + "neu"));  // there already
-         EXPECT_FALSE(s.MakeFolder(g.Root() + "fehlt\\neu"));
-         EXPECT_TRUE(s.FolderExists(g.Root() + "neu"));
+         System s = g.Sys();
+         EXPECT_TRUE(s.transfer.MakeFolder(g.Root() + "neu"));
+         EXPECT_FALSE(s.transfer.MakeFolder(g.Root() + "neu"));  // there already
+         EXPECT_FALSE(s.transfer.MakeFolder(g.Root() + "fehlt\\neu"));
+         EXPECT_TRUE(s.folders.FolderExists(g.Root() + "neu"));
        }},
       {"a source is held only while nobody writes it, and settled through the hold; a second "
        "holder finds it taken elsewhere then",
@@ -198,21 +200,21 @@ const std::vector<ContractCase>& SystemContract() {
        "the archive bit",
        [](Ground& g) {
          g.File("m.dat", "messung");
-         System& s = g.Sys();
+         System s = g.Sys();
          const std::string f = g.Root() + "m.dat";
          HoldFailure failure = HoldFailure::None;
          for (const Holder holder : {Holder::Writer, Holder::Exclusive}) {
            g.Hold("m.dat", holder);
            for (const SourceEnd end : {SourceEnd::Delete, SourceEnd::Unmark}) {
-             EXPECT_FALSE(s.HoldSource(f, end, failure));
+             EXPECT_FALSE(s.transfer.HoldSource(f, end, failure));
              EXPECT_EQ(failure, HoldFailure::Written);
            }
            g.ReleaseAll();
          }
-         EXPECT_FALSE(s.HoldSource(g.Root() + "fehlt.dat", SourceEnd::Delete, failure));
+         EXPECT_FALSE(s.transfer.HoldSource(g.Root() + "fehlt.dat", SourceEnd::Delete, failure));
          EXPECT_EQ(failure, HoldFailure::Gone);
-         std::unique_ptr<HeldSource> held = s.HoldSource(f, SourceEnd::Unmark, failure);
-         std::unique_ptr<HeldSource> other = s.HoldSource(f, SourceEnd::Unmark, failure);
+         std::unique_ptr<HeldSource> held = s.transfer.HoldSource(f, SourceEnd::Unmark, failure);
+         std::unique_ptr<HeldSource> other = s.transfer.HoldSource(f, SourceEnd::Unmark, failure);
          ASSERT_TRUE(held && other);
          EXPECT_EQ(held->Size(), 7u);
          EXPECT_FALSE(other->TakenElsewhere());
@@ -222,13 +224,13 @@ const std::vector<ContractCase>& SystemContract() {
          held.reset();
          other.reset();
          EXPECT_TRUE(g.Attributes("m.dat") & 0x02);
-         held = s.HoldSource(f, SourceEnd::Delete, failure);
-         other = s.HoldSource(f, SourceEnd::Delete, failure);
+         held = s.transfer.HoldSource(f, SourceEnd::Delete, failure);
+         other = s.transfer.HoldSource(f, SourceEnd::Delete, failure);
          ASSERT_TRUE(held && other);
          EXPECT_TRUE(held->Settle(0));
          held.reset();
          EXPECT_EQ(other->TakenElsewhere(), !g.Wine());
-         held = s.HoldSource(f, SourceEnd::Delete, failure);
+         held = s.transfer.HoldSource(f, SourceEnd::Delete, failure);
          EXPECT_EQ(failure, g.Wine() ? HoldFailure::None : HoldFailure::Gone);
          held.reset();
          other.reset();
@@ -237,42 +239,42 @@ const std::vector<ContractCase>& SystemContract() {
       {"a whole file is read while others only read it; a save replaces it whole", "",
        [](Ground& g) {
          g.File("a.ini", "[S]\r\nk=v\r\n");
-         System& s = g.Sys();
+         System s = g.Sys();
          std::string bytes;
-         EXPECT_EQ(s.ReadWholeFile(g.Root() + "a.ini", bytes), FileRead::Ok);
+         EXPECT_EQ(s.settings.ReadWholeFile(g.Root() + "a.ini", bytes), FileRead::Ok);
          EXPECT_EQ(bytes, "[S]\r\nk=v\r\n");
-         EXPECT_EQ(s.ReadWholeFile(g.Root() + "fehlt.ini", bytes), FileRead::Missing);
-         EXPECT_EQ(s.ReadWholeFile(g.Root() + "fehlt\\a.ini", bytes), FileRead::Missing);
-         EXPECT_TRUE(s.ReplaceWholeFile(g.Root() + "neu.ini", "neu"));  // none to back up
-         EXPECT_TRUE(s.ReplaceWholeFile(g.Root() + "a.ini", "ersetzt"));
+         EXPECT_EQ(s.settings.ReadWholeFile(g.Root() + "fehlt.ini", bytes), FileRead::Missing);
+         EXPECT_EQ(s.settings.ReadWholeFile(g.Root() + "fehlt\\a.ini", bytes), FileRead::Missing);
+         EXPECT_TRUE(s.settings.ReplaceWholeFile(g.Root() + "neu.ini", "neu"));  // none to back up
+         EXPECT_TRUE(s.settings.ReplaceWholeFile(g.Root() + "a.ini", "ersetzt"));
          EXPECT_EQ(g.Content("a.ini"), "ersetzt");
          EXPECT_FALSE(g.Exists("a.ini.new"));
          EXPECT_FALSE(g.Exists("a.ini.alt"));
-         EXPECT_FALSE(s.ReplaceWholeFile(g.Root() + "fehlt\\a.ini", "x"));
+         EXPECT_FALSE(s.settings.ReplaceWholeFile(g.Root() + "fehlt\\a.ini", "x"));
          g.Hold("a.ini", Holder::Writer);
-         EXPECT_EQ(s.ReadWholeFile(g.Root() + "a.ini", bytes), FileRead::Failed);
+         EXPECT_EQ(s.settings.ReadWholeFile(g.Root() + "a.ini", bytes), FileRead::Failed);
          g.ReleaseAll();
        }},
       {"the journal is appended to, made when missing, and fails while held", "",
        [](Ground& g) {
-         System& s = g.Sys();
-         EXPECT_TRUE(s.AppendFile(g.Root() + "j.log", "a\r\n"));
-         EXPECT_TRUE(s.AppendFile(g.Root() + "j.log", "b\r\n"));
+         System s = g.Sys();
+         EXPECT_TRUE(s.journal.AppendFile(g.Root() + "j.log", "a\r\n"));
+         EXPECT_TRUE(s.journal.AppendFile(g.Root() + "j.log", "b\r\n"));
          EXPECT_EQ(g.Content("j.log"), "a\r\nb\r\n");
          for (const Holder holder : {Holder::Exclusive, Holder::Writer}) {
            g.Hold("j.log", holder);
-           EXPECT_FALSE(s.AppendFile(g.Root() + "j.log", "c\r\n"));
-           EXPECT_FALSE(s.RenameWhenLarger(g.Root() + "j.log", 0, g.Root() + "j.log.1"));
+           EXPECT_FALSE(s.journal.AppendFile(g.Root() + "j.log", "c\r\n"));
+           EXPECT_FALSE(s.journal.RenameWhenLarger(g.Root() + "j.log", 0, g.Root() + "j.log.1"));
            g.ReleaseAll();
          }
          EXPECT_EQ(g.Content("j.log"), "a\r\nb\r\n");
          // Renamed only when larger, and then over an older ".1".
          g.File("j.log.1", "älter");
-         EXPECT_FALSE(s.RenameWhenLarger(g.Root() + "j.log", 6, g.Root() + "j.log.1"));
-         EXPECT_TRUE(s.RenameWhenLarger(g.Root() + "j.log", 5, g.Root() + "j.log.1"));
+         EXPECT_FALSE(s.journal.RenameWhenLarger(g.Root() + "j.log", 6, g.Root() + "j.log.1"));
+         EXPECT_TRUE(s.journal.RenameWhenLarger(g.Root() + "j.log", 5, g.Root() + "j.log.1"));
          EXPECT_EQ(g.Content("j.log.1"), "a\r\nb\r\n");
          EXPECT_FALSE(g.Exists("j.log"));
-         EXPECT_FALSE(s.RenameWhenLarger(g.Root() + "j.log", 0, g.Root() + "j.log.1"));
+         EXPECT_FALSE(s.journal.RenameWhenLarger(g.Root() + "j.log", 0, g.Root() + "j.log.1"));
        }},
       {"a reader that keeps its delete from others blocks a hold for a delete, not one for "
        "copy mode, and keeps its file from being replaced or removed; a copy is removed by its "
@@ -281,33 +283,33 @@ const std::vector<ContractCase>& SystemContract() {
        [](Ground& g) {
          g.File("m.dat", "messung");
          g.File("alt.dat", "alt");
-         System& s = g.Sys();
+         System s = g.Sys();
          const std::string m = g.Root() + "m.dat", alt = g.Root() + "alt.dat";
          g.Hold("m.dat", Holder::Reader);
          g.Hold("alt.dat", Holder::Reader);
          HoldFailure failure = HoldFailure::None;
-         EXPECT_FALSE(s.HoldSource(m, SourceEnd::Delete, failure));
+         EXPECT_FALSE(s.transfer.HoldSource(m, SourceEnd::Delete, failure));
          EXPECT_EQ(failure, HoldFailure::Read);
-         std::unique_ptr<HeldSource> held = s.HoldSource(m, SourceEnd::Unmark, failure);
+         std::unique_ptr<HeldSource> held = s.transfer.HoldSource(m, SourceEnd::Unmark, failure);
          ASSERT_TRUE(held);
-         EXPECT_TRUE(s.NameHeld(alt));
+         EXPECT_TRUE(s.transfer.NameHeld(alt));
          EXPECT_FALSE(Put(s, *held, alt));
-         EXPECT_EQ(s.LastErrorKind(), ErrorKind::Lasting);
+         EXPECT_EQ(s.transfer.LastErrorKind(), ErrorKind::Lasting);
          FileId made, other;
          bool taken = false;
-         std::unique_ptr<HeldCopy> copy = s.CopyThrough(
+         std::unique_ptr<HeldCopy> copy = s.transfer.CopyThrough(
              *held, g.Root() + "n.dat.~ft", g.Root() + "n.dat",
              [&](const FileId& id) { made = id; }, kGoOn, taken);
          ASSERT_TRUE(copy);
-         EXPECT_EQ(s.RemoveIfSame(g.Root() + "n.dat.~ft", made), Removal::Held);
+         EXPECT_EQ(s.transfer.RemoveIfSame(g.Root() + "n.dat.~ft", made), Removal::Held);
          EXPECT_TRUE(copy->PutInPlace());
-         EXPECT_EQ(s.RemoveIfSame(g.Root() + "n.dat.~ft", made), Removal::NotOurs);
-         ASSERT_TRUE(s.Identity(alt, other));
-         EXPECT_EQ(s.RemoveIfSame(alt, other), Removal::Held);
+         EXPECT_EQ(s.transfer.RemoveIfSame(g.Root() + "n.dat.~ft", made), Removal::NotOurs);
+         ASSERT_TRUE(s.folders.Identity(alt, other));
+         EXPECT_EQ(s.transfer.RemoveIfSame(alt, other), Removal::Held);
          g.ReleaseAll();
-         EXPECT_FALSE(s.NameHeld(alt));
-         EXPECT_EQ(s.RemoveIfSame(alt, made), Removal::NotOurs);
-         EXPECT_EQ(s.RemoveIfSame(g.Root() + "n.dat", made), Removal::Removed);
+         EXPECT_FALSE(s.transfer.NameHeld(alt));
+         EXPECT_EQ(s.transfer.RemoveIfSame(alt, made), Removal::NotOurs);
+         EXPECT_EQ(s.transfer.RemoveIfSame(g.Root() + "n.dat", made), Removal::Removed);
          EXPECT_EQ(g.Content("alt.dat"), "alt");
          EXPECT_FALSE(g.Exists("n.dat"));
        }},
@@ -320,19 +322,19 @@ const std::vector<ContractCase>& SystemContract() {
          g.File("ziel\\m.dat", "geheim");
          g.File("a.dat", "a");
          g.FileLink("verweis.dat", "ziel\\m.dat");
-         System& s = g.Sys();
+         System s = g.Sys();
          HoldFailure failure = HoldFailure::None;
          std::unique_ptr<HeldSource> link =
-             s.HoldSource(g.Root() + "verweis.dat", SourceEnd::Delete, failure);
-         const std::string here = s.UpperCase(s.Location(g.Root()));
+             s.transfer.HoldSource(g.Root() + "verweis.dat", SourceEnd::Delete, failure);
+         const std::string here = s.names.UpperCase(s.folders.Location(g.Root()));
          ASSERT_FALSE(here.empty());
          EXPECT_TRUE(failure == HoldFailure::Link ||
-                     (link && s.UpperCase(link->Location()) != here + "VERWEIS.DAT"));
+                     (link && s.names.UpperCase(link->Location()) != here + "VERWEIS.DAT"));
          link.reset();
          std::unique_ptr<HeldSource> held =
-             s.HoldSource(g.Root() + "a.dat", SourceEnd::Delete, failure);
+             s.transfer.HoldSource(g.Root() + "a.dat", SourceEnd::Delete, failure);
          ASSERT_TRUE(held);
-         EXPECT_EQ(s.UpperCase(held->Location()), here + "A.DAT");
+         EXPECT_EQ(s.names.UpperCase(held->Location()), here + "A.DAT");
          EXPECT_TRUE(held->StillAt(SystemPath(g.Root() + "a.dat")));
          g.Rename("a.dat", "b.dat");
          EXPECT_TRUE(held->StillAt(SystemPath(g.Root() + "b.dat")));
@@ -346,56 +348,57 @@ const std::vector<ContractCase>& SystemContract() {
        [](Ground& g) {
          g.NamesInBytes();
          g.File("m.dat", "m");
-         System& s = g.Sys();
+         System s = g.Sys();
          std::string name;
          for (int n = 0; n < 130; ++n) name += "ř";  // 130 units, 260 bytes
          HoldFailure failure = HoldFailure::None;
          std::unique_ptr<HeldSource> held =
-             s.HoldSource(g.Root() + "m.dat", SourceEnd::Unmark, failure);
+             s.transfer.HoldSource(g.Root() + "m.dat", SourceEnd::Unmark, failure);
          ASSERT_TRUE(held);
          bool taken = false;
-         EXPECT_FALSE(s.CopyThrough(*held, g.Root() + name, g.Root() + name, kMade, kGoOn, taken));
-         EXPECT_EQ(s.LastErrorKind(), ErrorKind::Name);
+         EXPECT_FALSE(
+             s.transfer.CopyThrough(*held, g.Root() + name, g.Root() + name, kMade, kGoOn, taken));
+         EXPECT_EQ(s.transfer.LastErrorKind(), ErrorKind::Name);
          EXPECT_FALSE(taken);
        }},
       {"the settings file's path comes from the registry value as it is", "",
        [](Ground& g) {
-         System& s = g.Sys();
+         System s = g.Sys();
          std::string path = "x";
          g.SettingsKey(false, "", false);
-         EXPECT_EQ(s.SettingsFilePath(path), SettingsValue::NoKey);
+         EXPECT_EQ(s.settings.SettingsFilePath(path), SettingsValue::NoKey);
          g.SettingsKey(true, "", false);
-         EXPECT_EQ(s.SettingsFilePath(path), SettingsValue::Missing);
+         EXPECT_EQ(s.settings.SettingsFilePath(path), SettingsValue::Missing);
          EXPECT_EQ(path, "");
          g.SettingsKey(true, "D:\\Díl Řada 7\\%TEMP%\\k9q2.ini", false);
-         EXPECT_EQ(s.SettingsFilePath(path), SettingsValue::String);
+         EXPECT_EQ(s.settings.SettingsFilePath(path), SettingsValue::String);
          EXPECT_EQ(path, "D:\\Díl Řada 7\\%TEMP%\\k9q2.ini");  // nothing expanded
          g.SettingsKey(true, "7", true);
-         EXPECT_EQ(s.SettingsFilePath(path), SettingsValue::OtherType);
+         EXPECT_EQ(s.settings.SettingsFilePath(path), SettingsValue::OtherType);
          g.SettingsKey(false, "", false);
        }},
       {"paths, names and text", "Wine connects nothing: it has no network",
        [](Ground& g) {
-         System& s = g.Sys();
-         EXPECT_EQ(s.FullPath(g.Root() + "a\\..\\b/c.dat"), g.Root() + "b\\c.dat");
-         EXPECT_EQ(s.UpperCase("c:\\daten\\mäße díl řada μετρα данные"),
+         System s = g.Sys();
+         EXPECT_EQ(s.names.FullPath(g.Root() + "a\\..\\b/c.dat"), g.Root() + "b\\c.dat");
+         EXPECT_EQ(s.names.UpperCase("c:\\daten\\mäße díl řada μετρα данные"),
                    "C:\\DATEN\\MÄßE DÍL ŘADA ΜΕΤΡΑ ДАННЫЕ");
-         EXPECT_EQ(s.FromAnsi("M\xE4rz \x80"), "März €");
+         EXPECT_EQ(s.settings.FromAnsi("M\xE4rz \x80"), "März €");
          std::string bytes;
-         EXPECT_TRUE(s.ToAnsi("Größe €", bytes));
+         EXPECT_TRUE(s.settings.ToAnsi("Größe €", bytes));
          EXPECT_EQ(bytes,
                    "Gr\xF6\xDF"
                    "e \x80");
-         EXPECT_FALSE(s.ToAnsi("Řada", bytes));
+         EXPECT_FALSE(s.settings.ToAnsi("Řada", bytes));
          std::string unc;
-         EXPECT_FALSE(s.UniversalName(g.Root(), unc));  // a local folder has none
-         EXPECT_FALSE(s.Connect(g.Root()));
+         EXPECT_FALSE(s.names.UniversalName(g.Root(), unc));  // a local folder has none
+         EXPECT_FALSE(s.folders.Connect(g.Root()));
          uint32_t high = 0, low = 0;
          g.File("ohne.exe", "MZ");
-         EXPECT_FALSE(s.FileVersionWords(g.Root() + "ohne.exe", high, low));
-         const std::string program = s.ProgramFile();
-         EXPECT_EQ(s.UpperCase(program.substr(program.size() - 4)), ".EXE");
-         EXPECT_EQ(s.TextWidth(""), 0);
+         EXPECT_FALSE(s.names.FileVersionWords(g.Root() + "ohne.exe", high, low));
+         const std::string program = s.names.ProgramFile();
+         EXPECT_EQ(s.names.UpperCase(program.substr(program.size() - 4)), ".EXE");
+         EXPECT_EQ(s.names.TextWidth(""), 0);
        }},
   };
   return cases;

@@ -773,7 +773,7 @@ TEST_F(Cycle, ACopyLeftAtTheServerGoesOnlyWhereItsIdentityProvesItOurs) {
   EXPECT_TRUE(ferrolink::LiveCopies(p.Content(record)).empty()) << p.Content(record);
 
   // A record that runs for long begins anew, with what still waits.
-  ferrolink::CopyRecord long_run(p, 300);
+  ferrolink::CopyRecord long_run(p, p, 300);
   long_run.Open("D:\\Ziel\\");
   p.AddFile("D:\\Ziel\\x.~ft", "gehalten").locked = true;
   const std::string held = long_run.Naming("D:\\Ziel\\x.~ft");

@@ -35,7 +35,7 @@ class Searcher : public ::testing::Test {
   }
 
   FakeSystem p;
-  TSearcher searcher{p};
+  TSearcher searcher{p, p};
   std::vector<std::string> seen;
 };
 

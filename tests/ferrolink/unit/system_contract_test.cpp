@@ -11,7 +11,7 @@ namespace {
 class FakeGround : public Ground {
  public:
   FakeGround() { fake_.AddDir(Root()); }
-  System& Sys() override { return fake_; }
+  System Sys() override { return fake_; }
   bool Wine() override { return false; }
   std::string Root() override { return "C:\\Probe\\"; }
   void Folder(const std::string& path) override { fake_.AddDir(Root() + path); }

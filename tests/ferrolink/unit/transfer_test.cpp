@@ -14,17 +14,17 @@ TEST(CreateDirectoryPath, CreatesMissingLevelsOutermostFirst) {
   FakeSystem p;
   std::string error;
   p.AddDir("D:\\Ziel");
-  EXPECT_TRUE(CreateDirectoryPath(p, "D:\\Ziel\\a\\b\\", error));
+  EXPECT_TRUE(CreateDirectoryPath(p, p, "D:\\Ziel\\a\\b\\", error));
   EXPECT_EQ(p.created_dirs, (std::vector<std::string>{"D:\\Ziel\\a", "D:\\Ziel\\a\\b"}));
-  EXPECT_TRUE(CreateDirectoryPath(p, "D:\\Ziel\\a\\b\\", error));
+  EXPECT_TRUE(CreateDirectoryPath(p, p, "D:\\Ziel\\a\\b\\", error));
   EXPECT_EQ(p.created_dirs.size(), 2u);
-  EXPECT_TRUE(CreateDirectoryPath(p, "D:\\", error));  // a drive root counts as done
+  EXPECT_TRUE(CreateDirectoryPath(p, p, "D:\\", error));  // a drive root counts as done
 
   p.AddDir("\\\\srv\\share\\Ziel");
-  EXPECT_TRUE(CreateDirectoryPath(p, "\\\\srv\\share\\Ziel\\n\\", error));
+  EXPECT_TRUE(CreateDirectoryPath(p, p, "\\\\srv\\share\\Ziel\\n\\", error));
   EXPECT_EQ(p.created_dirs.back(), "\\\\srv\\share\\Ziel\\n");
 
   p.unwritable_dirs.insert(FakeSystem::Key("D:\\Ziel"));
-  EXPECT_FALSE(CreateDirectoryPath(p, "D:\\Ziel\\c\\d\\", error));
+  EXPECT_FALSE(CreateDirectoryPath(p, p, "D:\\Ziel\\c\\d\\", error));
   EXPECT_FALSE(p.Exists("D:\\Ziel\\c"));
 }

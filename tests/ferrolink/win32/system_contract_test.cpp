@@ -21,7 +21,7 @@ class RealGround : public Ground {
     ReleaseAll();
     e2e::RegRemoveTree(HKEY_CURRENT_USER, kSettingsKey);
   }
-  System& Sys() override { return sys_; }
+  System Sys() override { return sys_; }
   bool Wine() override { return true; }
   std::string Root() override { return dir_.Path(); }
   void Folder(const std::string& path) override { ASSERT_TRUE(e2e::MakeDirs(dir_ / path)); }
