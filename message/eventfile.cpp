@@ -45,9 +45,10 @@ constexpr std::uint64_t kRecordLimit = 64;
 // event file aside: each time the copy goes to the disk, and the plug-in may
 // append meanwhile.
 constexpr int kCatchUps = 3;
-// How often a trim tries to move the event file aside while the plug-in
-// holds it open for an instant to append.
-constexpr int kMoveTries = 3;
+// The pauses before a failed rename is tried again, while another program
+// (the plug-in appending, a virus scanner looking at a new file) holds the
+// file for a moment: about 0.3 s in all, then the trim gives up.
+constexpr std::uint32_t kRenamePauses[] = {20, 40, 80, 160};
 // How often one finish puts the copy in place while the plug-in keeps making
 // the event file anew in the moment it is missing; the next finish goes on.
 constexpr int kPlacings = 8;
@@ -83,14 +84,24 @@ std::optional<std::uint64_t> Carry(EventFileSystem& fs, const std::string& from,
 
 using Step = TrimRecord::Step;
 
+// Gives `from` the name `to` (or, replacing, puts it in the place of `to`),
+// trying again after each pause while another program holds a file. A
+// rename that fails because `to` is there already, or `from` is gone, is
+// not tried again.
+bool Renamed(EventFileSystem& fs, const std::string& from, const std::string& to, bool replacing) {
+  for (const std::uint32_t pause : kRenamePauses) {
+    if (replacing ? fs.Replace(from, to) : fs.Rename(from, to)) return true;
+    if (!fs.FileSize(from) || (!replacing && fs.FileSize(to))) return false;
+    fs.Pause(pause);
+  }
+  return replacing ? fs.Replace(from, to) : fs.Rename(from, to);
+}
+
 // Takes the event file from its place: from then on the plug-in's events go
 // to a new one, and the old file holds every event that reached it once no
 // handle opened before is left writing to it.
 bool MoveAside(EventFileSystem& fs, const TrimFiles& files) {
-  for (int attempt = 0; attempt < kMoveTries; ++attempt) {
-    if (fs.Rename(files.event, files.old)) return true;
-  }
-  return false;
+  return Renamed(fs, files.event, files.old, false);
 }
 
 // The trim ends without having moved anything: the copy and the record go.
@@ -103,22 +114,37 @@ bool Drop(EventFileSystem& fs, const TrimFiles& files) {
 // Should the event file be gone since, the old one takes its place instead.
 bool Clear(EventFileSystem& fs, const TrimFiles& files) {
   if (fs.FileSize(files.old)) {
-    const bool gone =
-        fs.FileSize(files.event) ? fs.Remove(files.old) : fs.Rename(files.old, files.event);
+    const bool gone = fs.FileSize(files.event) ? fs.Remove(files.old)
+                                               : Renamed(fs, files.old, files.event, false);
     if (!gone) return false;
   }
   return fs.Remove(files.next_record) && fs.Remove(files.record);
+}
+
+// Whether `old` is the file the record names, taken from the event file's
+// place: in the copy and take steps any `old` is; in the join step only one
+// of the record's index (a join step of an earlier version moved it so).
+bool OldIsRecorded(EventFileSystem& fs, const TrimFiles& files, const TrimRecord& record) {
+  if (record.step != Step::kJoin) return fs.FileSize(files.old).has_value();
+  return fs.FileIndex(files.old) == record.index;
 }
 
 // Where a trim cannot go on, the event file does not stay missing: the file
 // the record names goes back to its place. In the copy step that undoes the
 // whole trim. True when no file of the trim is left.
 bool Halt(EventFileSystem& fs, const TrimFiles& files, const TrimRecord& record) {
-  if (fs.FileSize(files.event) || fs.FileIndex(files.old) != record.index ||
-      !fs.Rename(files.old, files.event)) {
+  if (fs.FileSize(files.event) || !OldIsRecorded(fs, files, record) ||
+      !Renamed(fs, files.old, files.event, false)) {
     return false;
   }
   return record.step == Step::kCopy && Drop(fs, files);
+}
+
+// The record changes in one step: a run that ends meanwhile finds the one
+// or the other whole.
+bool Note(EventFileSystem& fs, const TrimFiles& files, const TrimRecord& record) {
+  return fs.WriteWhole(files.next_record, FormatTrimRecord(record)) &&
+         Renamed(fs, files.next_record, files.record, true);
 }
 
 // Makes the copy the old file's bytes from `start` on. Only what follows
@@ -154,35 +180,33 @@ bool ComposeJoin(EventFileSystem& fs, const TrimFiles& files, std::uint64_t leng
 bool RunTrim(EventFileSystem& fs, const TrimFiles& files, TrimRecord record, std::uint64_t ready) {
   for (int placing = 0; placing < kPlacings; ++placing) {
     if (!fs.FileSize(files.kept)) return Clear(fs, files);
-    const auto old_index = fs.FileIndex(files.old);
     bool composed = false;
     if (record.step == Step::kCopy) {
       // The event file was never moved: the copy is not needed.
-      if (old_index != record.index) return Drop(fs, files);
+      if (!fs.FileSize(files.old)) return Drop(fs, files);
       composed = ComposeCopy(fs, files, record.number, ready);
     } else {
-      // An old file of another index is in the copy already.
-      if (old_index && *old_index != record.index && !fs.Remove(files.old)) {
+      if (record.step == Step::kJoin && !OldIsRecorded(fs, files, record)) {
+        // An old file of another index is in the copy already.
+        if (fs.FileSize(files.old) && !fs.Remove(files.old)) return Halt(fs, files, record);
+        const TrimRecord take{Step::kTake, record.index, record.number};
+        if (!Note(fs, files, take)) return Halt(fs, files, record);
+        record = take;
+      }
+      if (!fs.FileSize(files.old) && fs.FileIndex(files.event) == record.index &&
+          !MoveAside(fs, files)) {
         return Halt(fs, files, record);
       }
-      if (fs.FileIndex(files.event) == record.index && !MoveAside(fs, files)) {
-        return Halt(fs, files, record);
-      }
-      composed = ComposeJoin(fs, files, record.number, fs.FileIndex(files.old) == record.index);
+      composed = ComposeJoin(fs, files, record.number, fs.FileSize(files.old).has_value());
     }
     if (!composed) return Halt(fs, files, record);
-    if (fs.Rename(files.kept, files.event)) return Clear(fs, files);
+    if (Renamed(fs, files.kept, files.event, false)) return Clear(fs, files);
 
     const auto index = fs.FileIndex(files.event);
     const auto length = fs.FileSize(files.kept);
     if (!index || !length) return Halt(fs, files, record);
     const TrimRecord next{Step::kJoin, *index, *length};
-    // The record changes in one step: a run that ends meanwhile finds the
-    // one or the other whole.
-    if (!fs.WriteWhole(files.next_record, FormatTrimRecord(next)) ||
-        !fs.Replace(files.next_record, files.record)) {
-      return Halt(fs, files, record);
-    }
+    if (!Note(fs, files, next)) return Halt(fs, files, record);
     record = next;
     ready = 0;
   }
@@ -217,18 +241,22 @@ TrimFiles::TrimFiles(const std::string& event_path) : event(event_path) {
 }
 
 std::string FormatTrimRecord(const TrimRecord& record) {
-  return (record.step == Step::kCopy ? "copy " : "join ") + std::to_string(record.index) + " " +
-         std::to_string(record.number) + "\n";
+  const char* const step = record.step == Step::kCopy   ? "copy "
+                           : record.step == Step::kJoin ? "join "
+                                                        : "take ";
+  return step + std::to_string(record.index) + " " + std::to_string(record.number) + "\n";
 }
 
 std::optional<TrimRecord> ParseTrimRecord(const std::string& text) {
   TrimRecord record;
   if (text.rfind("copy ", 0) == 0) {
     record.step = Step::kCopy;
-  } else if (text.rfind("join ", 0) != 0) {
-    return std::nullopt;
-  } else {
+  } else if (text.rfind("join ", 0) == 0) {
     record.step = Step::kJoin;
+  } else if (text.rfind("take ", 0) == 0) {
+    record.step = Step::kTake;
+  } else {
+    return std::nullopt;
   }
   const char* at = text.data() + 5;
   const char* const end = text.data() + text.size();

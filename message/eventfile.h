@@ -59,7 +59,9 @@ class EventFileSystem {
   // Puts what was written to the file on the disk; false when it cannot.
   virtual bool Flush(const std::string& path) = 0;
   // The file's index on its volume: a file deleted and made anew under the
-  // same name gets another. Nothing when it is missing or a folder.
+  // same name gets another. Where the file system renumbers a renamed file
+  // (FAT and exFAT, for a longer name), a rename may change it too. Nothing
+  // when it is missing or a folder.
   virtual std::optional<std::uint64_t> FileIndex(const std::string& path) = 0;
   // True when no one holds the file open for writing, so that its bytes can
   // no longer change through a handle opened before it was renamed; false
@@ -78,6 +80,10 @@ class EventFileSystem {
   // Deletes the file, also a read-only one; true when it is gone (or was
   // never there), false while another program holds it open.
   virtual bool Remove(const std::string& path) = 0;
+  // Lets the time pass before a rename is tried again (a virus scanner
+  // holds a new file for a moment); the window goes on being drawn and
+  // answering meanwhile.
+  virtual void Pause(std::uint32_t milliseconds) = 0;
 };
 
 // Stored bytes to content: subtracts the shift, a zero becomes a blank.
@@ -107,19 +113,24 @@ struct TrimFiles {
 };
 
 // What a trim writes down before it moves a file, so that a run that ends
-// at any point can be finished by the next one from the files alone.
+// at any point can be finished by the next one from the files alone. Only
+// the trim makes `old`, and only after its record is written: so whether
+// `old` is there, and not its index, tells which file it is, also where a
+// rename renumbers a file.
 struct TrimRecord {
   enum class Step {
     // `kept` is being made as the newest records of the event file of this
-    // index, from its byte `number` on. While that file is still the event
-    // file nothing was moved; once it is `old`, it holds every event and
+    // index, from its byte `number` on. While there is no `old`, nothing
+    // was moved; once there is, it is that file, holding every event, and
     // `kept` is made again from it.
     kCopy,
     // `kept` holds, in its first `number` bytes, every event older than
-    // those of the file of this index (the event file, made anew by the
-    // plug-in while `kept` waited, or `old` once it is taken from its place),
-    // whose bytes follow them.
+    // those of the event file of this index, which the plug-in made anew
+    // while `kept` waited; an `old` of another index is in `kept` already.
     kJoin,
+    // As kJoin, once that `old` is gone: an `old` now is the event file of
+    // this index, taken from its place, whose bytes follow those of `kept`.
+    kTake,
   };
   Step step = Step::kCopy;
   std::uint64_t index = 0;
@@ -127,7 +138,8 @@ struct TrimRecord {
   bool operator==(const TrimRecord&) const = default;
 };
 
-// The record as it is stored: "copy <index> <number>\n" or "join ...\n".
+// The record as it is stored: "copy <index> <number>\n", "join ...\n" or
+// "take ...\n".
 std::string FormatTrimRecord(const TrimRecord& record);
 // The record stored in text; nothing unless the text is exactly a record.
 std::optional<TrimRecord> ParseTrimRecord(const std::string& text);
@@ -151,7 +163,9 @@ bool FinishEventFileTrim(EventFileSystem& fs, const std::string& path);
 // the moved file until then follows in the copy before it takes the place,
 // so that the plug-in's next event stands behind it. A file that the plug-in
 // holds open without sharing its deletion, or that was cut or made anew
-// under the trim, is left as it is. A file without a record start in its
+// under the trim, is left as it is. A rename that fails while another
+// program holds the file is tried again after growing pauses, a few times.
+// A file without a record start in its
 // last EVENT_FILE_KEEP_BYTES bytes is kept whole. Returns the file's size
 // afterwards as the file itself gives it; nothing when it is gone.
 std::optional<std::uint64_t> TrimEventFile(EventFileSystem& fs, const std::string& path,

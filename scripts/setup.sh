@@ -8,7 +8,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok
 
 for p in cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest \
          g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth fonts-wine \
-         imagemagick x11-utils python3 python3-pefile wixl msitools zip \
+         imagemagick x11-utils python3 python3-pefile wixl msitools zip osslsigncode openssl \
          fuse3 python3-fusepy; do
   have_pkg "$p" || need="$need $p"
 done

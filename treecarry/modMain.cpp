@@ -62,7 +62,12 @@ bool RunMove(Machine& machine) {
   if (directory.empty()) return false;
   const std::string move = MovePath(machine.ModulePath());
   // Move.exe's exit code is not evaluated: every end of it ends Treecarry alike.
-  machine.RunAndWait(move, MoveCommandLine(move, directory));
+  const Run run = machine.RunAndWait(move, MoveCommandLine(move, directory));
+  // A Move.exe that asks for an administrator is started through the shell,
+  // which asks the user; every other failed start ends Treecarry silently.
+  if (!run.started && run.error == kErrorElevationRequired) {
+    machine.ShellRunAndWait(move, QuoteArgument(directory));
+  }
   return true;
 }
 

@@ -30,7 +30,8 @@ std::string QuoteArgument(const std::string& arg);
 std::string MoveCommandLine(const std::string& move_path, const std::string& directory);
 
 // Looks up the directory and, when there is one, starts Move.exe with it and
-// waits for its end. True when a directory was found and a start was made.
+// waits for its end; a Move.exe that Windows starts only elevated is started
+// through the shell. True when a directory was found and a start was made.
 bool RunMove(Machine& machine);
 
 }  // namespace treecarry

@@ -407,8 +407,10 @@ LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_QUERYENDSESSION:
       return TRUE;  // whatever runs: the end below keeps the data whole
     case WM_ENDSESSION:
-      // Windows ends the process soon after this returns: everything that
-      // must be written is written before.
+      // At a log-off Windows ends the process soon after this returns, so
+      // everything that must be written is written before. An installer's
+      // close (ENDSESSION_CLOSEAPP) ends nothing: the program ends itself,
+      // the same way, and Windows starts it again after the update.
       if (wp && !closing_) {
         closing_ = true;
         End();

@@ -48,6 +48,15 @@ void RestrictSearch() {
   LoadFromSystemFolder(L"comctl32.dll");
 }
 
+void RegisterForRestart() {
+  using Register = HRESULT WINAPI(PCWSTR, DWORD);
+  const auto register_restart = reinterpret_cast<Register*>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "RegisterApplicationRestart")));
+  // Ferrolink takes no arguments: the restart gets none.
+  if (register_restart)
+    register_restart(nullptr, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
+}
+
 DWORD WNetGetUniversalNameW(LPCWSTR path, DWORD level, LPVOID buffer, LPDWORD size) {
   static const auto function =
       SystemFunction<decltype(::WNetGetUniversalNameW)>(L"mpr.dll", "WNetGetUniversalNameW");

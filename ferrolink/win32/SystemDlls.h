@@ -17,6 +17,13 @@ namespace ferrolink::system_dlls {
 // dialog.
 void RestrictSearch();
 
+// Asks Windows to start this program again, in the same session, when an
+// installer or an update closes it (Restart Manager, Windows 7 and later;
+// Windows restarts only a program that ran for at least 60 s). Not after a
+// crash, a hang or a reboot: the start-up folder starts it after a reboot.
+// Does nothing where the system has no such function.
+void RegisterForRestart();
+
 // The functions of the same names in mpr.dll and version.dll. When the DLL
 // or the function cannot be loaded, each fails as the system's function does
 // without a network or without a version resource.

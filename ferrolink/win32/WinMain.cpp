@@ -1,5 +1,6 @@
 // Ferrolink's entry point: DLLs from the system folder only, one instance
-// per log-on, then the main window until it closes.
+// per log-on, registered for a restart after an update, then the main window
+// until it closes.
 #include <windows.h>
 #include <objbase.h>
 
@@ -25,7 +26,8 @@ bool AnotherInstanceRuns() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ferrolink::system_dlls::RestrictSearch();
   if (AnotherInstanceRuns()) return 0;  // a second start ends at once, silently
-  CoInitialize(nullptr);                // for the folder dialog and the task-bar object
+  ferrolink::system_dlls::RegisterForRestart();
+  CoInitialize(nullptr);  // for the folder dialog and the task-bar object
   int code = 1;
   {
     ferrolink::MainWindow window(instance);

@@ -151,3 +151,16 @@ bool Win32EventFileSystem::Remove(const std::string& path) {
   }
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
+
+void Win32EventFileSystem::Pause(std::uint32_t milliseconds) {
+  if (!handle_events_) {
+    Sleep(milliseconds);
+    return;
+  }
+  const DWORD began = GetTickCount();
+  for (DWORD spent = 0; spent < milliseconds; spent = GetTickCount() - began) {
+    // Wakes at the first message, or when the time is up.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - spent, QS_ALLINPUT);
+    handle_events_();
+  }
+}

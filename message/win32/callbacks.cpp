@@ -38,19 +38,26 @@ int CB_OpenFile(int panel, int, int event, void* callbackData, int, int) {
   if (list < 0) return 0;
 
   const std::string& path = *static_cast<const std::string*>(callbackData);
-  Win32EventFileSystem fs;
+  // The windows are drawn and answer while a rename waits for a file that
+  // another program holds for a moment.
+  Win32EventFileSystem fs([] {
+    ProcessDrawEvents();
+    ProcessSystemEvents();
+  });
+  // Dimmed from here on: the window answers while a trim waits, and no
+  // second opening may start meanwhile.
+  SetLoading(panel, true);
   // A trim left half done earlier in this run (the plug-in held a file or
   // kept making the event file anew) goes on first.
   message::FinishEventFileTrim(fs, path);
   std::uint64_t size = 0;
   if (!message::QueryEventFileSize(fs, path, size)) {
+    SetLoading(panel, false);
     DiscardPanel(list);
-    SetMouseCursor(VAL_DEFAULT_CURSOR);
     ShowNoEventsNotice();
     return -1;
   }
 
-  SetLoading(panel, true);
   // The list reads the size the file has after the trim: the plug-in or a
   // person may have rewritten it since the query.
   const auto trimmed = message::TrimEventFile(fs, path, size);

@@ -1,6 +1,7 @@
 #include "Win32Machine.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -11,6 +12,17 @@ namespace {
 // Characters (closing NUL included) of a profile name that are read; more
 // than any key name can hold.
 constexpr DWORD kNameCapacity = 1024;
+
+// Waits for the started process without a time limit, reads its exit code
+// and closes its handles, the thread's (if any) first.
+Run WaitAndClose(HANDLE process, HANDLE thread) {
+  WaitForSingleObject(process, INFINITE);
+  DWORD code = 0;
+  const bool read = GetExitCodeProcess(process, &code) != 0;
+  if (thread) CloseHandle(thread);
+  CloseHandle(process);
+  return {true, read ? static_cast<std::int32_t>(code) : -1, 0};
+}
 
 }  // namespace
 
@@ -67,8 +79,7 @@ std::string Win32Machine::ModulePath() {
   }
 }
 
-std::int32_t Win32Machine::RunAndWait(const std::string& application,
-                                      const std::string& command_line) {
+Run Win32Machine::RunAndWait(const std::string& application, const std::string& command_line) {
   static_assert(sizeof(STARTUPINFOA) == 68 || sizeof(void*) != 4);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -79,14 +90,23 @@ std::int32_t Win32Machine::RunAndWait(const std::string& application,
   std::string line = command_line;
   if (!CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, TRUE,
                       NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process)) {
-    return -1;
+    return {false, -1, GetLastError()};
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  const bool read = GetExitCodeProcess(process.hProcess, &code) != 0;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return read ? static_cast<std::int32_t>(code) : -1;
+  return WaitAndClose(process.hProcess, process.hThread);
+}
+
+Run Win32Machine::ShellRunAndWait(const std::string& application, const std::string& arguments) {
+  SHELLEXECUTEINFOA shell{};
+  shell.cbSize = sizeof shell;
+  // The process handle to wait for; the start done before the call returns;
+  // no message box of the shell's for a failure (Treecarry shows none).
+  shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  shell.lpFile = application.c_str();
+  shell.lpParameters = arguments.c_str();
+  shell.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExA(&shell)) return {false, -1, GetLastError()};
+  if (!shell.hProcess) return {true, 0, 0};  // started, but by a way that gives no process
+  return WaitAndClose(shell.hProcess, nullptr);
 }
 
 }  // namespace treecarry

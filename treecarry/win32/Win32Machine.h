@@ -18,7 +18,8 @@ class Win32Machine : public Machine {
   std::vector<std::string> ProfileNames() override;
   std::optional<std::string> ApplicationValue(const std::string& profile) override;
   std::string ModulePath() override;
-  std::int32_t RunAndWait(const std::string& application, const std::string& command_line) override;
+  Run RunAndWait(const std::string& application, const std::string& command_line) override;
+  Run ShellRunAndWait(const std::string& application, const std::string& arguments) override;
 };
 
 }  // namespace treecarry

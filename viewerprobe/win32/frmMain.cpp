@@ -185,7 +185,9 @@ LRESULT frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       }
       break;
     case WM_ENDSESSION:
-      // The user logs off: unload as if the window had been closed.
+      // The user logs off, or an installer closes the program to replace it
+      // (ENDSESSION_CLOSEAPP, after which Windows ends nothing itself):
+      // unload as if the window had been closed.
       if (wParam) Unload();
       return 0;
     case WM_DESTROY:

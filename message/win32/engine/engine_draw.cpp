@@ -123,6 +123,13 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       // The close box commits the close control; without one it does nothing.
       if (p->close_ctrl) Commit(p->handle, p->close_ctrl);
       return 0;
+    case WM_ENDSESSION:
+      // A log-off, or an installer that closes the program to replace it
+      // (ENDSESSION_CLOSEAPP, after which Windows ends nothing itself): the
+      // event loop ends as by its quit button, once an opening of the list
+      // under way has finished its trim.
+      if (wp) QuitUserInterface(0);
+      return 0;
     case WM_SETCURSOR:
       if (E().cursor) {
         SetCursor(E().cursor);

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Driver.h"
@@ -434,14 +435,19 @@ TEST_F(FerrolinkCycle, LongPathsArriveAndReachTheSystemInTheirLongForm) {
 }
 
 // A scan of 3 GB at the source: while it is copied the window answers at
-// once and its task-bar text shows the share; a close, or the end of the
-// session, cancels the copy, leaves nothing at the server and the source
-// as it was, ends the journal and the program within 3 s.
+// once and its task-bar text shows the share; a close, the end of the
+// session, or an installer that closes the program to replace it, cancels
+// the copy, leaves nothing at the server and the source as it was, ends the
+// journal and the program within 3 s.
 TEST_F(FerrolinkCycle, TheWindowAnswersDuringALargeCopyAndTheEndLeavesNothingHalf) {
-  enum End { Close, LogOff };
-  for (const End end : {Close, LogOff}) {
-    SCOPED_TRACE(end == Close ? "close" : "log-off");
-    const std::string server = dir / (end == Close ? "server1" : "server2");
+  const std::pair<LPARAM, const char*> ends[] = {
+      {0, "close"},
+      {static_cast<LPARAM>(ENDSESSION_LOGOFF), "log-off"},
+      {ENDSESSION_CLOSEAPP, "installer"}};
+  int round = 0;
+  for (const auto& [why, name] : ends) {
+    SCOPED_TRACE(name);
+    const std::string server = dir / ("server" + std::to_string(++round));
     ASSERT_TRUE(e2e::MakeDirs(server));
     ASSERT_TRUE(
         e2e::StartLinux("/usr/bin/truncate", {"-s", "3G", e2e::LinuxPath(source) + "/scan.dat"}));
@@ -463,15 +469,10 @@ TEST_F(FerrolinkCycle, TheWindowAnswersDuringALargeCopyAndTheEndLeavesNothingHal
     std::printf("longest answer during the copy: %lu ms\n", longest);
     EXPECT_LT(longest, 1000u);
     const DWORD start = GetTickCount();
-    if (end == Close) {
+    if (why == 0) {
       e2e::Close(w);
     } else {
-      DWORD_PTR answer = 0;
-      ASSERT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
-                                      1000, &answer));
-      EXPECT_EQ(answer, TRUE);
-      EXPECT_TRUE(SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
-                                      &answer));
+      EXPECT_TRUE(e2e::EndSession(w, why));
     }
     EXPECT_EQ(app.Wait(3000), std::optional<DWORD>(0));
     EXPECT_LT(GetTickCount() - start, 3000u);

@@ -13,6 +13,8 @@
 // append half done; and the power can fail, which turns every byte of the
 // logic's own writes that was not flushed into zeros. A test removes a file
 // through Remove, so that one made anew under its name gets another index.
+// Like FAT and exFAT, the file system can renumber a file renamed to a
+// longer name. Pauses are counted, and let the time pass for a hook.
 #pragma once
 
 #include <algorithm>
@@ -36,6 +38,10 @@ class FakeEventFileSystem : public message::EventFileSystem {
   std::map<std::string, std::uint32_t> attributes;
   std::set<std::string> unreadable, unwritable;
   bool fail_rename = false;
+  // A file renamed to a longer name gets a new index, as on FAT and exFAT.
+  bool renumbers_renamed = false;
+  std::vector<std::uint32_t> pauses;                      // every pause, in milliseconds
+  std::function<void()> on_pause;                         // while a pause lets the time pass
   std::function<void(const std::string& path)> on_write;  // after each write
   std::function<void(int call)> before_call;              // before every call, from 0
   int writes = 0;
@@ -174,6 +180,11 @@ class FakeEventFileSystem : public message::EventFileSystem {
     Move(from, to);
     return true;
   }
+  void Pause(std::uint32_t milliseconds) override {
+    Call();
+    pauses.push_back(milliseconds);
+    if (on_pause) on_pause();
+  }
   bool Remove(const std::string& path) override {
     Call();
     if (Fails()) return false;
@@ -228,10 +239,16 @@ class FakeEventFileSystem : public message::EventFileSystem {
     if (!unflushed_.count(path)) unflushed_[path] = file.size();
     file += bytes;
   }
-  // A file keeps its index, attributes and unflushed bytes under its new name.
+  // A file keeps its attributes and unflushed bytes under its new name, and
+  // its index unless the name is longer where the file system renumbers;
+  // the handles that hold it follow it.
   void Move(const std::string& from, const std::string& to) {
     files[to] = files[from];
-    indices_[to] = IndexOf(from);
+    const std::uint64_t index = IndexOf(from);
+    indices_[to] = renumbers_renamed && to.size() > from.size() ? next_index_++ : index;
+    for (Holder& h : holders_) {
+      if (h.index == index) h.index = indices_[to];
+    }
     attributes.erase(to);
     unflushed_.erase(to);
     if (attributes.count(from)) attributes[to] = attributes[from];

@@ -53,7 +53,9 @@ std::string Join(const std::vector<std::string>& framed) {
 // The events and the files of one run.
 class Scene {
  public:
-  Scene() {
+  // On a file system that renumbers a file renamed to a longer name, or not.
+  explicit Scene(bool renumbers = false) {
+    fs.renumbers_renamed = renumbers;
     // Made once: every run starts from the same file.
     static const std::vector<std::string> initial = [] {
       std::vector<std::string> framed;
@@ -180,41 +182,86 @@ const std::pair<Plugin, const char*> kEveryWay[] = {
 
 // Every call of the trim, and every call of the finish after a trim that
 // ended at any of its calls (with or without an event appended by name
-// before the next start), meets each of the plug-in's ways.
+// before the next start), meets each of the plug-in's ways, on a file system
+// that keeps a renamed file's index and on one that renumbers it (FAT).
 TEST(TrimEventFile, EveryStepBesideThePluginEndsWithEveryEventOnceInOrder) {
-  for (const auto& [what, name] : kEveryWay) {
-    for (int at = 0;; ++at) {
-      SCOPED_TRACE(std::string(name) + " at trim call " + std::to_string(at));
-      Scene scene;
-      const bool reached = scene.Step([&] { scene.Trim(); }, what, at);
-      scene.StartAndOpen();
-      if (HasFailure()) return;
-      if (!reached) break;
-    }
-    // The plug-in writes one event after the other: one it appends through
-    // a handle it opened before the trim comes before any it appends by
-    // name later.
-    const bool holds = what == Plugin::kAppendsToTheOpenFile;
-    for (const auto& [ending, ending_name] : {kEveryWay[2], kEveryWay[3]}) {
-      if (holds && ending == Plugin::kDiesThenAppends) continue;
-      for (int ended = 0;; ++ended) {
-        bool trim_ended = false;
-        for (int at = 0;; ++at) {
-          SCOPED_TRACE(std::string(name) + " at finish call " + std::to_string(at) +
-                       " after the trim " + ending_name + " at call " + std::to_string(ended));
-          Scene scene;
-          if (holds) scene.HoldFromNow();
-          trim_ended = scene.Step([&] { scene.Trim(); }, ending, ended);
-          if (!trim_ended) break;
-          const bool reached =
-              scene.Step([&] { message::FinishEventFileTrim(scene.fs, kPath); }, what, at);
-          scene.StartAndOpen();
-          if (!reached || HasFailure()) break;
-        }
+  for (const bool fat : {false, true})
+    for (const auto& [what, name] : kEveryWay) {
+      SCOPED_TRACE(fat ? "renumbered when renamed" : "its index kept when renamed");
+      for (int at = 0;; ++at) {
+        SCOPED_TRACE(std::string(name) + " at trim call " + std::to_string(at));
+        Scene scene(fat);
+        const bool reached = scene.Step([&] { scene.Trim(); }, what, at);
+        scene.StartAndOpen();
         if (HasFailure()) return;
-        if (!trim_ended) break;
+        if (!reached) break;
+      }
+      // The plug-in writes one event after the other: one it appends through
+      // a handle it opened before the trim comes before any it appends by
+      // name later.
+      const bool holds = what == Plugin::kAppendsToTheOpenFile;
+      for (const auto& [ending, ending_name] : {kEveryWay[2], kEveryWay[3]}) {
+        if (holds && ending == Plugin::kDiesThenAppends) continue;
+        for (int ended = 0;; ++ended) {
+          bool trim_ended = false;
+          for (int at = 0;; ++at) {
+            SCOPED_TRACE(std::string(name) + " at finish call " + std::to_string(at) +
+                         " after the trim " + ending_name + " at call " + std::to_string(ended));
+            Scene scene(fat);
+            if (holds) scene.HoldFromNow();
+            trim_ended = scene.Step([&] { scene.Trim(); }, ending, ended);
+            if (!trim_ended) break;
+            const bool reached =
+                scene.Step([&] { message::FinishEventFileTrim(scene.fs, kPath); }, what, at);
+            scene.StartAndOpen();
+            if (!reached || HasFailure()) break;
+          }
+          if (HasFailure()) return;
+          if (!trim_ended) break;
+        }
       }
     }
+}
+
+// A virus scanner holds the event file, or the new copy, for a moment
+// without sharing its deletion: the renames are tried again after growing
+// pauses, and the trim finishes in this opening; held for longer, the file
+// stays whole in its place, with no file of the trim.
+TEST(TrimEventFile, ARenameHeldForAMomentIsTriedAgainAfterGrowingPauses) {
+  struct Case {
+    const char* name;
+    const std::string& held;
+    int pauses;  // until the scanner lets go
+    bool trims;
+  };
+  for (const Case& c : {Case{"the event file, for one pause", kPath, 1, true},
+                        Case{"the event file, for four pauses", kPath, 4, true},
+                        Case{"the event file, for longer", kPath, 5, false},
+                        Case{"the copy, for two pauses", kFiles.kept, 2, true}}) {
+    SCOPED_TRACE(c.name);
+    Scene scene;
+    FakeEventFileSystem& fs = scene.fs;
+    const std::string before = fs.files[kPath];
+    int scanner = -1;
+    const auto scan = [&] {
+      if (scanner < 0 && fs.files.count(c.held)) scanner = fs.Hold(c.held, false);
+    };
+    scan();
+    fs.on_write = [&](const std::string&) { scan(); };
+    fs.on_pause = [&] {
+      if (static_cast<int>(fs.pauses.size()) == c.pauses) fs.Release(scanner);
+    };
+    scene.Trim();
+    fs.on_write = nullptr;
+    const std::vector<std::uint32_t> all{20, 40, 80, 160};
+    EXPECT_EQ(fs.pauses,
+              std::vector<std::uint32_t>(all.begin(), all.begin() + std::min(c.pauses, 4)));
+    EXPECT_EQ(fs.files[kPath].size() <= EVENT_FILE_KEEP_BYTES, c.trims);
+    if (!c.trims) {
+      EXPECT_EQ(fs.files[kPath], before);
+    }
+    fs.Release(scanner);
+    scene.StartAndOpen();
   }
 }
 

@@ -110,4 +110,19 @@ TEST_F(Win32EventFiles, ATrimBesideAHolderWithoutDeleteSharingLeavesTheFile) {
   EXPECT_EQ(Names(), std::vector<std::string>{"QsStat.sta"});
 }
 
+// A pause lasts its time and hands the messages that arrive meanwhile to
+// the window engine's handler, also one that arrives before it began.
+TEST(Win32EventFilePause, LastsItsTimeAndHandsOnTheMessagesMeanwhile) {
+  int handled = 0;
+  Win32EventFileSystem fs([&handled] {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) ++handled;
+  });
+  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0));
+  const DWORD began = GetTickCount();
+  fs.Pause(80);
+  EXPECT_GE(GetTickCount() - began, 70u);  // the tick count's steps are about 16 ms
+  EXPECT_EQ(handled, 1);
+}
+
 }  // namespace

@@ -653,6 +653,13 @@ void Close(HWND window) {
   PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
+bool EndSession(HWND window, LPARAM why) {
+  DWORD_PTR agreed = 0, ended = 0;
+  return SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, why, SMTO_NORMAL, 5000, &agreed) &&
+         agreed == TRUE &&
+         SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, why, SMTO_NORMAL, 5000, &ended);
+}
+
 void PressKey(HWND window, WPARAM vk) {
   PostMessageA(window, WM_KEYDOWN, vk, 1);
   PostMessageA(window, WM_KEYUP, vk, 1 | (1u << 30) | (1u << 31));

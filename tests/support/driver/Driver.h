@@ -237,7 +237,12 @@ RECT RectInParent(HWND child);
 void Click(HWND button);                   // posts BM_CLICK
 void PostTimer(HWND window, UINT_PTR id);  // runs a timer tick now
 void Close(HWND window);                   // posts WM_CLOSE
-void PressKey(HWND window, WPARAM vk);     // posts WM_KEYDOWN / WM_KEYUP
+// Asks the window, as Windows does at a log-off (ENDSESSION_LOGOFF) or an
+// installer does (ENDSESSION_CLOSEAPP), whether its program may end, then
+// tells it the session ends; true when it agreed and both messages were
+// answered within 5 s.
+bool EndSession(HWND window, LPARAM why);
+void PressKey(HWND window, WPARAM vk);  // posts WM_KEYDOWN / WM_KEYUP
 
 // A message box (#32770) of pid with this caption: waits for it, returns its
 // text, then presses the button with id button_id.

@@ -1,6 +1,7 @@
 // A machine for the tests: profiles in a given order, loaded hives with or
-// without the Application value (raw bytes, as stored), a module path, and a
-// program start that records what it was asked to run. Held to the real
+// without the Application value (raw bytes, as stored), a module path, and
+// program starts, direct or through the shell, that record what they were
+// asked to run and can be refused with an error code. Held to the real
 // machine by the contract in MachineContract.h.
 #pragma once
 
@@ -51,16 +52,25 @@ class FakeMachine : public Machine {
 
   std::string ModulePath() override { return module_path; }
 
-  std::int32_t RunAndWait(const std::string& application,
-                          const std::string& command_line) override {
+  treecarry::Run RunAndWait(const std::string& application,
+                            const std::string& command_line) override {
     runs.push_back({application, command_line});
-    return exit_code;
+    if (start_error) return {false, -1, start_error};
+    return {true, exit_code, 0};
+  }
+
+  treecarry::Run ShellRunAndWait(const std::string& application,
+                                 const std::string& arguments) override {
+    shell_runs.push_back({application, arguments});
+    return {true, exit_code, 0};
   }
 
   std::vector<std::string> profiles;
   std::string module_path = "C:\\Tools\\Treecarry.exe";
   std::int32_t exit_code = 0;
+  std::uint32_t start_error = 0;  // a start refused with this error code
   std::vector<Run> runs;
+  std::vector<Run> shell_runs;     // the command line holds the arguments alone
   std::vector<std::string> asked;  // every profile whose value was asked for, in order
 
  private:

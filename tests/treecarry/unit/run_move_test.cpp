@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -68,14 +69,31 @@ TEST(RunMove, StartsMoveByItsFullPathWithTheDirectory) {
             "\"C:\\Program Files\\Quorlen\\Move.exe\" \"D:\\Mess Daten\\\\\"");
 }
 
-TEST(RunMove, AnyEndOfMoveCountsAsAStartMade) {
-  for (const int code : {0, 3, -1}) {  // -1: Move.exe could not be started
+// Any end of Move.exe, and a start that fails, count as a start made; only
+// a Move.exe that Windows starts only elevated is started again, through the
+// shell, with the directory as its one argument.
+TEST(RunMove, AnyEndOfMoveCountsAsAStartMadeAndElevationGoesThroughTheShell) {
+  struct Case {
+    std::int32_t exit_code;
+    std::uint32_t start_error;
+    bool through_the_shell;
+  };
+  for (const Case& c : {Case{0, 0, false}, Case{3, 0, false}, Case{-1, 2, false},
+                        Case{-1, 5, false}, Case{0, 740, true}}) {
+    SCOPED_TRACE(std::to_string(c.exit_code) + " / error " + std::to_string(c.start_error));
     FakeMachine machine;
-    machine.exit_code = code;
+    machine.exit_code = c.exit_code;
+    machine.start_error = c.start_error;
     machine.AddProfile("S-1-5-18");
     machine.AddProfile("S-1-5-21-1-1-1-1000");
-    machine.SetApplication("S-1-5-21-1-1-1-1000", "D:\\Data");
-    EXPECT_TRUE(treecarry::RunMove(machine)) << code;
+    machine.SetApplication("S-1-5-21-1-1-1-1000", "D:\\Mess Daten\\");
+    EXPECT_TRUE(treecarry::RunMove(machine));
     EXPECT_EQ(machine.runs.size(), 1u);
+    ASSERT_EQ(machine.shell_runs.size(), c.through_the_shell ? 1u : 0u);
+    if (c.through_the_shell) {
+      EXPECT_EQ(machine.shell_runs[0].application, "C:\\Tools\\Move.exe");
+      EXPECT_EQ(SplitArguments("Move.exe " + machine.shell_runs[0].command_line),
+                (Args{"Move.exe", "D:\\Mess Daten\\"}));
+    }
   }
 }

@@ -99,47 +99,69 @@ TEST(Win32MachineProcess, ModulePathIsThisProgramsFullPath) {
   EXPECT_EQ(machine.ModulePath().find(":\\"), 1u);
 }
 
-TEST(Win32MachineProcess, RunAndWaitGivesTheExitCodeAfterTheEnd) {
+// Started directly or through the shell, Move.exe gets its arguments
+// unchanged and is waited for, and its exit code is given back.
+TEST(Win32MachineProcess, BothStartsGiveTheExitCodeAfterTheEnd) {
   const e2e::WorkDir work = e2e::TestWorkDir();
   const std::string move = work / "Move.exe";
   const std::string record = work / "record.txt";
   ASSERT_TRUE(CopyFileA(e2e::WinPath(TREECARRY_MOVE_STANDIN_EXE).c_str(), move.c_str(), FALSE));
   SetEnvironmentVariableA("TREECARRY_TEST_RECORD", record.c_str());
   Win32Machine machine;
-  const std::string line = treecarry::MoveCommandLine(move, "D:\\Data\\");
-  for (const int code : {0, 42, -5}) {
-    SetEnvironmentVariableA("TREECARRY_TEST_EXIT", std::to_string(code).c_str());
-    EXPECT_EQ(machine.RunAndWait(move, line), code);
+  const std::string argument = treecarry::QuoteArgument("D:\\Mess Daten\\");
+  const std::string line = treecarry::MoveCommandLine(move, "D:\\Mess Daten\\");
+  for (const bool shell : {false, true}) {
+    for (const int code : {0, 42, -5}) {
+      SetEnvironmentVariableA("TREECARRY_TEST_EXIT", std::to_string(code).c_str());
+      const treecarry::Run run =
+          shell ? machine.ShellRunAndWait(move, argument) : machine.RunAndWait(move, line);
+      EXPECT_TRUE(run.started);
+      EXPECT_EQ(run.exit_code, code) << (shell ? "through the shell" : "directly");
+    }
   }
   SetEnvironmentVariableA("TREECARRY_TEST_EXIT", nullptr);
   SetEnvironmentVariableA("TREECARRY_TEST_RECORD", nullptr);
   const auto records = treecarry::test::ParseMoveRecords(e2e::ReadFileBytes(record).value_or(""));
-  ASSERT_EQ(records.size(), 3u);
+  ASSERT_EQ(records.size(), 6u);
   EXPECT_EQ(records[0].cmdline, line);
-  EXPECT_EQ(records[0].argv, (std::vector<std::string>{move, "D:\\Data\\"}));
+  for (const std::size_t i : {0u, 5u}) {
+    EXPECT_EQ(records[i].argv.at(1), "D:\\Mess Daten\\") << i;
+  }
 }
 
-TEST(Win32MachineProcess, RunAndWaitClosesBothHandles) {
+TEST(Win32MachineProcess, BothStartsCloseTheirHandles) {
   const e2e::WorkDir work = e2e::TestWorkDir();
   const std::string move = work / "Move.exe";
   ASSERT_TRUE(CopyFileA(e2e::WinPath(TREECARRY_MOVE_STANDIN_EXE).c_str(), move.c_str(), FALSE));
   Win32Machine machine;
-  machine.RunAndWait(move, "\"" + move + "\"");  // the first start may set up run-time state
+  // The first starts may set up run-time state.
+  machine.RunAndWait(move, "\"" + move + "\"");
+  machine.ShellRunAndWait(move, "");
 
   const int before = OwnHandleCount();
   HANDLE probe = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   ASSERT_EQ(OwnHandleCount(), before + 1) << "the handle count does not follow the handles";
   CloseHandle(probe);
 
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(machine.RunAndWait(move, "\"" + move + "\""), 0);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(machine.RunAndWait(move, "\"" + move + "\"").exit_code, 0);
+    EXPECT_EQ(machine.ShellRunAndWait(move, "").exit_code, 0);
+  }
   EXPECT_EQ(OwnHandleCount(), before);
 }
 
-TEST(Win32MachineProcess, AProgramThatCannotStartGivesMinusOne) {
+// A program that is not there is not started either way, with the system's
+// error code.
+TEST(Win32MachineProcess, AProgramThatCannotStartSaysWhy) {
   const e2e::WorkDir work = e2e::TestWorkDir();
   Win32Machine machine;
   const std::string missing = work / "Move.exe";
-  EXPECT_EQ(machine.RunAndWait(missing, "\"" + missing + "\" \"D:\\Data\""), -1);
+  for (const treecarry::Run& run : {machine.RunAndWait(missing, "\"" + missing + "\" \"D:\\Data\""),
+                                    machine.ShellRunAndWait(missing, "\"D:\\Data\"")}) {
+    EXPECT_FALSE(run.started);
+    EXPECT_EQ(run.exit_code, -1);
+    EXPECT_EQ(run.error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+  }
 }
 
 }  // namespace

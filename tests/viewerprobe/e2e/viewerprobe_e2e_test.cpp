@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -135,12 +136,18 @@ TEST_F(Viewerprobe, ClosingTheNoticeEndsTheProgram) {
   ExpectNoticeClosedEnds("win8");
 }
 
-TEST_F(Viewerprobe, LoggingOffEndsTheProgram) {
-  e2e::Program program = StartProbe("win8", winDir);
-  HWND notice = WaitForNotice(program);
-  ASSERT_TRUE(notice);
-  PostMessageA(notice, WM_ENDSESSION, TRUE, 0);
-  EXPECT_EQ(program.Wait(), 0u);
+// A log-off, and an installer that closes the program to replace it (after
+// which Windows ends nothing itself): the notice agrees and the program ends
+// with 0 within 3 s.
+TEST_F(Viewerprobe, LoggingOffOrAnInstallersCloseEndsTheProgram) {
+  for (const LPARAM why : {static_cast<LPARAM>(ENDSESSION_LOGOFF), LPARAM{ENDSESSION_CLOSEAPP}}) {
+    SCOPED_TRACE(why == static_cast<LPARAM>(ENDSESSION_LOGOFF) ? "log-off" : "installer");
+    e2e::Program program = StartProbe("win8", winDir);
+    HWND notice = WaitForNotice(program);
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(e2e::EndSession(notice, why));
+    EXPECT_EQ(program.Wait(3000), std::optional<DWORD>(0));
+  }
 }
 
 TEST_F(Viewerprobe, SmallFileOrDirectoryOfTheViewerNameGetsTheNotice) {
