@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "FakeSystem.h"
+#include "FakeNames.h"
 #include "Paths.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   const int width = data[0] * 4;
   const std::string path(reinterpret_cast<const char*>(data + 1), size - 1);
-  ferrolink::test::FakeSystem system;
+  ferrolink::test::FakeNames system;
   const ferrolink::SplitResult parts = ferrolink::SplitPath(system, path);
   const std::string shown = ferrolink::ShortenPath(system, path, width);
   if (shown.compare(0, parts.Root.size(), parts.Root) != 0) std::abort();

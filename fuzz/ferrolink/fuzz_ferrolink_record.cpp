@@ -7,7 +7,8 @@
 #include <string>
 
 #include "CopyRecord.h"
-#include "FakeSystem.h"
+#include "FakeNames.h"
+#include "FakeTransferFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
@@ -15,21 +16,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& [entry, copy] : live) {
     if (text.find("N\t" + entry + "\t" + copy.first + "\n") == std::string::npos) std::abort();
   }
-  ferrolink::test::FakeSystem fake;
+  ferrolink::test::FakeParts<ferrolink::test::FakeTransferFiles, ferrolink::test::FakeNames> fake;
   fake.AddFile("D:\\Ziel\\a.dat.~ft", "a");
   fake.AddFile("D:\\Ziel\\b.dat.~ft", "b");
   fake.AddFile(fake.local_data + ferrolink::kCopyRecordName, text);
   std::map<std::string, uint64_t> ids;
   for (const char* name : {"D:\\Ziel\\a.dat.~ft", "D:\\Ziel\\b.dat.~ft"})
     ids[name] = fake.Find(name)->id;
-  ferrolink::CopyRecord record(fake);
+  ferrolink::CopyRecord record(fake, fake);
   record.Open("D:\\Ziel\\");
   for (const std::string& removed : fake.removed) {
     bool proven = false;
     for (const auto& [entry, copy] : live) {
-      proven |= ferrolink::test::FakeSystem::Key(copy.first) ==
-                    ferrolink::test::FakeSystem::Key(removed) &&
-                ids.count(removed) && copy.second.Index == ids[removed];
+      proven |=
+          ferrolink::test::FakeDisk::Key(copy.first) == ferrolink::test::FakeDisk::Key(removed) &&
+          ids.count(removed) && copy.second.Index == ids[removed];
     }
     if (!proven) std::abort();
   }

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "FakeSystem.h"
+#include "FakeNames.h"
 #include "Paths.h"
 
 namespace {
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckNormalForm(source);
   CheckNormalForm(file);
 
-  static ferrolink::test::FakeSystem system;  // its case fold
+  static ferrolink::test::FakeNames system;  // its case fold
   for (const std::string& dir : {source, ferrolink::LexicalDirectory(source)}) {
     const std::string relative = ferrolink::RelativePath(system, dir, file);
     if (!ferrolink::StaysBelow(relative)) continue;

@@ -41,32 +41,29 @@ class StallingComputer : public FakeComputer {
   }
 
   bool DoFileSize(const std::string& path, uint64_t& size) override {
-    Gate(path);
-    const std::lock_guard<std::mutex> one(one_call_);
-    return FakeComputer::DoFileSize(path, size);
+    return Alone(path, [&] { return FakeComputer::DoFileSize(path, size); });
   }
   bool DoRenameWhenLarger(const std::string& path, uint64_t limit, const std::string& to) override {
-    Gate(path);
-    const std::lock_guard<std::mutex> one(one_call_);
-    return FakeComputer::DoRenameWhenLarger(path, limit, to);
+    return Alone(path, [&] { return FakeComputer::DoRenameWhenLarger(path, limit, to); });
   }
   bool DoAppendFile(const std::string& path, const std::string& bytes) override {
-    Gate(path);
-    const std::lock_guard<std::mutex> one(one_call_);
-    return FakeComputer::DoAppendFile(path, bytes);
+    return Alone(path, [&] { return FakeComputer::DoAppendFile(path, bytes); });
   }
   FileRead DoReadWholeFile(const std::string& path, std::string& bytes) override {
-    Gate(path);
-    const std::lock_guard<std::mutex> one(one_call_);
-    return FakeComputer::DoReadWholeFile(path, bytes);
+    return Alone(path, [&] { return FakeSettingsStore::DoReadWholeFile(path, bytes); });
   }
   bool DoReplaceWholeFile(const std::string& path, const std::string& bytes) override {
-    Gate(path);
-    const std::lock_guard<std::mutex> one(one_call_);
-    return FakeComputer::DoReplaceWholeFile(path, bytes);
+    return Alone(path, [&] { return FakeSettingsStore::DoReplaceWholeFile(path, bytes); });
   }
 
  private:
+  // Waits while `path` holds the held name, then makes the call alone.
+  template <class Call>
+  auto Alone(const std::string& path, const Call& call) -> decltype(call()) {
+    Gate(path);
+    const std::lock_guard<std::mutex> one(one_call_);
+    return call();
+  }
   void Gate(const std::string& path) {
     std::unique_lock<std::mutex> hold(mutex_);
     if (held_.empty() || path.find(held_) == std::string::npos) return;

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "FakeSystem.h"
+#include "FakeNames.h"
 
 using namespace ferrolink;
-using ferrolink::test::FakeSystem;
+using ferrolink::test::FakeNames;
 
 namespace {
 
@@ -29,7 +29,7 @@ TEST(Split, DirectoryForms) {
 }
 
 TEST(Split, PathForms) {
-  FakeSystem p;
+  FakeNames p;
   p.current_dir = "D:\\Work\\";
   EXPECT_EQ(Joined(SplitPath(p, "c:\\a\\b\\name.txt")), "C:\\|a\\b\\|name.txt");
   EXPECT_EQ(Joined(SplitPath(p, "c:name.txt")), "C:\\||name.txt");
@@ -38,7 +38,7 @@ TEST(Split, PathForms) {
 }
 
 TEST(Shorten, FitsOrLosesOuterDirectoriesFirst) {
-  FakeSystem p;                                                   // 7 pixels per character
+  FakeNames p;                                                    // 7 pixels per character
   const std::string fits = "c:\\" + std::string(40, 'a') + "\\";  // 44 characters: 308 px
   EXPECT_EQ(ShortenPath(p, fits, 308), "C:\\" + std::string(40, 'a') + "\\");  // exactly W fits
   EXPECT_EQ(ShortenPath(p, fits, 307), "C:\\...\\");
@@ -56,7 +56,7 @@ TEST(Shorten, FitsOrLosesOuterDirectoriesFirst) {
 }
 
 TEST(ExpandToUnc, NetworkDrivesAndOtherPaths) {
-  FakeSystem p;
+  FakeNames p;
   p.current_dir = "C:\\Work\\";
   p.unc_by_drive["Q"] = "\\\\server\\share";
   EXPECT_EQ(ExpandToUnc(p, "q:\\Daten\\"), "\\\\server\\share\\Daten\\");
@@ -67,7 +67,7 @@ TEST(ExpandToUnc, NetworkDrivesAndOtherPaths) {
 }
 
 TEST(RelativePath, FollowsTheRootAndNameRules) {
-  FakeSystem p;
+  FakeNames p;
   EXPECT_EQ(RootPart("C:\\Daten\\x"), "C:");
   EXPECT_EQ(RootPart("\\\\srv\\share\\Daten\\x"), "\\\\srv\\share");
   EXPECT_EQ(RootPart("\\\\srv"), "\\\\srv");
@@ -110,7 +110,7 @@ TEST(LexicalDirectory, GivesOneNormalForm) {
        {"", "\\\\srv", "\\\\srv\\.\\x", "relative\\x", "\\x", "C:x", "\\\\?\\C:\\x"}) {
     EXPECT_EQ(LexicalDirectory(none), "") << none;
   }
-  FakeSystem p;
+  FakeNames p;
   p.current_dir = "C:\\Work\\";
   EXPECT_EQ(NormalDirectory(p, "in\\..\\out\\"), "C:\\Work\\out\\");
   EXPECT_EQ(NormalDirectory(p, ""), "");
@@ -129,7 +129,7 @@ TEST(KeepsItsNames, RefusesNamesWindowsWouldChange) {
 }
 
 TEST(TemporaryName, LiesBesideTheFileWithAnotherExtension) {
-  FakeSystem p;
+  FakeNames p;
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\m.dfq"), "D:\\Ziel\\m.dfq.~ft");
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\ohne"), "D:\\Ziel\\ohne.~ft");
   EXPECT_EQ(TemporaryName(p, "D:\\Ziel\\x.~FT"), "D:\\Ziel\\x.~FT.~fu");

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "FakeSystem.h"
+#include "FakeFolders.h"
+#include "FakeNames.h"
 #include "Searcher.h"
 
 using ferrolink::soDirectories;
@@ -13,7 +14,7 @@ using ferrolink::soFiles;
 using ferrolink::soRecursive;
 using ferrolink::TFoundFile;
 using ferrolink::TSearcher;
-using ferrolink::test::FakeSystem;
+using namespace ferrolink::test;
 
 namespace {
 
@@ -34,7 +35,7 @@ class Searcher : public ::testing::Test {
     p.AddFile("C:\\Daten\\s\\c");
   }
 
-  FakeSystem p;
+  FakeParts<FakeFolders, FakeNames> p;
   TSearcher searcher{p, p};
   std::vector<std::string> seen;
 };
@@ -126,7 +127,7 @@ TEST_F(Searcher, SecondStartReleasesTheFirstRecordsAndTheirAttachmentsFirst) {
 }
 
 TEST_F(Searcher, FillsTheRecordFromTheListing) {
-  FakeSystem::Node& big = p.AddFile("C:\\Daten\\big.raw", "", 0x21);
+  FakeDisk::Node& big = p.AddFile("C:\\Daten\\big.raw", "", 0x21);
   big.size = (5ULL << 32) + 17;  // 20 GiB and a bit
   big.ctime = 100;
   big.wtime = 200;

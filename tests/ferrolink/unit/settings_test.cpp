@@ -12,7 +12,6 @@ using ferrolink::SettingsValue;
 using ferrolink::TMainForm;
 using ferrolink::TNetState;
 using ferrolink::test::FakeComputer;
-using ferrolink::test::FakeSystem;
 using ferrolink::test::StallingComputer;
 
 namespace {

@@ -4,14 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "FakeSystem.h"
+#include "FakeFolders.h"
+#include "FakeTransferFiles.h"
 #include "Transfer.h"
 
 using namespace ferrolink;
-using ferrolink::test::FakeSystem;
+using namespace ferrolink::test;
 
 TEST(CreateDirectoryPath, CreatesMissingLevelsOutermostFirst) {
-  FakeSystem p;
+  FakeParts<FakeFolders, FakeTransferFiles> p;
   std::string error;
   p.AddDir("D:\\Ziel");
   EXPECT_TRUE(CreateDirectoryPath(p, p, "D:\\Ziel\\a\\b\\", error));
@@ -24,7 +25,7 @@ TEST(CreateDirectoryPath, CreatesMissingLevelsOutermostFirst) {
   EXPECT_TRUE(CreateDirectoryPath(p, p, "\\\\srv\\share\\Ziel\\n\\", error));
   EXPECT_EQ(p.created_dirs.back(), "\\\\srv\\share\\Ziel\\n");
 
-  p.unwritable_dirs.insert(FakeSystem::Key("D:\\Ziel"));
+  p.unwritable_dirs.insert(FakeDisk::Key("D:\\Ziel"));
   EXPECT_FALSE(CreateDirectoryPath(p, p, "D:\\Ziel\\c\\d\\", error));
   EXPECT_FALSE(p.Exists("D:\\Ziel\\c"));
 }

@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeSystem.h"
+#include "FakeNames.h"
 
-using ferrolink::test::FakeSystem;
+using ferrolink::test::FakeNames;
 
 TEST(Version, RecordAndText) {
-  FakeSystem p;
+  FakeNames p;
   p.version_high = 0x07DC0001;
   p.version_low = 0x00020003;
   ferrolink::TFileVersion v;
