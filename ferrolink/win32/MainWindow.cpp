@@ -18,7 +18,6 @@ constexpr wchar_t kAppClass[] = L"TApplication";
 constexpr wchar_t kFormClass[] = L"TMainForm";
 constexpr int kClientWidth = 449;
 constexpr int kClientHeight = 417;
-constexpr COLORREF kGreyText = RGB(128, 128, 128);
 // A call posted by the cycle's thread; lParam owns a std::function.
 constexpr UINT kPostedCall = WM_APP + 1;
 // How long the end waits, with the windows already hidden: for the cycle to
@@ -161,6 +160,8 @@ void MainWindow::PostCall(std::function<void()> call) {
 }
 
 void MainWindow::End() {
+  if (closing_) return;
+  closing_ = true;
   ShowWindow(form_wnd_, SW_HIDE);
   ShowWindow(app_wnd_, SW_HIDE);
   const DWORD began = GetTickCount();
@@ -330,27 +331,6 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
   }
 }
 
-void MainWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
-  HDC dc = item.hDC;
-  FillRect(dc, &item.rcItem, face_brush_);
-  switch (item.CtlID) {
-    case IDC_IMAGELOGO:
-      DrawTransparent(dc, logo_, 0, 0);
-      break;
-    case IDC_NETWORK:
-      DrawTransparent(dc, network_, 0, 0);
-      break;
-    case IDC_FAILEDIMAGE:
-      // The cross lies over the lower left of the server: draw that part of
-      // the server beneath it first (Network is at 16,24; the cross at 24,41).
-      DrawTransparent(dc, network_, 16 - 24, 24 - 41);
-      DrawTransparent(dc, failed_, 0, 0);
-      break;
-    default:
-      break;
-  }
-}
-
 LRESULT CALLBACK MainWindow::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   BindOnCreate(hwnd, msg, lp);
   MainWindow* self = BoundTo(hwnd);
@@ -411,22 +391,13 @@ LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       // everything that must be written is written before. An installer's
       // close (ENDSESSION_CLOSEAPP) ends nothing: the program ends itself,
       // the same way, and Windows starts it again after the update.
-      if (wp && !closing_) {
-        closing_ = true;
-        End();
-      }
+      if (wp) End();
       return 0;
     case WM_DRAWITEM:
       DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
       return TRUE;
-    case WM_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(wp);
-      HWND control = reinterpret_cast<HWND>(lp);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      SetTextColor(dc,
-                   control == controls_[IDC_LABELMESSAGE] ? kGreyText : GetSysColor(COLOR_BTNTEXT));
-      return reinterpret_cast<LRESULT>(face_brush_);
-    }
+    case WM_CTLCOLORSTATIC:
+      return ColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
     case WM_SETCURSOR:
       if (LOWORD(lp) == HTCLIENT && CursorBusyOver(reinterpret_cast<HWND>(wp))) {
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
@@ -440,26 +411,27 @@ LRESULT MainWindow::OnFormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CLOSE:
-      if (closing_) return 0;
-      closing_ = true;
       End();
       return 0;
-    case WM_DESTROY: {
-      post_to_ = nullptr;
-      // Calls posted but not yet run are dropped with their messages.
-      MSG left;
-      while (PeekMessageW(&left, hwnd, kPostedCall, kPostedCall, PM_REMOVE)) {
-        delete reinterpret_cast<std::function<void()>*>(left.lParam);
-      }
-      form_wnd_ = nullptr;
-      DestroyWindow(app_wnd_);
-      PostQuitMessage(0);
+    case WM_DESTROY:
+      OnDestroy(hwnd);
       return 0;
-    }
     default:
       break;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void MainWindow::OnDestroy(HWND hwnd) {
+  post_to_ = nullptr;
+  // Calls posted but not yet run are dropped with their messages.
+  MSG left;
+  while (PeekMessageW(&left, hwnd, kPostedCall, kPostedCall, PM_REMOVE)) {
+    delete reinterpret_cast<std::function<void()>*>(left.lParam);
+  }
+  form_wnd_ = nullptr;
+  DestroyWindow(app_wnd_);
+  PostQuitMessage(0);
 }
 
 LRESULT CALLBACK MainWindow::GroupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -64,6 +64,10 @@ class MainWindow : public FormView {
   HWND Item(Control control);
   void OnCommand(int id, int code, HWND control);
   void DrawPicture(const DRAWITEMSTRUCT& item);
+  // The colours of a static control: its text grey for the message label.
+  LRESULT ColorStatic(HDC dc, HWND control);
+  // The window goes: posted calls dropped, the application window with it.
+  void OnDestroy(HWND hwnd);
   // True while the hourglass shows over the window and its controls.
   bool CursorBusyOver(HWND hwnd) const;
   void RestoreFromTaskBar();
@@ -72,7 +76,7 @@ class MainWindow : public FormView {
   // The end at close and at the end of the session: the windows hidden at
   // once, the cycle cancelled, the settings saved and the journal whole,
   // the window gone. Where a thread cannot end in time (a call into the
-  // network that does not return), the process ends without it.
+  // network that does not return), the process ends without it. Once only.
   void End();
   // Makes the task-bar object (at start, and after Explorer restarts).
   void MakeTaskbar();

@@ -1,16 +1,25 @@
 // The window half of FormView: what the logic shows (captions, control
 // texts, the busy cursor, the timer, the minimised state, messages and the
-// folder dialog) done on Ferrolink's windows.
+// folder dialog) done on Ferrolink's windows, and how its pictures and
+// labels are drawn.
 #include <objbase.h>
 #include <shlobj.h>
 
 #include <cwchar>
 
+#include "DrawTransparent.h"
 #include "MainWindow.h"
 #include "Win32Handles.h"
 #include "resource.h"
 
 namespace ferrolink {
+
+namespace {
+
+// The message label's text colour.
+constexpr COLORREF kGreyText = RGB(128, 128, 128);
+
+}  // namespace
 
 void MainWindow::SetCaption(const std::string& text) {
   SetWindowTextW(form_wnd_, Wide(text).c_str());
@@ -121,6 +130,33 @@ bool MainWindow::BrowseForFolder(const std::string& title, std::string& path) {
   CoTaskMemFree(chosen);
   if (ok) path = Narrow(buf.data(), wcsnlen(buf.data(), buf.size()));
   return ok;
+}
+
+void MainWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
+  HDC dc = item.hDC;
+  FillRect(dc, &item.rcItem, face_brush_);
+  switch (item.CtlID) {
+    case IDC_IMAGELOGO:
+      DrawTransparent(dc, logo_, 0, 0);
+      break;
+    case IDC_NETWORK:
+      DrawTransparent(dc, network_, 0, 0);
+      break;
+    case IDC_FAILEDIMAGE:
+      // The cross lies over the lower left of the server: draw that part of
+      // the server beneath it first (Network is at 16,24; the cross at 24,41).
+      DrawTransparent(dc, network_, 16 - 24, 24 - 41);
+      DrawTransparent(dc, failed_, 0, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT MainWindow::ColorStatic(HDC dc, HWND control) {
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  SetTextColor(dc, control == controls_[IDC_LABELMESSAGE] ? kGreyText : GetSysColor(COLOR_BTNTEXT));
+  return reinterpret_cast<LRESULT>(face_brush_);
 }
 
 }  // namespace ferrolink
