@@ -20,17 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake.AddFile("D:\\Ziel\\a.dat.~ft", "a");
   fake.AddFile("D:\\Ziel\\b.dat.~ft", "b");
   fake.AddFile(fake.local_data + ferrolink::kCopyRecordName, text);
+  // Names are kept as the file system compares them: without case.
+  using ferrolink::test::FakeDisk;
   std::map<std::string, uint64_t> ids;
   for (const char* name : {"D:\\Ziel\\a.dat.~ft", "D:\\Ziel\\b.dat.~ft"})
-    ids[name] = fake.Find(name)->id;
+    ids[FakeDisk::Key(name)] = fake.Find(name)->id;
   ferrolink::CopyRecord record(fake, fake);
   record.Open("D:\\Ziel\\");
   for (const std::string& removed : fake.removed) {
     bool proven = false;
     for (const auto& [entry, copy] : live) {
-      proven |=
-          ferrolink::test::FakeDisk::Key(copy.first) == ferrolink::test::FakeDisk::Key(removed) &&
-          ids.count(removed) && copy.second.Index == ids[removed];
+      const std::string key = FakeDisk::Key(removed);
+      proven |= FakeDisk::Key(copy.first) == key && ids.count(key) && copy.second.Index == ids[key];
     }
     if (!proven) std::abort();
   }
