@@ -27,6 +27,41 @@ int SetSlideValue(Ctrl& c, double v) {
   return 0;
 }
 
+// Gives a new control of a known style its size and mode; false for any
+// other style.
+bool Shape(Ctrl& c) {
+  switch (c.style) {
+    case CTRL_SQUARE_COMMAND_BUTTON:
+    case CTRL_ROUNDED_COMMAND_BUTTON:
+      c.height = 25;
+      c.width = 100;
+      break;
+    case CTRL_NUMERIC_HSLIDE:
+      c.height = 18;
+      c.width = 150;
+      c.mode = VAL_INDICATOR;
+      break;
+    case CTRL_TEXT_MSG:
+      c.height = 16;
+      c.width = 100;
+      c.mode = VAL_INDICATOR;
+      break;
+    case CTRL_TEXT_BOX:
+      c.height = 100;
+      c.width = 200;
+      c.text_bg = 0xFFFFFF;
+      break;
+    case CTRL_PICTURE:
+      c.height = 50;
+      c.width = 50;
+      c.mode = VAL_INDICATOR;
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---- panels ------------------------------------------------------------------------------
@@ -90,35 +125,7 @@ int NewCtrl(int panel, int style, const char* label, int top, int left) {
   c->label = label ? label : "";
   c->top = top;
   c->left = left;
-  switch (style) {
-    case CTRL_SQUARE_COMMAND_BUTTON:
-    case CTRL_ROUNDED_COMMAND_BUTTON:
-      c->height = 25;
-      c->width = 100;
-      break;
-    case CTRL_NUMERIC_HSLIDE:
-      c->height = 18;
-      c->width = 150;
-      c->mode = VAL_INDICATOR;
-      break;
-    case CTRL_TEXT_MSG:
-      c->height = 16;
-      c->width = 100;
-      c->mode = VAL_INDICATOR;
-      break;
-    case CTRL_TEXT_BOX:
-      c->height = 100;
-      c->width = 200;
-      c->text_bg = 0xFFFFFF;
-      break;
-    case CTRL_PICTURE:
-      c->height = 50;
-      c->width = 50;
-      c->mode = VAL_INDICATOR;
-      break;
-    default:
-      return ENGINE_ERR_STYLE;
-  }
+  if (!Shape(*c)) return ENGINE_ERR_STYLE;
   c->handle = p->next_ctrl++;
   c->label_left = left - 60;
   c->label_top = top;
