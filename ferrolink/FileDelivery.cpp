@@ -21,6 +21,7 @@ constexpr char kLeftRead[] = "wird von einem anderen Programm offen gehalten";
 constexpr char kLeftLink[] = "Verknüpfung auf eine andere Datei";
 constexpr char kLeftMoved[] = "Quelle wurde umbenannt oder ersetzt";
 constexpr char kLeftNameRefused[] = "Name kann am Ziel nicht gespeichert werden";
+constexpr char kLeftDiffers[] = "Kopie am Ziel weicht ab";
 
 // True for a name that may be a short name: at most eight characters, a dot
 // and three more, with a tilde (Windows makes "MESSUN~1.DFQ", Wine
@@ -100,7 +101,10 @@ Delivered FileDelivery::Deliver(const FoundFile& found, const std::string& targe
   DeliveryError error;
   const Delivery delivery = DeliverWhole(
       files_, names_, record_, *source, found.target_file,
-      [&](uint64_t copied, uint64_t total) { return CopyGoesOn(watch, copied, total); }, error);
+      [&](uint64_t done, uint64_t total, bool checking) {
+        return CopyGoesOn(watch, done, total, checking);
+      },
+      error);
   const Delivered delivered{delivery == Delivery::Done, progress_shown_ != 0};
   if (delivered.placed) {
     Settle(found, *source, delete_mode);
@@ -156,7 +160,8 @@ bool FileDelivery::NamesAnotherFile(const std::string& target_dir, const std::st
   }
 }
 
-bool FileDelivery::CopyGoesOn(const CopyWatch& watch, uint64_t copied, uint64_t total) {
+bool FileDelivery::CopyGoesOn(const CopyWatch& watch, uint64_t copied, uint64_t total,
+                              bool checking) {
   if (watch.cancelled()) return !(copy_cancelled_ = true);
   const uint64_t now = files_.Milliseconds();
   const uint64_t spent = now - copy_began_;
@@ -168,7 +173,7 @@ bool FileDelivery::CopyGoesOn(const CopyWatch& watch, uint64_t copied, uint64_t 
   }
   if (spent >= 1000 && total > 0 && (progress_shown_ == 0 || now - progress_shown_ >= 250)) {
     progress_shown_ = now;
-    watch.show(static_cast<int>(copied * 100 / total));
+    watch.show(static_cast<int>(copied * 100 / total), checking);
   }
   return true;
 }
@@ -186,6 +191,10 @@ void FileDelivery::Undelivered(Delivery delivery, const DeliveryError& error,
       return Leave(found, kLeftCopy, {error.text, error.lasting});
     case Delivery::WrongSize:
       return Leave(found, kLeftSize);
+    case Delivery::Differs:
+      // The server or the line damaged it: tried again at growing
+      // intervals, at once when the source changes.
+      return Leave(found, kLeftDiffers, {error.text, true});
     case Delivery::RenameFailed:
       // A holder of the final name (a viewer of the older copy) is found
       // again at the next try without a copy.
@@ -227,8 +236,9 @@ void FileDelivery::Settle(const FoundFile& found, HeldSource& source, bool delet
                  {files_.LastErrorText(), true});
   }
   left_.Done(found.source_file);
+  // The copy was read back as the source's bytes before it was put in place.
   journal_.Add(delete_mode ? kJournalMoved : kJournalCopied,
-               found.relative + "\t" + std::to_string(size) + " Bytes");
+               found.relative + "\t" + std::to_string(size) + " Bytes\tgeprüft");
   // The source is gone: its line must not wait for the end of the cycle.
   if (delete_mode) journal_.Flush();
 }

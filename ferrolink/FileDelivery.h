@@ -1,6 +1,7 @@
 // The delivery of one found file: where it goes, the reasons to leave it at
-// the source, the source held, copied whole to its final name at the
-// server, then deleted or un-marked; the journal's line for each. It keeps
+// the source, the source held, copied whole to the server, checked there
+// byte for byte and put in place under its final name, then deleted or
+// un-marked; the journal's line for each. It keeps
 // what a delivery needs to remember: the reasons told, the files that wait,
 // the record of the copies made at the server and the copy's progress.
 #pragma once
@@ -43,8 +44,9 @@ struct CopyWatch {
   // True while a new target is being chosen: the copy ends unless more than
   // a second of it is left.
   std::function<bool()> target_changing;
-  // The share done, in percent, of a copy that takes a while.
-  std::function<void(int percent)> show;
+  // The share done, in percent, of a copy that takes a while, and whether
+  // the copy at the server is being checked by now.
+  std::function<void(int percent, bool checking)> show;
 };
 
 // How a found file's delivery went, for the window.
@@ -98,9 +100,9 @@ class FileDelivery {
   // Nothing followed a link to open the held source: its path through the
   // handle is the one its folder gives for its listed name.
   bool HeldIsListed(HeldSource& source, const FoundFile& found);
-  // Hears how far the copy is: shows its share once it has taken a second,
-  // at most four times a second; false cancels it.
-  bool CopyGoesOn(const CopyWatch& watch, uint64_t copied, uint64_t total);
+  // Hears how far the copy and its check are: shows their share once they
+  // have taken a second, at most four times a second; false cancels them.
+  bool CopyGoesOn(const CopyWatch& watch, uint64_t copied, uint64_t total, bool checking);
   // After the copy reached its final name: the source is deleted or
   // un-marked, the journal says so.
   void Settle(const FoundFile& found, HeldSource& source, bool delete_mode);

@@ -118,8 +118,9 @@ bool Journal::WriteOut(const std::string& path, const std::string& lines, size_t
     bytes += FormatTime(files_.Now()) + "\t" + kJournalError + "\tJournal seit " + since + ", " +
              std::to_string(lost) + " Zeile(n) verloren\r\n";
   }
+  const size_t first = bytes.size();
   bytes += lines;
-  if (files_.AppendFile(path, bytes)) return true;
+  if (WritesStart(path, bytes, first) && files_.AppendFile(path, bytes)) return true;
   // Told once per spell of failures; the first failure's words stand.
   const std::string why = files_.LastErrorText();
   const std::lock_guard<std::mutex> hold(mutex_);
@@ -129,6 +130,40 @@ bool Journal::WriteOut(const std::string& path, const std::string& lines, size_t
   }
   failed_ = true;
   return false;
+}
+
+bool Journal::WritesStart(const std::string& path, std::string& bytes, size_t first) {
+  // Where Windows writes the journal elsewhere than told (a program folder
+  // that the user may not write to), the run's Start line says where it
+  // lands. Windows may switch to that file only at its first write: the
+  // Start line goes first, and where it landed is added before its end.
+  // ("<time>\tStart\t..." at the program's start.)
+  const std::string start = std::string("\t") + kJournalStart + "\t";
+  const size_t end = bytes.find("\r\n", first);
+  if (landing_known_ == path || end == std::string::npos ||
+      bytes.find(start, first) != first + 19) {
+    return true;
+  }
+  std::string landed;
+  if (!files_.AppendFile(path, bytes.substr(0, end), &landed)) return false;
+  landing_known_ = path;
+  const std::string folder = RedirectedFolder(path, landed);
+  bytes = (folder.empty() ? std::string() : "\tJournal " + folder) + bytes.substr(end);
+  return true;
+}
+
+std::string RedirectedFolder(const std::string& path, const std::string& landed) {
+  const auto upper = [](std::string text) {
+    for (char& c : text) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    return text;
+  };
+  const std::string store = "\\VIRTUALSTORE\\";
+  const size_t cut = landed.find_last_of('\\');
+  if (cut == std::string::npos || upper(landed).find(store) == std::string::npos ||
+      upper(path).find(store) != std::string::npos) {
+    return std::string();
+  }
+  return landed.substr(0, cut + 1);
 }
 
 void Journal::KeepFailed(const std::string& lines) {

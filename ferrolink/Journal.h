@@ -62,6 +62,12 @@ class Journal {
   // the lines lost before, if any; true when written.
   bool WriteOut(const std::string& path, const std::string& lines, size_t lost,
                 const std::string& since);
+  // At the first write of a journal that begins with the run's Start line:
+  // writes that line's text alone, and leaves in `bytes` (whose lines begin
+  // at `first`) what is still to be written, with the folder the journal
+  // really lands in when Windows put it elsewhere. False when that write
+  // failed.
+  bool WritesStart(const std::string& path, std::string& bytes, size_t first);
   // Takes back the lines of a write that failed, before the newer ones.
   void KeepFailed(const std::string& lines);
   // Drops the oldest waiting lines beyond the bound, and counts them.
@@ -85,9 +91,16 @@ class Journal {
   uint64_t dropped_lines_ = 0;
   std::string first_failure_;
   bool failed_ = false;
+  // The journal whose real place is known (by the writer only).
+  std::string landing_known_;
 };
 
 // "2026-12-09 08:41:03".
 std::string FormatTime(const LocalTime& time);
+
+// The folder of `landed`, where the journal meant for `path` is really
+// written, when Windows redirected it to the log-on's own store (a program
+// without a manifest that writes into a program folder); empty otherwise.
+std::string RedirectedFolder(const std::string& path, const std::string& landed);
 
 }  // namespace ferrolink

@@ -20,7 +20,12 @@ class JournalFiles {
   // Appends bytes to a file, made when it is missing, in one piece at its
   // end; others may read, append to and rename it meanwhile (two Ferrolinks
   // of two log-ons share one journal). False unless all were written.
-  bool AppendFile(const std::string& path, const std::string& bytes);
+  // `landed`, when given, gets the path of the file the system wrote to,
+  // read after the write: Windows may write a program's file elsewhere than
+  // it was told (a program folder that the user may not write to goes to
+  // the log-on's own store), and may switch to that file only at its first
+  // write. Empty when the system cannot tell.
+  bool AppendFile(const std::string& path, const std::string& bytes, std::string* landed = nullptr);
   bool FileSize(const std::string& path, uint64_t& size);
   // Renames a file to `to` (replacing it) when it is larger than `limit`,
   // measured and renamed through one handle: a file that another program
@@ -32,7 +37,8 @@ class JournalFiles {
 
  protected:
   // The file system's side, with every path in the form SystemPath gives it.
-  virtual bool DoAppendFile(const std::string& path, const std::string& bytes) = 0;
+  virtual bool DoAppendFile(const std::string& path, const std::string& bytes,
+                            std::string* landed) = 0;
   virtual bool DoFileSize(const std::string& path, uint64_t& size) = 0;
   virtual bool DoRenameWhenLarger(const std::string& path, uint64_t limit,
                                   const std::string& to) = 0;

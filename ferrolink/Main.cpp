@@ -342,9 +342,9 @@ void TMainForm::CopyFoundFile(TFoundFile& file) {
       const Delivered delivered = delivery_.Deliver(
           found, folders.Target, delete_mode,
           {[this] { return cancel_.load(); }, [this] { return !view_.TimerEnabled(); },
-           [this, &found](int percent) {
-             view_.SetAppTitle("Ferrolink: " + found.name + " \u2013 " + std::to_string(percent) +
-                               " %");
+           [this, &found](int percent, bool checking) {
+             view_.SetAppTitle("Ferrolink: " + found.name + " \u2013 " +
+                               (checking ? "prüft " : "") + std::to_string(percent) + " %");
              view_.SetProgress(percent);
            }});
       // The share goes; a copy that did not end gives the title back.

@@ -74,8 +74,9 @@ bool TransferFiles::ReplaceWholeFile(const std::string& path, const std::string&
   return DoReplaceWholeFile(SystemPath(path), bytes);
 }
 
-bool JournalFiles::AppendFile(const std::string& path, const std::string& bytes) {
-  return DoAppendFile(SystemPath(path), bytes);
+bool JournalFiles::AppendFile(const std::string& path, const std::string& bytes,
+                              std::string* landed) {
+  return DoAppendFile(SystemPath(path), bytes, landed);
 }
 
 bool JournalFiles::FileSize(const std::string& path, uint64_t& size) {

@@ -1,5 +1,7 @@
 #include "Transfer.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "Paths.h"
@@ -32,6 +34,33 @@ std::string ShortTemporaryName(Names& names, const std::string& file, unsigned a
          (attempt == 0 ? std::string() : "-" + std::to_string(attempt + 1));
 }
 
+enum class Check { Same, Differs, Failed, Cancelled };
+
+// Reads the held source again and what the server stored of the copy, a
+// chunk of each at a time, and compares them. The source is held, so its
+// second read gives what its first gave; the copy is read unbuffered, so
+// the server answers, not a cache on the way. `checked` hears how many
+// bytes are checked, and cancels the check by answering false.
+Check CheckCopy(HeldSource& source, HeldCopy& copy, uint64_t size,
+                const std::function<bool(uint64_t)>& checked) {
+  // Chunks of a megabyte at most, no larger than the file and one sector
+  // more, so that a small file takes one read of each and the end one more.
+  const uint64_t sectors = size / kSectorSize + 1;
+  const uint32_t chunk = static_cast<uint32_t>(std::min<uint64_t>(sectors * kSectorSize, 1 << 20));
+  const Block ours(chunk), theirs(chunk);
+  for (uint64_t offset = 0;;) {
+    uint32_t got = 0, back = 0;
+    if (!source.ReadAt(offset, ours.bytes, chunk, got) ||
+        !copy.ReadBack(offset, theirs.bytes, chunk, back)) {
+      return Check::Failed;
+    }
+    if (got != back || std::memcmp(ours.bytes, theirs.bytes, got) != 0) return Check::Differs;
+    offset += got;
+    if (!checked(offset)) return Check::Cancelled;
+    if (got < chunk) return offset == size ? Check::Same : Check::Differs;
+  }
+}
+
 // Takes why the last call failed, before another call changes it.
 ErrorKind Take(TransferFiles& files, DeliveryError& error) {
   const ErrorKind kind = files.LastErrorKind();
@@ -39,10 +68,32 @@ ErrorKind Take(TransferFiles& files, DeliveryError& error) {
   return kind;
 }
 
+// Done when the copy has the source's size, as the held source gives it (a
+// listing may lag behind a file), and reads back as the source's bytes.
+Delivery Checked(TransferFiles& files, HeldSource& source, HeldCopy& copy,
+                 const DeliveryProgress& progress, DeliveryError& error) {
+  const uint64_t size = source.Size();
+  if (copy.Size() != size) return Delivery::WrongSize;
+  switch (CheckCopy(source, copy, size,
+                    [&](uint64_t checked) { return progress(size + checked, 2 * size, true); })) {
+    case Check::Same:
+      return Delivery::Done;
+    case Check::Differs:
+      error = {std::string(), true};
+      return Delivery::Differs;
+    case Check::Failed:
+      Take(files, error);
+      return Delivery::CopyFailed;
+    case Check::Cancelled:
+      break;
+  }
+  return Delivery::CopyFailed;
+}
+
 }  // namespace
 
 Delivery DeliverWhole(TransferFiles& files, Names& names, CopyRecord& record, HeldSource& source,
-                      const std::string& target_file, const CopyProgress& progress,
+                      const std::string& target_file, const DeliveryProgress& progress,
                       DeliveryError& error) {
   // A file of the temporary name may be there: a data file of that name, or
   // what a copy cut short left. Neither is touched; the next name is tried.
@@ -57,7 +108,8 @@ Delivery DeliverWhole(TransferFiles& files, Names& names, CopyRecord& record, He
     entry = record.Naming(temporary);
     bool name_taken = false;
     copy = files.CopyThrough(
-        source, temporary, target_file, [&](const FileId& id) { record.Made(entry, id); }, progress,
+        source, temporary, target_file, [&](const FileId& id) { record.Made(entry, id); },
+        [&](uint64_t copied, uint64_t total) { return progress(copied, 2 * total, false); },
         name_taken);
     if (copy) break;
     const bool name_refused = Take(files, error) == ErrorKind::Name;
@@ -78,9 +130,8 @@ Delivery DeliverWhole(TransferFiles& files, Names& names, CopyRecord& record, He
     record.Dropped(entry);
     return delivery;
   };
-  // A copy that reported success is trusted only with the source's size,
-  // as the held source gives it (a listing may lag behind a file).
-  if (copy->Size() != source.Size()) return dropped(Delivery::WrongSize);
+  const Delivery checked = Checked(files, source, *copy, progress, error);
+  if (checked != Delivery::Done) return dropped(checked);
   // Two Ferrolinks may copy one file at once: the one that finds the other
   // delivered it first drops its copy. A rename refused because the other
   // still holds the final name it has just put in place is tried once more.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "Folders.h"
@@ -22,6 +23,21 @@ using CopyMade = std::function<void(const FileId& id)>;
 // Told during a copy how far it is (bytes copied, bytes in all); false
 // cancels the copy, which then leaves no file at its target.
 using CopyProgress = std::function<bool(uint64_t copied, uint64_t total)>;
+
+// Unbuffered reads and writes keep to this: their buffer's address, their
+// length and their offset are multiples of it, the largest sector size of
+// the disks in use (Windows refuses others there with error 87).
+inline constexpr uint32_t kSectorSize = 4096;
+
+// A block of memory for unbuffered reads and writes, aligned to the sector size.
+struct Block {
+  explicit Block(uint32_t size)
+      : bytes(static_cast<char*>(::operator new[](size, std::align_val_t{kSectorSize}))) {}
+  ~Block() { ::operator delete[](bytes, std::align_val_t{kSectorSize}); }
+  Block(const Block&) = delete;
+  Block& operator=(const Block&) = delete;
+  char* bytes;
+};
 
 // What becomes of a delivered source file.
 enum class SourceEnd { Delete, Unmark };
@@ -50,6 +66,9 @@ class HeldSource {
   // form Folders::Location gives a folder); empty when it cannot tell. A
   // link that the system followed to open it shows here where it leads.
   virtual std::string Location() = 0;
+  // Reads up to `size` bytes from `offset` through the held handle: `got`
+  // is less only at the end. False when the read fails.
+  virtual bool ReadAt(uint64_t offset, char* buffer, uint32_t size, uint32_t& got) = 0;
 };
 
 // A copy of a held source, written to a temporary name beside its final
@@ -61,6 +80,11 @@ class HeldCopy {
   virtual ~HeldCopy() = default;
   // The size it has, through the held handle.
   virtual uint64_t Size() = 0;
+  // Reads back what the server stored, through the held handle, which
+  // wrote and reads unbuffered: no cache on the way answers for the server.
+  // `buffer`, `size` and `offset` are multiples of kSectorSize; `got` is
+  // less only at the end. False when the read fails.
+  virtual bool ReadBack(uint64_t offset, char* buffer, uint32_t size, uint32_t& got) = 0;
   // Renames it over its final name in one step, through the held handle,
   // and lets go of it; false leaves it held at its temporary name. A final
   // name that somebody holds open is not replaced.
@@ -108,8 +132,8 @@ class TransferFiles {
   std::unique_ptr<HeldSource> HoldSource(const std::string& path, SourceEnd end,
                                          HoldFailure& failure);
   // Copies a held source to a new file `temporary` beside `final_path`,
-  // keeping its times and attributes, and writes the copy through to its
-  // disk or server, telling `made` the new file's identity before its first
+  // keeping its times and attributes, written unbuffered and then through
+  // to its disk or server, telling `made` the new file's identity before its first
   // byte and `progress` how far it is. An existing file of the temporary
   // name is never touched: null, with `name_taken` true. Null too when the
   // copy fails or is cancelled; nothing of it stays then, unless the server

@@ -2,8 +2,10 @@
 //   walk      a cycle with nothing to copy over 20000 read-only files in 1000
 //             folders, against one FindFirstFileA listing per folder;
 //   transfer  a cycle moving 5000 small files in delete mode, and one copying
-//             them in copy mode, each against the same bare work (copy to a
-//             temporary name, flush, rename, delete or un-mark), beside a
+//             them in copy mode, and the same for one large file, each
+//             against the same bare work (copy to a temporary name, flush,
+//             read back unbuffered and compare with the source read again,
+//             rename, delete or un-mark), beside that work unchecked and a
 //             plain CopyFileA + DeleteFileA loop, with xcopy and robocopy as
 //             peers;
 //   (each cycle keeps its journal, beside settings in the work folder,
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -213,6 +216,126 @@ size_t CountFiles(const std::string& dir) {
   return BareWalk(dir + "\\");
 }
 
+// A tree to transfer: `folders` folders of `files` files of `size` bytes.
+struct Shape {
+  int folders, files;
+  size_t size;
+  const char* what;
+};
+
+// Medians of 3 rounds, in seconds: the plain CopyFileA + DeleteFileA loop,
+// the same work as Ferrolink's without and with its check, and Ferrolink's
+// cycle; and how many files the cycle delivered.
+struct TransferFigures {
+  double plain = 0, unchecked = 0, checked = 0, ours = 0;
+  size_t moved = 0;
+};
+
+enum class Bare { Plain, Unchecked, Checked };
+
+// Blocks of a megabyte for unbuffered reads, aligned to whole pages.
+struct CheckBuffers {
+  char* ours = static_cast<char*>(VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT, PAGE_READWRITE));
+  char* theirs = static_cast<char*>(VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT, PAGE_READWRITE));
+  ~CheckBuffers() {
+    VirtualFree(ours, 0, MEM_RELEASE);
+    VirtualFree(theirs, 0, MEM_RELEASE);
+  }
+};
+
+// The check as Ferrolink makes it: the copy read back unbuffered, past the
+// cache, and the source read a second time, compared a chunk at a time.
+bool ReadsBackAsSource(const std::string& from, const std::string& copy, CheckBuffers& b) {
+  HANDLE in = CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE back = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  bool same = in != INVALID_HANDLE_VALUE && back != INVALID_HANDLE_VALUE;
+  for (DWORD got = 1 << 20, read = 0; same && got == 1 << 20;) {
+    same = ReadFile(in, b.ours, 1 << 20, &got, nullptr) &&
+           ReadFile(back, b.theirs, 1 << 20, &read, nullptr) && got == read &&
+           std::memcmp(b.ours, b.theirs, got) == 0;
+  }
+  if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+  if (back != INVALID_HANDLE_VALUE) CloseHandle(back);
+  return same;
+}
+
+// The bare work on every file of `paths`, in seconds.
+double BareTransfer(const std::vector<std::string>& paths, const std::string& src,
+                    const std::string& dst, Bare kind, bool delete_mode, CheckBuffers& buffers) {
+  const double start = Now();
+  for (const std::string& rel : paths) {
+    const std::string from = src + "\\" + rel, to = dst + "\\" + rel;
+    if (kind == Bare::Plain) {
+      if (CopyFileA(from.c_str(), to.c_str(), FALSE)) DeleteFileA(from.c_str());
+      continue;
+    }
+    const std::string temp = to + ".~ft";
+    if (!CopyFileA(from.c_str(), temp.c_str(), FALSE)) continue;
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool flushed = h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (!flushed || (kind == Bare::Checked && !ReadsBackAsSource(from, temp, buffers)) ||
+        !MoveFileExA(temp.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      continue;
+    }
+    if (delete_mode) {
+      DeleteFileA(from.c_str());
+    } else {
+      SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+  }
+  return Now() - start;
+}
+
+// Ferrolink's cycle on a tree of `shape`, beside the bare work on the same
+// tree, three rounds each.
+TransferFigures MeasureTransfer(ferrolink::TMainForm& form, const Shape& shape, bool delete_mode,
+                                const std::string& src, const std::string& dst) {
+  std::vector<double> ours, bare[3];
+  CheckBuffers buffers;
+  TransferFigures figures;
+  for (int round = 0; round < 3; ++round) {
+    RemoveTree(src);
+    RemoveTree(dst);
+    BuildTree(src, shape.folders, shape.files, shape.size, false);
+    CreateDirectoryA(dst.c_str(), nullptr);
+    form.SourceDir = src + "\\";
+    form.TargetDir = dst + "\\";
+    form.SetDeleteChecked(delete_mode);
+    const int count_before = form.CopyCount;
+    const double t = Now();
+    form.TimerFindTimer();
+    ours.push_back(Now() - t);
+    figures.moved = static_cast<size_t>(form.CopyCount - count_before);
+    if (CountFiles(dst) != figures.moved || (delete_mode && CountFiles(src) != 0)) {
+      std::printf("transfer incomplete: %zu left, %zu arrived\n", CountFiles(src), CountFiles(dst));
+    }
+    for (const Bare kind : {Bare::Plain, Bare::Unchecked, Bare::Checked}) {
+      RemoveTree(src);
+      RemoveTree(dst);
+      const std::vector<std::string> paths =
+          BuildTree(src, shape.folders, shape.files, shape.size, false);
+      CreateDirectoryA(dst.c_str(), nullptr);
+      for (int d = 0; d < shape.folders; ++d) {
+        char name[16];
+        std::snprintf(name, sizeof name, "\\d%04d", d);
+        CreateDirectoryA((dst + name).c_str(), nullptr);
+      }
+      bare[static_cast<int>(kind)].push_back(
+          BareTransfer(paths, src, dst, kind, delete_mode, buffers));
+    }
+  }
+  figures.plain = Median(bare[0]);
+  figures.unchecked = Median(bare[1]);
+  figures.checked = Median(bare[2]);
+  figures.ours = Median(ours);
+  return figures;
+}
+
 // The bytes a kept record may cost besides its name: 96 in the shipped 32-bit
 // build (its compiler asserts the record's size too); the 64-bit build's
 // record holds six pointer-sized words (the name's text and length, the
@@ -317,92 +440,44 @@ int main(int argc, char** argv) {
         PeakMegabytes());
   }
 
-  // ---- transfer: 5000 small files in each mode ----
+  // ---- transfer: 5000 small files and one large file, in each mode ----
   const std::string src = work + "\\src", dst = work + "\\dst";
-  const int kFolders = 50, kFiles = 100;
-  const size_t kSize = 2048;
-  size_t moved = 0;
-  double plain_t = 0, ours_delete_t = 0;
+  const std::vector<Shape> shapes = {{50, 100, 2048, "5000 small files of 2048 bytes"},
+                                     {1, 1, 256u << 20, "one file of 256 MB"}};
   std::vector<double> ratios;
-  for (const bool delete_mode : {true, false}) {
-    std::vector<double> ours, bare, bare_whole;
-    for (int round = 0; round < 3; ++round) {
-      RemoveTree(src);
-      RemoveTree(dst);
-      BuildTree(src, kFolders, kFiles, kSize, false);
-      CreateDirectoryA(dst.c_str(), nullptr);
-      form.SourceDir = src + "\\";
-      form.TargetDir = dst + "\\";
-      form.SetDeleteChecked(delete_mode);
-      const int count_before = form.CopyCount;
-      double t = Now();
-      form.TimerFindTimer();
-      ours.push_back(Now() - t);
-      moved = static_cast<size_t>(form.CopyCount - count_before);
-      if (CountFiles(dst) != moved || (delete_mode && CountFiles(src) != 0)) {
-        std::printf("transfer incomplete: %zu left, %zu arrived\n", CountFiles(src),
-                    CountFiles(dst));
-      }
-
-      // The bare limits: the old plain copy and delete, and the same work as
-      // Ferrolink's (copy to a temporary name, flush, rename, then delete the
-      // source or clear its archive bit).
-      for (const bool whole : {false, true}) {
-        RemoveTree(src);
-        RemoveTree(dst);
-        const std::vector<std::string> paths = BuildTree(src, kFolders, kFiles, kSize, false);
-        CreateDirectoryA(dst.c_str(), nullptr);
-        for (int d = 0; d < kFolders; ++d) {
-          char name[16];
-          std::snprintf(name, sizeof name, "\\d%04d", d);
-          CreateDirectoryA((dst + name).c_str(), nullptr);
-        }
-        t = Now();
-        for (const std::string& rel : paths) {
-          const std::string from = src + "\\" + rel, to = dst + "\\" + rel;
-          if (!whole) {
-            if (CopyFileA(from.c_str(), to.c_str(), FALSE)) DeleteFileA(from.c_str());
-            continue;
-          }
-          const std::string temp = to + ".~ft";
-          if (!CopyFileA(from.c_str(), temp.c_str(), FALSE)) continue;
-          HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-          const bool flushed = h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
-          if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-          if (!flushed || !MoveFileExA(temp.c_str(), to.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            continue;
-          }
-          if (delete_mode) {
-            DeleteFileA(from.c_str());
-          } else {
-            SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_NORMAL);
-          }
-        }
-        (whole ? bare_whole : bare).push_back(Now() - t);
+  double plain_t = 0, ours_delete_t = 0;
+  size_t moved = 0;
+  for (const Shape& shape : shapes) {
+    for (const bool delete_mode : {true, false}) {
+      const TransferFigures f = MeasureTransfer(form, shape, delete_mode, src, dst);
+      std::printf("\ntransfer: %s, %s mode, median of 3\n", shape.what,
+                  delete_mode ? "delete" : "copy");
+      if (delete_mode) std::printf("  bare CopyFileA + DeleteFileA loop  %8.3f s\n", f.plain);
+      std::printf(
+          "  bare copy, flush, rename, %-8s %8.3f s  ratio %.3f to the plain loop (the cost of a"
+          " whole-file transfer)\n",
+          delete_mode ? "delete" : "un-mark", f.unchecked, f.unchecked / f.plain);
+      std::printf(
+          "  the same, read back and compared  %8.3f s  ratio %.3f to it (the cost of the"
+          " check)\n",
+          f.checked, f.checked / f.unchecked);
+      std::printf(
+          "  Ferrolink cycle                    %8.3f s  ratio %.3f to the same bare work,"
+          " %.3f to the unchecked one\n",
+          f.ours, f.ours / f.checked, f.ours / f.unchecked);
+      ratios.push_back(f.ours / f.checked);
+      if (&shape == &shapes.front() && delete_mode) {
+        plain_t = f.plain;
+        ours_delete_t = f.ours;
+        moved = f.moved;
       }
     }
-    const double ours_t = Median(ours), bare_t = Median(bare_whole);
-    if (delete_mode) plain_t = Median(bare);
-    std::printf("\ntransfer: %zu files of %zu bytes in %d folders, %s mode, median of 3\n", moved,
-                kSize, kFolders, delete_mode ? "delete" : "copy");
-    if (delete_mode) std::printf("  bare CopyFileA + DeleteFileA loop  %8.3f s\n", plain_t);
-    std::printf(
-        "  bare copy, flush, rename, %-8s %8.3f s  ratio %.3f to the plain loop (the cost of a"
-        " whole-file transfer)\n",
-        delete_mode ? "delete" : "un-mark", bare_t, bare_t / plain_t);
-    std::printf("  Ferrolink cycle                    %8.3f s  ratio %.3f to the same bare work\n",
-                ours_t, ours_t / bare_t);
-    ratios.push_back(ours_t / bare_t);
-    if (delete_mode) ours_delete_t = ours_t;
   }
-
   // The peers copy the same tree (robocopy moves it, like delete mode).
   DWORD xcopy_code = 0, robo_code = 0;
   RemoveTree(src);
   RemoveTree(dst);
-  BuildTree(src, kFolders, kFiles, kSize, false);
+  BuildTree(src, shapes[0].folders, shapes[0].files, shapes[0].size, false);
   const double xcopy_t =
       RunPeer("xcopy.exe \"" + src + "\" \"" + dst + "\\\" /E /I /Q /Y", xcopy_code);
   const size_t xcopy_files = CountFiles(dst);
@@ -433,8 +508,10 @@ int main(int argc, char** argv) {
   std::printf("\n");
 
   Verdict("walk", cycle_walk / bare_walk, 1.15);
-  Verdict("transfer, delete mode", ratios[0], 1.15);
-  Verdict("transfer, copy mode", ratios[1], 1.15);
+  Verdict("transfer of small files, delete mode", ratios[0], 1.15);
+  Verdict("transfer of small files, copy mode", ratios[1], 1.15);
+  Verdict("transfer of a large file, delete mode", ratios[2], 1.15);
+  Verdict("transfer of a large file, copy mode", ratios[3], 1.15);
   Verdict("memory", per_record / memory_limit, 1.0);
   for (const std::string& error : view.errors) std::printf("error in a cycle: %s\n", error.c_str());
   form.EndWork(5000);

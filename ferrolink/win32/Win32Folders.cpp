@@ -59,18 +59,9 @@ bool Win32Folders::DoFolderExists(const std::string& path) {
 std::string Win32Folders::DoFinalPath(const std::string& path) {
   HANDLE h = OpenForQuery(path);
   if (h == INVALID_HANDLE_VALUE) return std::string();
-  std::string final_path = GrownPath([h](wchar_t* buffer, DWORD size) {
-    return GetFinalPathNameByHandleW(h, buffer, size, FILE_NAME_NORMALIZED);
-  });
+  std::string final_path = FinalPathThrough(h);
   CloseHandle(h);
-  if (final_path.empty()) return std::string();
-  // "\\?\C:\..." and "\\?\UNC\server\share\..." in their usual forms.
-  if (final_path.rfind("\\\\?\\UNC\\", 0) == 0) {
-    final_path = "\\\\" + final_path.substr(8);
-  } else if (final_path.rfind("\\\\?\\", 0) == 0) {
-    final_path = final_path.substr(4);
-  }
-  if (final_path.back() != '\\') final_path += '\\';
+  if (!final_path.empty() && final_path.back() != '\\') final_path += '\\';
   return final_path;
 }
 

@@ -25,6 +25,17 @@ bool WriteAll(HANDLE h, const std::string& bytes) {
           written == bytes.size());
 }
 
+bool ReadFull(HANDLE h, char* buffer, uint32_t size, uint32_t& got) {
+  got = 0;
+  while (got < size) {
+    DWORD read = 0;
+    if (!ReadFile(h, buffer + got, size - got, &read, nullptr)) return false;
+    if (read == 0) break;
+    got += read;
+  }
+  return true;
+}
+
 bool RenameThrough(HANDLE h, const std::string& to) {
   const std::wstring name = Wide(to);
   const size_t bytes = name.size() * sizeof(wchar_t);
@@ -75,6 +86,19 @@ bool IndexThrough(HANDLE h, uint64_t& index) {
   }
   index = static_cast<uint64_t>(internal.QuadPart);
   return index != 0;
+}
+
+std::string FinalPathThrough(HANDLE h) {
+  std::string final_path = GrownPath([h](wchar_t* buffer, DWORD size) {
+    return GetFinalPathNameByHandleW(h, buffer, size, FILE_NAME_NORMALIZED);
+  });
+  // "\\?\C:\..." and "\\?\UNC\server\share\..." in their usual forms.
+  if (final_path.rfind("\\\\?\\UNC\\", 0) == 0) {
+    final_path = "\\\\" + final_path.substr(8);
+  } else if (final_path.rfind("\\\\?\\", 0) == 0) {
+    final_path = final_path.substr(4);
+  }
+  return final_path;
 }
 
 std::string LocationThrough(HANDLE h) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Folders.h"
+#include "TransferFiles.h"
 #include "SettingsStore.h"
 #include "Utf.h"
 
@@ -54,6 +55,9 @@ std::string GrownPath(Query query) {
 // sharing mode lets others go on.
 HANDLE OpenForQuery(const std::string& path);
 bool WriteAll(HANDLE h, const std::string& bytes);
+// Reads from where the handle stands until `size` bytes are read or the file
+// ends; `got` tells how many were.
+bool ReadFull(HANDLE h, char* buffer, uint32_t size, uint32_t& got);
 // Renames the file a handle holds (opened with DELETE access) over `to`, a
 // path as the other calls take it: the system turns it into NT's form, as
 // it does for a path that opens a file.
@@ -65,6 +69,10 @@ bool IdentityThrough(HANDLE h, FileId& id);
 // costs Wine a query of the file system per call; false when the file system
 // gives none.
 bool IndexThrough(HANDLE h, uint64_t& index);
+// The path of what a handle holds with every link on its way followed, in
+// its usual form ("C:\..." or "\\server\share\..."); empty when the system
+// cannot tell.
+std::string FinalPathThrough(HANDLE h);
 // The path of what a handle holds, as the file system names it (without its
 // drive or share); empty when it gives none.
 std::string LocationThrough(HANDLE h);

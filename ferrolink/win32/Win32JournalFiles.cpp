@@ -10,7 +10,8 @@ LocalTime Win32JournalFiles::Now() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
-bool Win32JournalFiles::DoAppendFile(const std::string& path, const std::string& bytes) {
+bool Win32JournalFiles::DoAppendFile(const std::string& path, const std::string& bytes,
+                                     std::string* landed) {
   // Appending only: each write lands whole at the end, also while another
   // Ferrolink (of another log-on) appends to the same journal or renames it.
   HANDLE h = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA,
@@ -19,6 +20,7 @@ bool Win32JournalFiles::DoAppendFile(const std::string& path, const std::string&
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = WriteAll(h, bytes);
   const DWORD error = GetLastError();
+  if (ok && landed) *landed = FinalPathThrough(h);
   ok = CloseHandle(h) && ok;
   if (!ok) SetLastError(error);
   return ok;

@@ -88,7 +88,8 @@ class Win32JournalFiles : public JournalFiles {
   std::string LastErrorText() override;
 
  protected:
-  bool DoAppendFile(const std::string& path, const std::string& bytes) override;
+  bool DoAppendFile(const std::string& path, const std::string& bytes,
+                    std::string* landed) override;
   bool DoFileSize(const std::string& path, uint64_t& size) override;
   bool DoRenameWhenLarger(const std::string& path, uint64_t limit, const std::string& to) override;
 };

@@ -13,6 +13,35 @@ namespace ferrolink {
 
 namespace {
 
+// Copies the held source (read from its start) to the unbuffered copy, in
+// whole sectors: the last one is filled with zeros, and cut off by the
+// file's end set afterwards. `copied` counts the source's bytes.
+bool CopyBytes(HANDLE in, HANDLE out, uint64_t total, const CopyProgress& progress,
+               uint64_t& copied) {
+  // Chunks of a megabyte at most, no larger than the file and one sector
+  // more, so that a small file takes one read and the end one more: most
+  // files are small, and clearing a megabyte for each would cost more than
+  // them.
+  const uint64_t sectors = total / kSectorSize + 1;
+  const uint32_t chunk = static_cast<uint32_t>(std::min<uint64_t>(sectors * kSectorSize, 1 << 20));
+  const Block buffer(chunk);
+  for (;;) {
+    uint32_t got = 0;
+    if (!ReadFull(in, buffer.bytes, chunk, got)) return false;
+    if (got == 0) return true;
+    const uint32_t whole = (got + kSectorSize - 1) / kSectorSize * kSectorSize;
+    std::fill(buffer.bytes + got, buffer.bytes + whole, '\0');
+    DWORD written = 0;
+    if (!WriteFile(out, buffer.bytes, whole, &written, nullptr) || written != whole) return false;
+    copied += got;
+    if (!progress(copied, std::max(total, copied))) {
+      SetLastError(ERROR_REQUEST_ABORTED);
+      return false;
+    }
+    if (got < chunk) return true;
+  }
+}
+
 // A copy that its progress cancelled: nothing of it stays.
 std::nullptr_t Cancelled() {
   SetLastError(ERROR_REQUEST_ABORTED);
@@ -81,6 +110,12 @@ class Win32HeldSource : public HeldSource {
     return same;
   }
   std::string Location() override { return LocationThrough(handle_); }
+  bool ReadAt(uint64_t offset, char* buffer, uint32_t size, uint32_t& got) override {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) &&
+           ReadFull(handle_, buffer, size, got);
+  }
 
  private:
   HANDLE handle_;
@@ -118,6 +153,21 @@ class Win32HeldCopy : public HeldCopy {
   Win32HeldCopy& operator=(const Win32HeldCopy&) = delete;
 
   uint64_t Size() override { return SizeThrough(handle_); }
+  bool ReadBack(uint64_t offset, char* buffer, uint32_t size, uint32_t& got) override {
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN)) return false;
+    // A server may answer a large read in parts: whole sectors, so that the
+    // next part stays aligned, until the file's end gives fewer.
+    got = 0;
+    while (got < size) {
+      DWORD read = 0;
+      if (!ReadFile(handle_, buffer + got, size - got, &read, nullptr)) return false;
+      got += read;
+      if (read == 0 || read % kSectorSize != 0) break;
+    }
+    return true;
+  }
   bool PutInPlace() override {
     if (!RenameThrough(handle_, final_path_)) return false;
     // A read-only source makes a read-only copy only once it has its name:
@@ -230,9 +280,12 @@ std::unique_ptr<HeldCopy> Win32TransferFiles::DoCopyThrough(
       !SetFilePointerEx(in, start, nullptr, FILE_BEGIN)) {
     return nullptr;
   }
-  // A new file only: whatever has the name already stays as it is.
-  HANDLE out = CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  // A new file only: whatever has the name already stays as it is. It is
+  // written and read back unbuffered, so that the read-back reaches the
+  // server, not the client's cache.
+  HANDLE out = CreateFileW(
+      Wide(temporary).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_NO_BUFFERING, nullptr);
   if (out == INVALID_HANDLE_VALUE) {
     name_taken = GetLastError() == ERROR_FILE_EXISTS;
     return nullptr;
@@ -241,28 +294,19 @@ std::unique_ptr<HeldCopy> Win32TransferFiles::DoCopyThrough(
   FileId id;
   if (IndexThrough(out, id.Index)) made(id);
   const uint64_t total = static_cast<uint64_t>(size.QuadPart);
-  // Chunks of a megabyte at most, no larger than the file (and one byte more,
-  // so that a small file takes one read and the end one more): most files
-  // are small, and clearing a megabyte for each would cost more than them.
-  const DWORD chunk = static_cast<DWORD>(std::min<uint64_t>(total + 1, 1024 * 1024));
-  const std::unique_ptr<char[]> buffer(new char[chunk]);
   uint64_t copied = 0;
   if (!progress(0, total)) return Cancelled();
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(in, buffer.get(), chunk, &got, nullptr)) return nullptr;
-    if (got == 0) break;
-    DWORD written = 0;
-    if (!WriteFile(out, buffer.get(), got, &written, nullptr) || written != got) return nullptr;
-    copied += got;
-    if (!progress(copied, std::max(total, copied))) return Cancelled();
-  }
-  // The copy keeps the source's times and attributes, as CopyFileW's does
+  if (!CopyBytes(in, out, total, progress, copied)) return nullptr;
+  // The copy ends where the source does, its last sector written whole;
+  // it keeps the source's times and attributes, as CopyFileW's does
   // (read-only only once it is in place); then it is written through to the
   // disk or server.
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(copied);
   basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
   if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  if (!SetFileInformationByHandle(out, FileBasicInfo, &basic, sizeof basic) ||
+  if (!SetFileInformationByHandle(out, FileEndOfFileInfo, &end, sizeof end) ||
+      !SetFileInformationByHandle(out, FileBasicInfo, &basic, sizeof basic) ||
       !FlushFileBuffers(out)) {
     return nullptr;
   }

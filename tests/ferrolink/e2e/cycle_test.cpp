@@ -286,7 +286,7 @@ TEST_F(FerrolinkCycle, TheJournalSaysWhatBecameOfEachFile) {
   }
   EXPECT_EQ(lines,
             (Files{"Start: Version 2012.1.0.0\tQue", "Zustand: Kein Netz", "Zustand: Netz OK",
-                   "verschoben: m.dfq\t13 Bytes", "ausgelassen: m.dfq.\tName, den Windo",
+                   "verschoben: m.dfq\t13 Bytes\tgeprüf", "ausgelassen: m.dfq.\tName, den Windo",
                    "Ende: Version 2012.1.0.0\tQue"}));
 }
 

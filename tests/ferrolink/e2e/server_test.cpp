@@ -145,3 +145,33 @@ TEST_F(FerrolinkServer, AFileHeldAtTheServerIsNotCopiedAgainAndAgain) {
   EXPECT_TRUE(WaitFiles(source, Files{}));
   Close();
 }
+
+// A server that stores what is written to one file changed (a line or a
+// server layer that damages data): that file never stands at the server,
+// its source stays, and the journal says so once, while the other files
+// arrive; once the server is mended, its next try delivers it whole.
+TEST_F(FerrolinkServer, ADamagedCopyNeverStandsAndItsSourceStays) {
+  const std::string bytes = PutLarge("scan.dat");
+  ASSERT_TRUE(server.SetMode("damage scan.dat*"));
+  Start(server.Path(), true);
+  for (int tick = 0; tick < 3; ++tick) {
+    const std::string marker = "t" + std::to_string(tick) + ".dfq";
+    Put(marker);
+    Tick();
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(server / marker); })) << marker;
+    EXPECT_FALSE(e2e::FileExists(server / "scan.dat"));
+  }
+  EXPECT_EQ(e2e::ReadFileBytes(source + "scan.dat"), bytes);
+  const std::string journal = e2e::ReadFileBytes(settings + "ferrolink.log").value_or("");
+  const size_t told = journal.find("scan.dat\tKopie am Ziel weicht ab");
+  EXPECT_NE(told, std::string::npos) << journal;
+  EXPECT_EQ(journal.find("scan.dat\tKopie am Ziel weicht ab", told + 1), std::string::npos);
+  ASSERT_TRUE(server.SetMode("normal"));
+  // A changed source is tried at once.
+  ASSERT_TRUE(e2e::WriteFileBytes(source + "scan.dat", bytes));
+  Tick();
+  EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::ReadFileBytes(server / "scan.dat") == bytes; }));
+  EXPECT_TRUE(WaitFiles(source, Files{}));
+  EXPECT_TRUE(WaitFiles(server.Path(), Files{"scan.dat", "t0.dfq", "t1.dfq", "t2.dfq"}));
+  Close();
+}

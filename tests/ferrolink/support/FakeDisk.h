@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -42,7 +43,24 @@ class FakeDisk {
     uint64_t id = 0;              // the identity's index
     int holders = 0;              // transfers that hold it as their source
     bool delete_pending = false;  // deleted by a holder: gone when the last one lets go
+    // What this PC's client cache keeps of a file it wrote, where the server
+    // stored other bytes: a buffered read answers with it, an unbuffered
+    // one with what the server stored.
+    std::optional<std::string> cached;
   };
+
+  // Copies a file's bytes from `offset` into `buffer`: its content, then
+  // zeros up to a size set larger. The count copied.
+  static uint32_t BytesOf(const Node& n, const std::string& content, uint64_t offset, char* buffer,
+                          uint32_t size) {
+    const uint64_t left = offset < n.size ? n.size - offset : 0;
+    const uint32_t got = static_cast<uint32_t>(std::min<uint64_t>(size, left));
+    const size_t have =
+        offset < content.size() ? std::min<size_t>(content.size() - offset, got) : 0;
+    if (have != 0) std::copy_n(content.data() + offset, have, buffer);
+    std::fill(buffer + have, buffer + got, '\0');
+    return got;
+  }
 
   // The capital the system folds a UTF-16 unit to: ASCII, Latin-1, Latin
   // Extended-A, Greek, Cyrillic and the full-width Latin letters.
@@ -284,7 +302,7 @@ class WholeFiles : public Seam, public virtual FakeDisk {
     Node* n = Find(path);
     if (!n || n->dir) return FileRead::Missing;
     if (n->read_fails || n->held || n->locked) return FileRead::Failed;
-    bytes = n->content;
+    bytes = n->cached.value_or(n->content);
     return FileRead::Ok;
   }
   bool DoReplaceWholeFile(const std::string& handed, const std::string& bytes) override {

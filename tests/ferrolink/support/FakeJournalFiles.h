@@ -12,7 +12,11 @@ class FakeJournalFiles : public JournalFiles, public virtual FakeDisk {
 
   LocalTime now{2026, 12, 9, 8, 41, 3};
   LocalTime Now() override { return now; }
-  bool DoAppendFile(const std::string& handed, const std::string& bytes) override {
+  // Where a file is really written: where `lands_at` says (a folder that
+  // Windows redirects), else where it was told.
+  std::map<std::string, std::string> lands_at;
+  bool DoAppendFile(const std::string& handed, const std::string& bytes,
+                    std::string* landed) override {
     std::string path;
     if (!Take(handed, path)) return false;
     Node* n = Find(path);
@@ -20,6 +24,7 @@ class FakeJournalFiles : public JournalFiles, public virtual FakeDisk {
     if (!n) n = &AddFile(path, "", kAttrArchive);
     n->content += bytes;
     n->size = n->content.size();
+    if (landed) *landed = lands_at.count(Key(path)) ? lands_at[Key(path)] : path;
     return true;
   }
   // The size a file has by its name; `listed` stands for a size measured

@@ -72,6 +72,12 @@ class FakeTransferFiles : public WholeFiles<TransferFiles> {
       return !system_.identities || (n && n->id == id_);
     }
     std::string Location() override { return Mine() ? system_.Resolve(path_) : std::string(); }
+    bool ReadAt(uint64_t offset, char* buffer, uint32_t size, uint32_t& got) override {
+      Node* n = Mine();
+      if (!n) return system_.Fail(kNotFound);
+      got = BytesOf(*n, n->content, offset, buffer, size);
+      return true;
+    }
     bool Settle(uint32_t attributes) override {
       Node* n = Mine();
       if (!n || n->settle_fails) return system_.Fail(kAccessDenied);
@@ -157,6 +163,20 @@ class FakeTransferFiles : public WholeFiles<TransferFiles> {
       Node* n = system_.Find(at_);
       return n ? n->size : 0;
     }
+    // Unbuffered: what the server stored, past the client's cache, in whole
+    // sectors only, as Windows demands (Wine takes any).
+    bool ReadBack(uint64_t offset, char* buffer, uint32_t size, uint32_t& got) override {
+      if (reinterpret_cast<uintptr_t>(buffer) % kSectorSize != 0 || size % kSectorSize != 0 ||
+          offset % kSectorSize != 0) {
+        return system_.Fail(kBadParameter);
+      }
+      if (auto hook = system_.read_back) hook(offset);
+      if (system_.Gone(at_)) return system_.Fail(kGone);
+      Node* n = system_.Find(at_);
+      if (!n) return system_.Fail(kNotFound);
+      got = BytesOf(*n, n->content, offset, buffer, size);
+      return true;
+    }
     bool PutInPlace() override {
       Node* dst = system_.Find(final_);
       // Windows replaces no file that somebody holds open, nor a read-only one.
@@ -173,6 +193,7 @@ class FakeTransferFiles : public WholeFiles<TransferFiles> {
       n.size = moved.size;
       n.wtime = moved.wtime;
       n.id = moved.id;  // a rename keeps the file's identity
+      n.cached = moved.cached;
       system_.moves.push_back({at_, final_});
       placed_ = true;
       system_.Step("am Ziel");
@@ -213,6 +234,10 @@ class FakeTransferFiles : public WholeFiles<TransferFiles> {
       return Refuse(kAborted);
     }
     Node& n = AddFile(to, copy.content, copy.attrs);
+    if (stored) {
+      stored(to, n.content);
+      if (n.content != copy.content) n.cached = copy.content;
+    }
     n.size = copy.size;
     n.wtime = copy.wtime;
     n.locked = true;
@@ -275,10 +300,17 @@ class FakeTransferFiles : public WholeFiles<TransferFiles> {
   std::vector<std::pair<std::string, std::string>> copies;
   std::vector<std::pair<std::string, std::string>> moves;
   std::function<void(const std::string&, const std::string&)> after_copy;
+  // Runs before each read-back of a copy, given its offset.
+  std::function<void(uint64_t)> read_back;
+  // Alters the bytes the server stores of a copy (given its path), as a
+  // line or a server that damages data does; the client's cache keeps what
+  // was written.
+  std::function<void(const std::string&, std::string&)> stored;
   // Runs the copy's progress (the copy's size given); false: cancelled.
   std::function<bool(const CopyProgress&, uint64_t)> during_copy;
   static constexpr char kAborted[] = "Die Anforderung wurde abgebrochen";
   static constexpr char kExists[] = "Die Datei ist bereits vorhanden";
+  static constexpr char kBadParameter[] = "Falscher Parameter";
   // The clock of durations; a test moves it on.
   std::atomic<uint64_t> milliseconds{1000};
   uint64_t Milliseconds() override { return milliseconds; }

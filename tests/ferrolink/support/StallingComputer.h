@@ -46,8 +46,9 @@ class StallingComputer : public FakeComputer {
   bool DoRenameWhenLarger(const std::string& path, uint64_t limit, const std::string& to) override {
     return Alone(path, [&] { return FakeComputer::DoRenameWhenLarger(path, limit, to); });
   }
-  bool DoAppendFile(const std::string& path, const std::string& bytes) override {
-    return Alone(path, [&] { return FakeComputer::DoAppendFile(path, bytes); });
+  bool DoAppendFile(const std::string& path, const std::string& bytes,
+                    std::string* landed) override {
+    return Alone(path, [&] { return FakeComputer::DoAppendFile(path, bytes, landed); });
   }
   FileRead DoReadWholeFile(const std::string& path, std::string& bytes) override {
     return Alone(path, [&] { return FakeSettingsStore::DoReadWholeFile(path, bytes); });

@@ -43,6 +43,9 @@ class Ground {
   // Names below the scratch folder count their length in bytes, as a
   // Linux file system or a NAS does (Wine's files do so already).
   virtual void NamesInBytes() = 0;
+  // The server stores a copy's bytes damaged, while the client's cache
+  // keeps what was written (the fake's alone).
+  virtual void DamagesCopies() = 0;
   virtual void ReadOnly(const std::string& path) = 0;
   virtual void Hold(const std::string& path, Holder holder) = 0;
   virtual void ReleaseAll() = 0;

@@ -155,6 +155,44 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_FALSE(s.transfer.LastErrorText().empty());
          g.ReleaseAll();
        }},
+      {"a copy reads back through its own handle what the server stored, past the client's "
+       "cache, in whole sectors only; the held source reads at any place",
+       "Wine takes unaligned reads on an unbuffered handle; Windows refuses them with error 87. "
+       "The server that stores a copy damaged is the fake's alone: Wine's local disk stores what "
+       "it is given and has no client cache",
+       [](Ground& g) {
+         const std::string bytes(5000, 'm');
+         g.File("a.dat", bytes);
+         g.DamagesCopies();
+         System s = g.Sys();
+         HoldFailure failure;
+         const std::unique_ptr<HeldSource> held =
+             s.transfer.HoldSource(g.Root() + "a.dat", SourceEnd::Unmark, failure);
+         ASSERT_TRUE(held);
+         bool taken = false;
+         const std::string b = g.Root() + "b.dat";
+         const std::unique_ptr<HeldCopy> copy =
+             s.transfer.CopyThrough(*held, b + ".~ft", b, kMade, kGoOn, taken);
+         ASSERT_TRUE(copy);
+         std::vector<char> space(4 * kSectorSize);
+         char* const block =
+             space.data() + (kSectorSize - reinterpret_cast<uintptr_t>(space.data()) % kSectorSize);
+         uint32_t got = 0;
+         ASSERT_TRUE(copy->ReadBack(0, block, 2 * kSectorSize, got));
+         EXPECT_EQ(got, 5000u);
+         EXPECT_EQ(std::string(block, got) == bytes, g.Wine());  // the fake's server damaged it
+         EXPECT_TRUE(copy->ReadBack(kSectorSize, block, kSectorSize, got));
+         EXPECT_EQ(got, 5000u - kSectorSize);
+         EXPECT_EQ(copy->ReadBack(1, block, kSectorSize, got), g.Wine());
+         EXPECT_EQ(copy->ReadBack(0, block + 1, kSectorSize, got), g.Wine());
+         EXPECT_EQ(copy->ReadBack(0, block, 100, got), g.Wine());
+         EXPECT_TRUE(held->ReadAt(4990, block + 1, 100, got));
+         EXPECT_EQ(std::string(block + 1, got), "mmmmmmmmmm");
+         ASSERT_TRUE(copy->PutInPlace());
+         std::string cached;
+         EXPECT_EQ(s.settings.ReadWholeFile(b, cached), FileRead::Ok);
+         EXPECT_EQ(cached, bytes);  // a buffered read: the cache answers
+       }},
       {"a path of over 300 units works at every step; a plain one Windows refuses",
        "Wine takes a plain path of 260 units or more, which Windows refuses; Wine gives no "
        "final path of that length, which Windows gives",
@@ -260,6 +298,9 @@ const std::vector<ContractCase>& SystemContract() {
          System s = g.Sys();
          EXPECT_TRUE(s.journal.AppendFile(g.Root() + "j.log", "a\r\n"));
          EXPECT_TRUE(s.journal.AppendFile(g.Root() + "j.log", "b\r\n"));
+         std::string landed;
+         EXPECT_TRUE(s.journal.AppendFile(g.Root() + "j.log", "", &landed));
+         EXPECT_EQ(s.names.UpperCase(landed), s.names.UpperCase(g.Root() + "j.log"));
          EXPECT_EQ(g.Content("j.log"), "a\r\nb\r\n");
          for (const Holder holder : {Holder::Exclusive, Holder::Writer}) {
            g.Hold("j.log", holder);

@@ -35,11 +35,15 @@ void MoveMode(FakeComputer& p, TMainForm& form) {
   p.AddDir("D:\\Ziel");
 }
 
-// The scan's copy in 100 steps of one megabyte, each taking 50 ms on the
-// fake clock; `at_step` runs before step k.
+// The scan's copy in 100 steps of one megabyte, and its check in 100 more,
+// each taking 50 ms on the fake clock; `at_step` runs before step k.
 struct Steps {
   FakeComputer& p;
   std::function<void(int)> at_step;
+  void Check(uint64_t offset) const {
+    at_step(101 + static_cast<int>(offset / kMegabyte));
+    p.milliseconds += 50;
+  }
   bool operator()(const CopyProgress& progress, uint64_t size) const {
     if (size < 6) return progress(size, size);  // not the scan: a quick copy
     for (int k = 0; k <= 100; ++k) {
@@ -62,10 +66,12 @@ TEST(CycleProgress, LongCopiesShowTheirShareAndANewTargetOrACloseCancelsThem) {
     bool delivered;
     size_t shares;  // how many times the share was shown
   } rows[] = {
-      {"a long copy shows its share after a second, four times a second", None, 0, true, 17},
+      {"a long copy shows its share after a second, four times a second", None, 0, true, 37},
       {"a new target with more than a second left cancels the copy", NewTarget, 40, false, 4},
-      {"a new target with less than a second left lets the copy end", NewTarget, 90, true, 17},
+      {"a new target with more than a second left cancels the check", NewTarget, 150, false, 27},
+      {"a new target with less than a second left lets the check end", NewTarget, 190, true, 37},
       {"a close cancels the copy", Close, 60, false, 8},
+      {"a close cancels the check", Close, 130, false, 23},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -73,23 +79,28 @@ TEST(CycleProgress, LongCopiesShowTheirShareAndANewTargetOrACloseCancelsThem) {
     p.key_exists = false;
     TMainForm form{p, p};
     MoveMode(p, form);
-    p.AddFile("C:\\Daten\\a_scan.dat", "punkte");
+    p.AddFile("C:\\Daten\\a_scan.dat", "punkte").size = 100 * kMegabyte;
     p.AddFile("C:\\Daten\\b.dat", "b");
-    p.during_copy = Steps{p, [&](int k) {
-                            if (k == row.at && row.event == NewTarget) p.SetTimerEnabled(false);
-                            if (k == row.at && row.event == Close) form.CancelCycles();
-                          }};
+    const Steps steps{p, [&](int k) {
+                        if (k == row.at && row.event == NewTarget) p.SetTimerEnabled(false);
+                        if (k == row.at && row.event == Close) form.CancelCycles();
+                      }};
+    p.during_copy = steps;
+    p.read_back = [&](uint64_t offset) { steps.Check(offset); };
     form.TimerFindTimer();
     EXPECT_EQ(p.Exists("D:\\Ziel\\a_scan.dat"), row.delivered);
     EXPECT_FALSE(p.Exists("D:\\Ziel\\a_scan.dat.~ft"));
     EXPECT_EQ(p.Exists("C:\\Daten\\a_scan.dat"), !row.delivered);
     // The cycle ends after the file, whatever became of it.
     EXPECT_EQ(p.Exists("D:\\Ziel\\b.dat"), row.event == None);
-    size_t shares = 0;
+    size_t shares = 0, checks = 0;
     for (const std::string& title : p.app_titles) {
       if (title.rfind("Ferrolink: a_scan.dat \u2013 ", 0) == 0) ++shares;
+      if (title.rfind("Ferrolink: a_scan.dat \u2013 pr\u00fcft ", 0) == 0) ++checks;
     }
     EXPECT_EQ(shares, row.shares);
+    // The check goes on in the same bar, after the copy's 17 shares.
+    EXPECT_EQ(checks, shares > 17 ? shares - 17 : 0);
     EXPECT_EQ(p.progress.size(), row.shares + 1);
     EXPECT_EQ(p.progress.back(), -1);  // and gone again
     EXPECT_EQ(p.app_title, row.event == None ? "Ferrolink: b.dat"

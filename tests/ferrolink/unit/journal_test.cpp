@@ -48,17 +48,25 @@ TEST_F(JournalTest, SaysWhatBecameOfEachFileOncePerReason) {
   p.AddFile("C:\\Daten\\m.dat.");
   p.AddFile("C:\\Daten\\gesperrt.dfq").locked = true;
   p.AddFile("C:\\Daten\\fest.dfq").settle_fails = true;
+  p.AddFile("C:\\Daten\\beschädigt.dfq");
+  p.stored = [](const std::string& path, std::string& bytes) {
+    if (path.find("besch") != std::string::npos) bytes[0] ^= 1;
+  };
+  // Windows writes the journal of a program folder into the log-on's own store.
+  const std::string store = "C:\\Users\\Messplatz\\AppData\\Local\\VirtualStore\\Calyrix\\";
+  p.lands_at[p.Key(kLog)] = store + "ferrolink.log";
   form.FormCreate();
   form.TimerFindTimer();
   const std::string start = "Version 2012.1.0.0\tQuelle C:\\Daten\\\tZiel D:\\Ziel\\\tModus ";
   EXPECT_EQ(Take(), (Lines{
-                        "Start\t" + start + "verschieben",
+                        "Start\t" + start + "verschieben\tJournal " + store,
                         "Zustand\tNetz OK",
-                        "verschoben\tměření_ř.dfq\t5 Bytes",
+                        "verschoben\tměření_ř.dfq\t5 Bytes\tgeprüft",
                         "ausgelassen\tm.dat.\tName, den Windows ändern würde",
                         "ausgelassen\tgesperrt.dfq\twird noch geschrieben",
                         "ausgelassen\tfest.dfq\tQuelle kann nicht gelöscht werden: Zugriff "
                         "verweigert",
+                        "ausgelassen\tbeschädigt.dfq\tKopie am Ziel weicht ab",
                     }));
   const size_t copies = p.copies.size();
   form.TimerFindTimer();  // the same reasons: no lines, and no copy of what waits
@@ -78,7 +86,7 @@ TEST_F(JournalTest, SaysWhatBecameOfEachFileOncePerReason) {
   EXPECT_EQ(Take(), (Lines{"Zustand\tNetz OK",
                            "ausgelassen\tgesperrt.dfq\tArchivbit der Quelle kann nicht gelöscht "
                            "werden: Zugriff verweigert",
-                           "kopiert\tfest.dfq\t4 Bytes"}));
+                           "kopiert\tfest.dfq\t4 Bytes\tgeprüft"}));
   form.FormClose();
   EXPECT_EQ(Take(), Lines{"Ende\t" + start + "kopieren"});
 }
@@ -98,8 +106,8 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   p.AddFile("C:\\Daten\\b.dfq");
   form.TimerFindTimer();
   // The lines of the held time waited, and come first.
-  EXPECT_EQ(Take(), (Lines{"Zustand\tNetz OK", "verschoben\ta.dfq\t4 Bytes",
-                           "verschoben\tb.dfq\t4 Bytes"}));
+  EXPECT_EQ(Take(), (Lines{"Zustand\tNetz OK", "verschoben\ta.dfq\t4 Bytes\tgeprüft",
+                           "verschoben\tb.dfq\t4 Bytes\tgeprüft"}));
 
   // Measured large just before another Ferrolink renamed it and began a new
   // one: the new one is not renamed over the older lines.
@@ -107,7 +115,7 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   p.Find(kLog)->listed = ferrolink::kJournalLimit + 1;
   form.TimerFindTimer();
   EXPECT_EQ(p.Content(std::string(kLog) + ".1").size(), ferrolink::kJournalLimit + 3);
-  EXPECT_EQ(Take(), Lines{"verschoben\tc.dfq\t4 Bytes"});
+  EXPECT_EQ(Take(), Lines{"verschoben\tc.dfq\t4 Bytes\tgeprüft"});
   p.Find(kLog)->listed = 0;
 
   // Held for more than a megabyte of lines: the oldest beyond it are
@@ -181,9 +189,10 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2));
   p.Release();
   EXPECT_TRUE(form.EndWork(5000));
-  EXPECT_EQ(Take(), (Lines{"verschoben\td.dfq\t4 Bytes", "verschoben\te.dfq\t4 Bytes",
-                           "Ende\tVersion 2012.1.0.0\tQuelle C:\\Daten\\\tZiel D:\\Ziel\\\tModus "
-                           "verschieben"}));
+  EXPECT_EQ(Take(),
+            (Lines{"verschoben\td.dfq\t4 Bytes\tgeprüft", "verschoben\te.dfq\t4 Bytes\tgeprüft",
+                   "Ende\tVersion 2012.1.0.0\tQuelle C:\\Daten\\\tZiel D:\\Ziel\\\tModus "
+                   "verschieben"}));
 }
 
 // Two Ferrolinks of two log-ons on one source, target and journal: the

@@ -28,6 +28,9 @@ class FakeGround : public Ground {
     fake_.Rename(Root() + from, Root() + to);
   }
   void NamesInBytes() override { fake_.bytes_counted_below = Root(); }
+  void DamagesCopies() override {
+    fake_.stored = [](const std::string&, std::string& bytes) { bytes[0] ^= 1; };
+  }
   void ReadOnly(const std::string& path) override { fake_.Find(Root() + path)->attrs |= 0x01; }
   void Hold(const std::string& path, Holder holder) override {
     FakeSystem::Node& n = *fake_.Find(Root() + path);

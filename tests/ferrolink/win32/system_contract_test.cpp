@@ -38,6 +38,7 @@ class RealGround : public Ground {
     ASSERT_TRUE(MoveFileW(e2e::Wide(dir_ / from).c_str(), e2e::Wide(dir_ / to).c_str()));
   }
   void NamesInBytes() override {}
+  void DamagesCopies() override {}
   void ReadOnly(const std::string& path) override {
     ASSERT_TRUE(SetFileAttributesW(e2e::Wide(dir_ / path).c_str(), FILE_ATTRIBUTE_READONLY));
   }
