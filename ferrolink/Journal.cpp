@@ -103,7 +103,7 @@ void Journal::Write() {
   }
 }
 
-bool Journal::WriteOut(const std::string& path, const std::string& lines, size_t lost,
+bool Journal::WriteOut(const std::string& path, std::string& lines, size_t lost,
                        const std::string& since) {
   // The size is measured again where the file is renamed, through one
   // handle: a journal that another Ferrolink has just begun in its place
@@ -120,7 +120,9 @@ bool Journal::WriteOut(const std::string& path, const std::string& lines, size_t
   }
   const size_t first = bytes.size();
   bytes += lines;
-  if (WritesStart(path, bytes, first) && files_.AppendFile(path, bytes)) return true;
+  if (WritesStart(path, bytes, first, lines) && (bytes.empty() || files_.AppendFile(path, bytes))) {
+    return true;
+  }
   // Told once per spell of failures; the first failure's words stand.
   const std::string why = files_.LastErrorText();
   const std::lock_guard<std::mutex> hold(mutex_);
@@ -132,11 +134,14 @@ bool Journal::WriteOut(const std::string& path, const std::string& lines, size_t
   return false;
 }
 
-bool Journal::WritesStart(const std::string& path, std::string& bytes, size_t first) {
+bool Journal::WritesStart(const std::string& path, std::string& bytes, size_t first,
+                          std::string& lines) {
   // Where Windows writes the journal elsewhere than told (a program folder
-  // that the user may not write to), the run's Start line says where it
-  // lands. Windows may switch to that file only at its first write: the
-  // Start line goes first, and where it landed is added before its end.
+  // that the user may not write to), a line after the run's Start line says
+  // where it lands. Windows may switch to that file only at its first write:
+  // the Start line goes first, and the landing is read after it. Each write
+  // holds whole lines only, so that another log-on's Ferrolink, appending to
+  // the same journal, never comes between two halves of one.
   // ("<time>\tStart\t..." at the program's start.)
   const std::string start = std::string("\t") + kJournalStart + "\t";
   const size_t end = bytes.find("\r\n", first);
@@ -145,10 +150,14 @@ bool Journal::WritesStart(const std::string& path, std::string& bytes, size_t fi
     return true;
   }
   std::string landed;
-  if (!files_.AppendFile(path, bytes.substr(0, end), &landed)) return false;
+  if (!files_.AppendFile(path, bytes.substr(0, end + 2), &landed)) return false;
   landing_known_ = path;
   const std::string folder = RedirectedFolder(path, landed);
-  bytes = (folder.empty() ? std::string() : "\tJournal " + folder) + bytes.substr(end);
+  bytes =
+      (folder.empty() ? std::string()
+                      : bytes.substr(first, 19) + "\t" + kJournalFolder + "\t" + folder + "\r\n") +
+      bytes.substr(end + 2);
+  lines = bytes;  // what waits if the rest cannot be written
   return true;
 }
 

@@ -29,6 +29,8 @@ inline constexpr char kJournalMoved[] = "verschoben";
 inline constexpr char kJournalCopied[] = "kopiert";
 inline constexpr char kJournalLeft[] = "ausgelassen";
 inline constexpr char kJournalError[] = "Fehler";
+// Where the journal really is, when Windows put it elsewhere than told.
+inline constexpr char kJournalFolder[] = "Journal";
 
 // A journal longer than this is renamed with ".1" (replacing an older one)
 // before the next lines are written, and a new one begins.
@@ -59,15 +61,15 @@ class Journal {
 
  private:
   // Writes `lines` at the end of the journal at `path`, after the note of
-  // the lines lost before, if any; true when written.
-  bool WriteOut(const std::string& path, const std::string& lines, size_t lost,
-                const std::string& since);
+  // the lines lost before, if any; true when written. Otherwise `lines` is
+  // left with what is still to be written.
+  bool WriteOut(const std::string& path, std::string& lines, size_t lost, const std::string& since);
   // At the first write of a journal that begins with the run's Start line:
-  // writes that line's text alone, and leaves in `bytes` (whose lines begin
-  // at `first`) what is still to be written, with the folder the journal
-  // really lands in when Windows put it elsewhere. False when that write
-  // failed.
-  bool WritesStart(const std::string& path, std::string& bytes, size_t first);
+  // writes that line alone, and leaves in `bytes` (whose lines begin at
+  // `first`) what is still to be written, after a line with the folder the
+  // journal really lands in when Windows put it elsewhere; `lines` is left
+  // the same. False when that write failed.
+  bool WritesStart(const std::string& path, std::string& bytes, size_t first, std::string& lines);
   // Takes back the lines of a write that failed, before the newer ones.
   void KeepFailed(const std::string& lines);
   // Drops the oldest waiting lines beyond the bound, and counts them.

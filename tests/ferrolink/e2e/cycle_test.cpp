@@ -354,11 +354,16 @@ TEST_F(FerrolinkCycle, TwoLogOnsMoveOneSourceTogether) {
   ASSERT_NE(GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH), 0u);
   const std::string other_prefix = "WINEPREFIX='" + std::string(prefix) + "-zweite-anmeldung' ";
   const std::string second = other_prefix + "'" + loader + "' ";
-  // Whatever a run cut short left running there ends, before and after.
+  // Whatever a run cut short left running there ends, before and after; the
+  // test waits for that, so that a run again begins with nothing of it.
   struct EndsTheOther {
-    std::string kill;
-    ~EndsTheOther() { e2e::StartLinux("/bin/sh", {"-c", "sleep 5; " + kill}); }
-  } ends_the_other{other_prefix + "wineserver -k 2>/dev/null"};
+    std::string kill, ended;
+    ~EndsTheOther() {
+      e2e::StartLinux("/bin/sh", {"-c", kill + "; touch '" + e2e::LinuxPath(ended) + "'"});
+      e2e::WaitUntil([&] { return e2e::FileExists(ended); }, 20000);
+    }
+  } ends_the_other{other_prefix + "wineserver -k 2>/dev/null; " + other_prefix + "wineserver -w",
+                   dir / "zweite beendet"};
   const std::string ready = dir / "zweite bereit";
   ASSERT_TRUE(e2e::StartLinux(
       "/bin/sh",

@@ -2,6 +2,8 @@
 // every line has one stamp, and the journal's file appended to and renamed.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include "FakeDisk.h"
 
 namespace ferrolink::test {
@@ -22,6 +24,11 @@ class FakeJournalFiles : public JournalFiles, public virtual FakeDisk {
     Node* n = Find(path);
     if ((n && (n->dir || n->locked || n->held)) || !Find(Parent(path))) return Fail(kAccessDenied);
     if (!n) n = &AddFile(path, "", kAttrArchive);
+    // Another log-on's Ferrolink may append to the same journal between two
+    // appends: each holds whole lines only.
+    if (!bytes.empty() && (bytes.size() < 2 || bytes.compare(bytes.size() - 2, 2, "\r\n") != 0)) {
+      ADD_FAILURE() << "an append that ends within a line: " << bytes;
+    }
     n->content += bytes;
     n->size = n->content.size();
     if (landed) *landed = lands_at.count(Key(path)) ? lands_at[Key(path)] : path;

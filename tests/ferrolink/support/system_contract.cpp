@@ -219,8 +219,8 @@ const std::vector<ContractCase>& SystemContract() {
          EXPECT_EQ(s.names.FullPath(g.Root() + a + "\\x\\..\\" + b + "\\m.dat"), file);
          FileId id;
          EXPECT_TRUE(s.folders.Identity(file, id));
-         EXPECT_TRUE(s.journal.AppendFile(folder + "ferrolink.log", "Zeile"));
-         EXPECT_EQ(g.Content(a + "\\" + b + "\\ferrolink.log"), "Zeile");
+         EXPECT_TRUE(s.journal.AppendFile(folder + "ferrolink.log", "Zeile\r\n"));
+         EXPECT_EQ(g.Content(a + "\\" + b + "\\ferrolink.log"), "Zeile\r\n");
          // A "." name keeps a path from its long form: handed on plainly.
          EXPECT_EQ(s.journal.FileSize(g.Root() + a + "\\.\\" + b + "\\m.dat", size), g.Wine());
        }},

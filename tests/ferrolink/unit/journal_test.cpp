@@ -59,7 +59,8 @@ TEST_F(JournalTest, SaysWhatBecameOfEachFileOncePerReason) {
   form.TimerFindTimer();
   const std::string start = "Version 2012.1.0.0\tQuelle C:\\Daten\\\tZiel D:\\Ziel\\\tModus ";
   EXPECT_EQ(Take(), (Lines{
-                        "Start\t" + start + "verschieben\tJournal " + store,
+                        "Start\t" + start + "verschieben",
+                        "Journal\t" + store,
                         "Zustand\tNetz OK",
                         "verschoben\tměření_ř.dfq\t5 Bytes\tgeprüft",
                         "ausgelassen\tm.dat.\tName, den Windows ändern würde",
