@@ -1,6 +1,5 @@
 #include "Transfer.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -43,10 +42,7 @@ enum class Check { Same, Differs, Failed, Cancelled };
 // bytes are checked, and cancels the check by answering false.
 Check CheckCopy(HeldSource& source, HeldCopy& copy, uint64_t size,
                 const std::function<bool(uint64_t)>& checked) {
-  // Chunks of a megabyte at most, no larger than the file and one sector
-  // more, so that a small file takes one read of each and the end one more.
-  const uint64_t sectors = size / kSectorSize + 1;
-  const uint32_t chunk = static_cast<uint32_t>(std::min<uint64_t>(sectors * kSectorSize, 1 << 20));
+  const uint32_t chunk = ChunkFor(size);
   const Block ours(chunk), theirs(chunk);
   for (uint64_t offset = 0;;) {
     uint32_t got = 0, back = 0;

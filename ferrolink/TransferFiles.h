@@ -4,6 +4,7 @@
 // copies kept in the log-on's local application data.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,14 @@ struct Block {
   Block& operator=(const Block&) = delete;
   char* bytes;
 };
+
+// The chunks a file of `size` bytes is copied and checked in: whole sectors,
+// a megabyte at most, and no larger than the file and one sector more, so
+// that a small file takes one read and its end one more (most files are
+// small, and clearing a megabyte for each would cost more than them).
+inline uint32_t ChunkFor(uint64_t size) {
+  return static_cast<uint32_t>(std::min<uint64_t>((size / kSectorSize + 1) * kSectorSize, 1 << 20));
+}
 
 // What becomes of a delivered source file.
 enum class SourceEnd { Delete, Unmark };

@@ -233,14 +233,9 @@ struct TransferFigures {
 
 enum class Bare { Plain, Unchecked, Checked };
 
-// Blocks of a megabyte for unbuffered reads, aligned to whole pages.
+// Blocks of a megabyte for unbuffered reads, aligned to the sector size.
 struct CheckBuffers {
-  char* ours = static_cast<char*>(VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT, PAGE_READWRITE));
-  char* theirs = static_cast<char*>(VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT, PAGE_READWRITE));
-  ~CheckBuffers() {
-    VirtualFree(ours, 0, MEM_RELEASE);
-    VirtualFree(theirs, 0, MEM_RELEASE);
-  }
+  ferrolink::Block ours{1 << 20}, theirs{1 << 20};
 };
 
 // The check as Ferrolink makes it: the copy read back unbuffered, past the
@@ -252,9 +247,9 @@ bool ReadsBackAsSource(const std::string& from, const std::string& copy, CheckBu
                             FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   bool same = in != INVALID_HANDLE_VALUE && back != INVALID_HANDLE_VALUE;
   for (DWORD got = 1 << 20, read = 0; same && got == 1 << 20;) {
-    same = ReadFile(in, b.ours, 1 << 20, &got, nullptr) &&
-           ReadFile(back, b.theirs, 1 << 20, &read, nullptr) && got == read &&
-           std::memcmp(b.ours, b.theirs, got) == 0;
+    same = ReadFile(in, b.ours.bytes, 1 << 20, &got, nullptr) &&
+           ReadFile(back, b.theirs.bytes, 1 << 20, &read, nullptr) && got == read &&
+           std::memcmp(b.ours.bytes, b.theirs.bytes, got) == 0;
   }
   if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
   if (back != INVALID_HANDLE_VALUE) CloseHandle(back);

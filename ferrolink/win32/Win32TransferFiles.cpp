@@ -18,12 +18,7 @@ namespace {
 // file's end set afterwards. `copied` counts the source's bytes.
 bool CopyBytes(HANDLE in, HANDLE out, uint64_t total, const CopyProgress& progress,
                uint64_t& copied) {
-  // Chunks of a megabyte at most, no larger than the file and one sector
-  // more, so that a small file takes one read and the end one more: most
-  // files are small, and clearing a megabyte for each would cost more than
-  // them.
-  const uint64_t sectors = total / kSectorSize + 1;
-  const uint32_t chunk = static_cast<uint32_t>(std::min<uint64_t>(sectors * kSectorSize, 1 << 20));
+  const uint32_t chunk = ChunkFor(total);
   const Block buffer(chunk);
   for (;;) {
     uint32_t got = 0;
