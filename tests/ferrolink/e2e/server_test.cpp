@@ -34,6 +34,14 @@ class FerrolinkServer : public FerrolinkCycle {
     EXPECT_TRUE(e2e::WriteFileBytes(source + name, bytes));
     return bytes;
   }
+  // A tick with a new file `t<tick>.dfq`, listed after the others: true once
+  // it arrived at the server, when the cycle has passed them.
+  bool TickPast(int tick) {
+    const std::string marker = "t" + std::to_string(tick) + ".dfq";
+    Put(marker);
+    Tick();
+    return e2e::WaitUntil([&] { return e2e::FileExists(server / marker); });
+  }
   // The longest time the window took to answer, probed for `ms`.
   DWORD LongestAnswer(DWORD ms) {
     DWORD longest = 0;
@@ -128,13 +136,7 @@ TEST_F(FerrolinkServer, AFileHeldAtTheServerIsNotCopiedAgainAndAgain) {
                               nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
   Start(server.Path(), true);
-  for (int tick = 0; tick < 6; ++tick) {
-    // Listed after the held file: its arrival means the cycle passed it.
-    const std::string marker = "t" + std::to_string(tick) + ".dfq";
-    Put(marker);
-    Tick();
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(server / marker); })) << marker;
-  }
+  for (int tick = 0; tick < 6; ++tick) ASSERT_TRUE(TickPast(tick)) << tick;
   const uint64_t copied = server.BytesWritten("scan.dat") - before;
   EXPECT_EQ(e2e::ReadFileBytes(server / "scan.dat").value_or(""), "alte Fassung");
   CloseHandle(viewer);
@@ -155,10 +157,7 @@ TEST_F(FerrolinkServer, ADamagedCopyNeverStandsAndItsSourceStays) {
   ASSERT_TRUE(server.SetMode("damage scan.dat*"));
   Start(server.Path(), true);
   for (int tick = 0; tick < 3; ++tick) {
-    const std::string marker = "t" + std::to_string(tick) + ".dfq";
-    Put(marker);
-    Tick();
-    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::FileExists(server / marker); })) << marker;
+    ASSERT_TRUE(TickPast(tick)) << tick;
     EXPECT_FALSE(e2e::FileExists(server / "scan.dat"));
   }
   EXPECT_EQ(e2e::ReadFileBytes(source + "scan.dat"), bytes);

@@ -51,8 +51,8 @@ class FakeDisk {
 
   // Copies a file's bytes from `offset` into `buffer`: its content, then
   // zeros up to a size set larger. The count copied.
-  static uint32_t BytesOf(const Node& n, const std::string& content, uint64_t offset, char* buffer,
-                          uint32_t size) {
+  static uint32_t BytesOf(const Node& n, uint64_t offset, char* buffer, uint32_t size) {
+    const std::string& content = n.content;
     const uint64_t left = offset < n.size ? n.size - offset : 0;
     const uint32_t got = static_cast<uint32_t>(std::min<uint64_t>(size, left));
     const size_t have =

@@ -75,7 +75,7 @@ class FakeTransferFiles : public WholeFiles<TransferFiles> {
     bool ReadAt(uint64_t offset, char* buffer, uint32_t size, uint32_t& got) override {
       Node* n = Mine();
       if (!n) return system_.Fail(kNotFound);
-      got = BytesOf(*n, n->content, offset, buffer, size);
+      got = BytesOf(*n, offset, buffer, size);
       return true;
     }
     bool Settle(uint32_t attributes) override {
@@ -174,7 +174,7 @@ class FakeTransferFiles : public WholeFiles<TransferFiles> {
       if (system_.Gone(at_)) return system_.Fail(kGone);
       Node* n = system_.Find(at_);
       if (!n) return system_.Fail(kNotFound);
-      got = BytesOf(*n, n->content, offset, buffer, size);
+      got = BytesOf(*n, offset, buffer, size);
       return true;
     }
     bool PutInPlace() override {

@@ -174,9 +174,8 @@ const std::vector<ContractCase>& SystemContract() {
          const std::unique_ptr<HeldCopy> copy =
              s.transfer.CopyThrough(*held, b + ".~ft", b, kMade, kGoOn, taken);
          ASSERT_TRUE(copy);
-         std::vector<char> space(4 * kSectorSize);
-         char* const block =
-             space.data() + (kSectorSize - reinterpret_cast<uintptr_t>(space.data()) % kSectorSize);
+         const Block aligned(2 * kSectorSize);
+         char* const block = aligned.bytes;
          uint32_t got = 0;
          ASSERT_TRUE(copy->ReadBack(0, block, 2 * kSectorSize, got));
          EXPECT_EQ(got, 5000u);
