@@ -239,7 +239,8 @@ void FileDelivery::Settle(const FoundFile& found, HeldSource& source, bool delet
   // The copy was read back as the source's bytes before it was put in place.
   journal_.Add(delete_mode ? kJournalMoved : kJournalCopied,
                found.relative + "\t" + std::to_string(size) + " Bytes\tgeprüft");
-  // The source is gone: its line must not wait for the end of the cycle.
+  // The source is gone: its line must not wait for the end of the cycle
+  // (the writer gathers those of files moved quicker than its gap).
   if (delete_mode) journal_.Flush();
 }
 

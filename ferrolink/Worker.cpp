@@ -4,8 +4,9 @@
 
 namespace ferrolink {
 
-Worker::Worker(std::function<void()> standing, std::chrono::milliseconds period)
-    : standing_(std::move(standing)), period_(period), thread_([this] { Loop(); }) {}
+Worker::Worker(std::function<void()> standing, std::chrono::milliseconds period,
+               std::chrono::milliseconds gap)
+    : standing_(std::move(standing)), period_(period), gap_(gap), thread_([this] { Loop(); }) {}
 
 Worker::~Worker() {
   {
@@ -28,6 +29,7 @@ void Worker::Run(std::function<void()> work) {
 void Worker::Wake() {
   {
     const std::lock_guard<std::mutex> hold(mutex_);
+    if (woken_) return;
     woken_ = true;
   }
   due_.notify_all();
@@ -48,6 +50,10 @@ void Worker::Loop() {
       due_.wait(hold, due);
     } else {
       due_.wait_for(hold, period_, due);
+      // Woken within the gap: the run waits for its end, unless work was
+      // handed or a stop asked for meanwhile.
+      due_.wait_until(hold, last_run_ + gap_, [this] { return stopping_ || !work_.empty(); });
+      last_run_ = std::chrono::steady_clock::now();
     }
     // Asked to stop before this round: it is the last one, and it takes
     // everything handed before the request.

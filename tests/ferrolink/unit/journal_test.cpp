@@ -3,8 +3,10 @@
 // whose server does not answer.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FakeComputer.h"
@@ -151,6 +153,28 @@ TEST_F(JournalTest, IsRenamedPastOneMegabyteAndNeverStopsATransfer) {
   EXPECT_EQ(held[0], "Zustand\tvorher");
   EXPECT_EQ(held[1],
             "Fehler\tJournal seit 2026-12-09 08:41:03 nicht schreibbar, 128 Zeile(n) verloren");
+
+  // Asked for after each of a burst of moved files: the writes asked for
+  // within the gap after one began are gathered into one, and a stop does
+  // not wait for the gap's end.
+  std::atomic<int> runs{0};
+  ferrolink::Worker gathering([&] { ++runs; }, std::chrono::seconds(10),
+                              std::chrono::milliseconds(500));
+  const auto reaches = [&](int count) {
+    for (int wait = 0; wait < 500 && runs < count; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return runs == count;
+  };
+  gathering.Wake();
+  EXPECT_TRUE(reaches(1));
+  for (int wake = 0; wake < 5; ++wake) gathering.Wake();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(reaches(2));
+  gathering.Wake();
+  EXPECT_TRUE(gathering.Stop(std::chrono::steady_clock::now() + std::chrono::milliseconds(200)));
+  EXPECT_EQ(runs, 3);
 
   // The form's reasons among the dropped lines are told again at the next
   // cycle that can write them.
