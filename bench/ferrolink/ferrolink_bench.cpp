@@ -115,6 +115,10 @@ bool WriteSmallFile(const std::string& path, size_t size) {
   DWORD written = 0;
   const bool ok =
       WriteFile(h, bytes.data(), static_cast<DWORD>(size), &written, nullptr) && written == size;
+  // A large source goes to the disk before it is transferred: otherwise its
+  // write-back falls into the transfer's flush, as much of it as the system
+  // has not yet written by then.
+  if (size >= (1u << 20)) FlushFileBuffers(h);
   CloseHandle(h);
   return ok;
 }
@@ -216,10 +220,15 @@ size_t CountFiles(const std::string& dir) {
   return BareWalk(dir + "\\");
 }
 
-// A tree to transfer: `folders` folders of `files` files of `size` bytes.
+// A tree to transfer: `folders` folders of `files` files of `size` bytes,
+// in `rounds` rounds. The disk of a virtual machine can take twice as long
+// for a while: each round sets the cycle beside bare work done right before
+// or after it (in turns), and the ratio is the median of the rounds'. A
+// round of one large file lasts a moment and swings the most: it has more.
 struct Shape {
   int folders, files;
   size_t size;
+  int rounds;
   const char* what;
 };
 
@@ -231,11 +240,6 @@ struct TransferFigures {
   double plain = 0, unchecked = 0, checked = 0, ours = 0, ratio = 0;
   size_t moved = 0;
 };
-
-// Rounds of each transfer. The disk of a virtual machine can take twice as
-// long for a while: each round sets the cycle beside bare work done right
-// before or after it (in turns), and the ratio is the median of the rounds'.
-constexpr int kTransferRounds = 5;
 
 enum class Bare { Plain, Unchecked, Checked };
 
@@ -320,7 +324,7 @@ TransferFigures MeasureTransfer(ferrolink::TMainForm& form, const Shape& shape, 
   std::vector<double> ours, bare[3], ratios;
   CheckBuffers buffers;
   TransferFigures figures;
-  for (int round = 0; round < kTransferRounds; ++round) {
+  for (int round = 0; round < shape.rounds; ++round) {
     if (round % 2 == 0)
       ours.push_back(CycleTransfer(form, shape, delete_mode, src, dst, figures.moved));
     for (const Bare kind : {Bare::Plain, Bare::Unchecked, Bare::Checked}) {
@@ -455,8 +459,8 @@ int main(int argc, char** argv) {
 
   // ---- transfer: 5000 small files and one large file, in each mode ----
   const std::string src = work + "\\src", dst = work + "\\dst";
-  const std::vector<Shape> shapes = {{50, 100, 2048, "5000 small files of 2048 bytes"},
-                                     {1, 1, 256u << 20, "one file of 256 MB"}};
+  const std::vector<Shape> shapes = {{50, 100, 2048, 5, "5000 small files of 2048 bytes"},
+                                     {1, 1, 256u << 20, 11, "one file of 256 MB"}};
   std::vector<double> ratios;
   double plain_t = 0, ours_delete_t = 0;
   size_t moved = 0;
@@ -464,7 +468,7 @@ int main(int argc, char** argv) {
     for (const bool delete_mode : {true, false}) {
       const TransferFigures f = MeasureTransfer(form, shape, delete_mode, src, dst);
       std::printf("\ntransfer: %s, %s mode, medians of %d rounds\n", shape.what,
-                  delete_mode ? "delete" : "copy", kTransferRounds);
+                  delete_mode ? "delete" : "copy", shape.rounds);
       if (delete_mode) std::printf("  bare CopyFileA + DeleteFileA loop  %8.3f s\n", f.plain);
       std::printf(
           "  bare copy, flush, rename, %-8s %8.3f s  ratio %.3f to the plain loop (the cost of a"
