@@ -13,10 +13,11 @@ namespace ferrolink {
 namespace {
 
 constexpr char kJournalName[] = "ferrolink.log";
-// What the journal has gathered is written at least this often, and, when
-// asked for (after each moved file), at most this often: a journal open,
-// lock, append and close per file would cost a delivery of small files a
-// fifth more, and on a server as many round trips more.
+// What the journal has gathered is written at least once a period, and when
+// asked for (after each moved file) no sooner than a gap after the last
+// write began: a journal open, lock, append and close per file would cost a
+// delivery of small files about a seventh more, and on a server five round
+// trips per file.
 constexpr std::chrono::milliseconds kJournalPeriod{1000}, kJournalGap{100};
 
 }  // namespace
