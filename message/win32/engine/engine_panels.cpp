@@ -27,39 +27,32 @@ int SetSlideValue(Ctrl& c, double v) {
   return 0;
 }
 
+// The size and mode a new control of each known style gets; text boxes are
+// white.
+struct StyleShape {
+  int style, height, width, mode, text_bg;
+};
+constexpr StyleShape kShapes[] = {
+    {CTRL_SQUARE_COMMAND_BUTTON, 25, 100, VAL_HOT, -1},
+    {CTRL_ROUNDED_COMMAND_BUTTON, 25, 100, VAL_HOT, -1},
+    {CTRL_NUMERIC_HSLIDE, 18, 150, VAL_INDICATOR, -1},
+    {CTRL_TEXT_MSG, 16, 100, VAL_INDICATOR, -1},
+    {CTRL_TEXT_BOX, 100, 200, VAL_HOT, 0xFFFFFF},
+    {CTRL_PICTURE, 50, 50, VAL_INDICATOR, -1},
+};
+
 // Gives a new control of a known style its size and mode; false for any
 // other style.
 bool Shape(Ctrl& c) {
-  switch (c.style) {
-    case CTRL_SQUARE_COMMAND_BUTTON:
-    case CTRL_ROUNDED_COMMAND_BUTTON:
-      c.height = 25;
-      c.width = 100;
-      break;
-    case CTRL_NUMERIC_HSLIDE:
-      c.height = 18;
-      c.width = 150;
-      c.mode = VAL_INDICATOR;
-      break;
-    case CTRL_TEXT_MSG:
-      c.height = 16;
-      c.width = 100;
-      c.mode = VAL_INDICATOR;
-      break;
-    case CTRL_TEXT_BOX:
-      c.height = 100;
-      c.width = 200;
-      c.text_bg = 0xFFFFFF;
-      break;
-    case CTRL_PICTURE:
-      c.height = 50;
-      c.width = 50;
-      c.mode = VAL_INDICATOR;
-      break;
-    default:
-      return false;
+  for (const StyleShape& shape : kShapes) {
+    if (shape.style != c.style) continue;
+    c.height = shape.height;
+    c.width = shape.width;
+    c.mode = shape.mode;
+    c.text_bg = shape.text_bg;
+    return true;
   }
-  return true;
+  return false;
 }
 
 }  // namespace
